@@ -1,0 +1,222 @@
+#include "morvane/api/CPluginStore.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "morvane/api/CDebug.h"
+#include "morvane/api/Utf.h"
+#include "morvane/util/Containers.h"
+
+#ifndef MORVANE_PLUGIN_INSTALL_DIR
+#define MORVANE_PLUGIN_INSTALL_DIR "/usr/local/lib/morvane/plugins"
+#endif
+
+namespace morvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The entry points as g++ names them: bool MrvInitPlugin(), void MrvClosePlugin().
+constexpr const char* kInitSymbol = "_Z13MrvInitPluginv";
+constexpr const char* kCloseSymbol = "_Z14MrvClosePluginv";
+
+using TInitEntry = bool (*)();
+using TCloseEntry = void (*)();
+
+struct TLoadedPlugin {
+    void* handle;
+    TInitEntry init;
+    TCloseEntry close;
+};
+
+bool EndsWith(const std::wstring& text, const std::wstring& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::wstring ExecutableFolder()
+{
+    std::error_code error;
+    fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        return std::wstring();
+    std::wstring path = utf::FromUtf8(exe.string());
+    std::size_t cut = path.rfind(L'/');
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+fs::path ToPath(const std::wstring& text) { return fs::path(utf::ToUtf8(text)); }
+
+bool IsRegularFile(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+} // namespace
+
+struct TPluginStoreBody {
+    std::vector<std::wstring> extensions;
+    std::vector<std::wstring> paths;
+    std::vector<std::wstring> loadedNames;
+    std::vector<TLoadedPlugin> loadedPlugins;
+
+    // A plug-in file: an existing file with one of the extensions whose base
+    // name does not end in "_d".
+    bool IsPluginFile(const fs::path& path) const
+    {
+        if (!IsRegularFile(path))
+            return false;
+        std::wstring extension = utf::FromUtf8(path.extension().string());
+        if (!extension.empty() && extension[0] == L'.')
+            extension.erase(0, 1);
+        bool known = false;
+        for (const std::wstring& e : extensions)
+            known = known || e == extension;
+        return known && !EndsWith(utf::FromUtf8(path.stem().string()), L"_d");
+    }
+
+    std::vector<std::wstring> AvailableNames() const
+    {
+        std::vector<std::wstring> names;
+        for (std::wstring folder : paths) {
+            if (folder.size() > 1 && folder.back() == L'/')
+                folder.pop_back();
+            std::error_code error;
+            fs::directory_iterator it(ToPath(folder), error);
+            if (error)
+                continue; // a missing folder is skipped
+            for (; it != fs::directory_iterator(); it.increment(error)) {
+                if (error)
+                    break;
+                if (!IsPluginFile(it->path()))
+                    continue;
+                std::wstring name = utf::FromUtf8(it->path().stem().string());
+                if (EndsWith(name, L"_d"))
+                    name.resize(name.size() - 2);
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+};
+
+CPluginStore::CPluginStore() : m_body(new TPluginStoreBody)
+{
+    AddPluginExtension(L"so");
+    std::wstring folder = ExecutableFolder();
+    if (!folder.empty()) {
+        AddPluginPath(folder.c_str());
+        AddPluginPath((folder + L"/plugins").c_str());
+        AddPluginPath(utf::FromUtf8(MORVANE_PLUGIN_INSTALL_DIR).c_str());
+    }
+}
+
+CPluginStore::~CPluginStore()
+{
+    Close();
+    delete m_body;
+}
+
+void CPluginStore::AddPluginPath(const wchar_t* folder) { m_body->paths.emplace_back(folder ? folder : L""); }
+
+void CPluginStore::AddPluginExtension(const wchar_t* extension)
+{
+    m_body->extensions.emplace_back(extension ? extension : L"");
+}
+
+void CPluginStore::LoadAvailablePlugins()
+{
+    for (const std::wstring& name : m_body->AvailableNames())
+        LoadPlugin(name.c_str());
+}
+
+void CPluginStore::LoadPlugin(const wchar_t* name)
+{
+    if (!name)
+        return;
+    for (const std::wstring& folder : m_body->paths) {
+        for (const std::wstring& extension : m_body->extensions) {
+            std::wstring candidate = folder;
+            if (candidate.empty() || candidate.back() != L'/')
+                candidate += L'/';
+            candidate += name;
+            candidate += L'.';
+            candidate += extension;
+            fs::path path = ToPath(candidate);
+            if (!IsRegularFile(path))
+                continue;
+            void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                CDebug::PrintMessage(DEBUG_MESSAGE_DEBUGGER, L"Cannot load plug-in '%ls': %s", candidate.c_str(),
+                                     dlerror());
+                continue;
+            }
+            auto init = reinterpret_cast<TInitEntry>(dlsym(handle, kInitSymbol));
+            auto close = reinterpret_cast<TCloseEntry>(dlsym(handle, kCloseSymbol));
+            // An exception from the init entry is not caught: it aborts the start.
+            if (!init || !close || !init()) {
+                dlclose(handle);
+                continue;
+            }
+            m_body->loadedPlugins.push_back({handle, init, close});
+            m_body->loadedNames.emplace_back(name);
+        }
+    }
+}
+
+bool CPluginStore::IsPluginLoaded(const wchar_t* name) const
+{
+    for (const std::wstring& loaded : m_body->loadedNames)
+        if (name && loaded == name)
+            return true;
+    return false;
+}
+
+namespace {
+
+IObjectEnumerator* EnumerateNames(const std::vector<std::wstring>& names)
+{
+    auto* enumerator = new CPushObjectEnumerator;
+    enumerator->Reserve(static_cast<unsigned int>(names.size()));
+    for (const std::wstring& name : names) {
+        auto* text = new CStringObject(CString(name.c_str()));
+        enumerator->Push(text);
+        text->Release();
+    }
+    return enumerator;
+}
+
+} // namespace
+
+IObjectEnumerator* CPluginStore::EnumerateAvailablePlugins() const { return EnumerateNames(m_body->AvailableNames()); }
+
+IObjectEnumerator* CPluginStore::EnumerateLoadedPlugins() const { return EnumerateNames(m_body->loadedNames); }
+
+void CPluginStore::Dump() const
+{
+    for (const std::wstring& name : m_body->loadedNames)
+        CDebug::PrintMessage(DEBUG_MESSAGE_DEBUGGER, L"Plugin %ls is loaded", name.c_str());
+    for (const std::wstring& name : m_body->AvailableNames())
+        if (!IsPluginLoaded(name.c_str()))
+            CDebug::PrintMessage(DEBUG_MESSAGE_DEBUGGER, L"Plugin %ls is not loaded", name.c_str());
+}
+
+void CPluginStore::Close()
+{
+    std::vector<TLoadedPlugin> plugins;
+    plugins.swap(m_body->loadedPlugins);
+    m_body->loadedNames.clear();
+    for (const TLoadedPlugin& plugin : plugins) {
+        plugin.close();
+        dlclose(plugin.handle);
+    }
+}
+
+} // namespace morvane

@@ -1,0 +1,111 @@
+#include "morvane/api/Utf.h"
+
+#include <cstdint>
+
+namespace morvane::utf {
+
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp > 0x10FFFF)
+        cp = 0xFFFD;
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+} // namespace
+
+std::string ToUtf8(const wchar_t* text)
+{
+    std::string out;
+    if (text)
+        for (; *text; ++text)
+            AppendUtf8(out, static_cast<std::uint32_t>(*text));
+    return out;
+}
+
+std::string ToUtf8(const std::wstring& text) { return ToUtf8(text.c_str()); }
+
+std::wstring FromUtf8(const std::string& text)
+{
+    std::wstring out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        std::uint32_t c = *p++;
+        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (c >= 0x80 && c < 0xC0) {
+            out.push_back(static_cast<wchar_t>(0xFFFD));
+            continue;
+        }
+        std::uint32_t cp = extra == 3 ? (c & 0x07) : extra == 2 ? (c & 0x0F) : extra == 1 ? (c & 0x1F) : c;
+        bool bad = false;
+        for (int i = 0; i < extra; ++i) {
+            if (p >= end || (*p & 0xC0) != 0x80) {
+                bad = true;
+                break;
+            }
+            cp = (cp << 6) | (*p++ & 0x3F);
+        }
+        out.push_back(static_cast<wchar_t>(bad || cp > 0x10FFFF ? 0xFFFD : cp));
+    }
+    return out;
+}
+
+std::u16string ToUtf16(const wchar_t* text, std::size_t length)
+{
+    std::u16string out;
+    out.reserve(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        auto cp = static_cast<std::uint32_t>(text[i]);
+        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp > 0x10FFFF ? 0xFFFD : cp));
+        }
+    }
+    return out;
+}
+
+std::u16string ToUtf16(const wchar_t* text)
+{
+    std::size_t n = 0;
+    if (text)
+        while (text[n])
+            ++n;
+    return ToUtf16(text, n);
+}
+
+std::wstring FromUtf16(const char16_t* units, std::size_t count)
+{
+    std::wstring out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t u = units[i];
+        if (u >= 0xD800 && u < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+            std::uint32_t lo = units[++i];
+            out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00)));
+        } else {
+            out.push_back(static_cast<wchar_t>(u));
+        }
+    }
+    return out;
+}
+
+} // namespace morvane::utf
