@@ -1,0 +1,50 @@
+#include "support/TestSupport.h"
+
+#include "morvane/api/CDebug.h"
+
+namespace tonvik_test {
+
+std::string DataPath(const std::string& relative) { return std::string(TONVIK_TEST_DATA_DIR) + "/" + relative; }
+std::string BinPath(const std::string& relative) { return std::string(TONVIK_BIN_DIR) + "/" + relative; }
+
+CDiagnosticCapture::CDiagnosticCapture()
+{
+    m_sink = morvane::CDebug::AddSink([this](const std::wstring& line) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_lines.push_back(line);
+    });
+}
+
+CDiagnosticCapture::~CDiagnosticCapture() { morvane::CDebug::RemoveSink(m_sink); }
+
+std::vector<std::wstring> CDiagnosticCapture::Lines() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_lines;
+}
+
+bool CDiagnosticCapture::Contains(const std::wstring& text) const
+{
+    for (const std::wstring& line : Lines())
+        if (line.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
+
+CMessageBoxCapture::CMessageBoxCapture()
+{
+    morvane::CDebug::SetMessageBoxHandler([this](const std::wstring&, const std::wstring& text) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_texts.push_back(text);
+    });
+}
+
+CMessageBoxCapture::~CMessageBoxCapture() { morvane::CDebug::SetMessageBoxHandler(nullptr); }
+
+std::vector<std::wstring> CMessageBoxCapture::Texts() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_texts;
+}
+
+} // namespace tonvik_test
