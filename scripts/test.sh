@@ -30,8 +30,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 
 section "thread sanitizer (concurrency tests)"
-"$root/scripts/build.sh" "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTONVIK_SANITIZE=thread -DTONVIK_BUILD_GUI=OFF -DTONVIK_BUILD_BENCH=OFF
+cmake -S "$root" -B "$root/build-tsan" -DTONVIK_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTONVIK_SANITIZE=thread -DTONVIK_BUILD_GUI=OFF -DTONVIK_BUILD_BENCH=OFF >/dev/null
+cmake --build "$root/build-tsan" -j "$jobs" --target concurrency_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir "$root/build-tsan" --output-on-failure -L concurrency
 
