@@ -1,9 +1,17 @@
 #include "morvane/data/CCodecClassStore.h"
 
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "morvane/api/CException.h"
+#include "morvane/api/CMorvane.h"
+#include "morvane/api/CRef.h"
+#include "morvane/data/CStreamSelectors.h"
+#include "morvane/data/IStream.h"
+#include "morvane/data/TDataFormat.h"
 #include "morvane/system/CReadWriteLock.h"
+#include "morvane/util/Containers.h"
 
 namespace morvane {
 
@@ -18,10 +26,79 @@ TEncoderClassInfo::TEncoderClassInfo(CId classId_, CId inputFormat_, CId outputF
 }
 
 struct TCodecStoreBody {
-    std::vector<TDecoderClassInfo> decoders;
-    std::vector<TEncoderClassInfo> encoders;
+    // The store's own copies, in registration order; their addresses are handed out.
+    std::vector<std::unique_ptr<TDecoderClassInfo>> decoders;
+    std::vector<std::unique_ptr<TEncoderClassInfo>> encoders;
     mutable CReadWriteLock lock;
 };
+
+namespace {
+
+// Holds the store's lock for a scope.
+class CStoreLock {
+public:
+    CStoreLock(CReadWriteLock& lock, TLockMode mode) : m_lock(lock) { m_lock.Lock(mode, 0); }
+    ~CStoreLock() { m_lock.Unlock(); }
+    CStoreLock(const CStoreLock&) = delete;
+    CStoreLock& operator=(const CStoreLock&) = delete;
+
+private:
+    CReadWriteLock& m_lock;
+};
+
+constexpr TLockMode kWriteLock = 1;
+
+void RequireRegisteredClass(const CId& classId, const wchar_t* method)
+{
+    bool registered = true;
+    try {
+        q.classStore.GetClassInfo(classId);
+    } catch (const CClassNotFoundException&) {
+        registered = false;
+    }
+    if (!registered)
+        MRV_THROW(CBugException, method, L"Class must be registered first");
+}
+
+// The first record whose formats match, copied out under the read lock.
+template <class TInfo>
+bool FindCodec(const std::vector<std::unique_ptr<TInfo>>& list, CReadWriteLock& lock, const CId& in, const CId& out,
+               const TInfo** found)
+{
+    CStoreLock guard(lock, LOCK_MODE_READ);
+    for (const auto& info : list) {
+        if (info->inputFormat == in && info->outputFormat == out) {
+            *found = info.get();
+            return true;
+        }
+    }
+    return false;
+}
+
+template <class TInfo>
+IObjectEnumerator* EnumerateCodecs(const std::vector<std::unique_ptr<TInfo>>& list, CReadWriteLock& lock)
+{
+    auto* enumerator = new CPushObjectEnumerator;
+    CStoreLock guard(lock, LOCK_MODE_READ);
+    for (const auto& info : list) {
+        auto* pointer = new CPtrObject(info.get());
+        enumerator->Push(pointer);
+        pointer->Release();
+    }
+    return enumerator;
+}
+
+bool SameFormat(const TDataFormat* a, const TDataFormat* b)
+{
+    const TDataFormat* nullFormat = GetNullFormat();
+    a = a ? a : nullFormat;
+    b = b ? b : nullFormat;
+    if (a->formatId != b->formatId || a->size != b->size)
+        return false;
+    return std::memcmp(a, b, a->size < sizeof(TDataFormat_AudioPcm) ? a->size : sizeof(TDataFormat_AudioPcm)) == 0;
+}
+
+} // namespace
 
 CCodecClassStore::CCodecClassStore() : m_body(nullptr) {}
 
@@ -44,5 +121,168 @@ void CCodecClassStore::Close()
     delete m_body;
     m_body = nullptr;
 }
+
+#define MRV_REQUIRE_OPEN(method)                                  \
+    do {                                                          \
+        if (!m_body)                                              \
+            MRV_THROW(CBugException, method, L"Not initialized"); \
+    } while (0)
+
+void CCodecClassStore::RegisterDecoder(const TDecoderClassInfo& info)
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::RegisterDecoder");
+    RequireRegisteredClass(info.classId, L"morvane::CCodecClassStore::RegisterDecoder");
+    auto copy = std::make_unique<TDecoderClassInfo>(info);
+    CStoreLock guard(m_body->lock, kWriteLock);
+    m_body->decoders.push_back(std::move(copy));
+}
+
+void CCodecClassStore::RegisterEncoder(const TEncoderClassInfo& info)
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::RegisterEncoder");
+    RequireRegisteredClass(info.classId, L"morvane::CCodecClassStore::RegisterEncoder");
+    auto copy = std::make_unique<TEncoderClassInfo>(info);
+    CStoreLock guard(m_body->lock, kWriteLock);
+    m_body->encoders.push_back(std::move(copy));
+}
+
+const TDecoderClassInfo* CCodecClassStore::GetDecoderClassInfo(const CId& inputFormat, const CId& outputFormat) const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::GetDecoderClassInfo");
+    const TDecoderClassInfo* found = nullptr;
+    if (!FindCodec(m_body->decoders, m_body->lock, inputFormat, outputFormat, &found))
+        MRV_THROW(CClassNotFoundException, L"morvane::CCodecClassStore::GetDecoderClassInfo", L"");
+    return found;
+}
+
+const TEncoderClassInfo* CCodecClassStore::GetEncoderClassInfo(const CId& inputFormat, const CId& outputFormat) const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::GetEncoderClassInfo");
+    const TEncoderClassInfo* found = nullptr;
+    if (!FindCodec(m_body->encoders, m_body->lock, inputFormat, outputFormat, &found))
+        MRV_THROW(CClassNotFoundException, L"morvane::CCodecClassStore::GetEncoderClassInfo", L"");
+    return found;
+}
+
+IObjectEnumerator* CCodecClassStore::EnumerateDecoders() const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::EnumerateDecoders");
+    return EnumerateCodecs(m_body->decoders, m_body->lock);
+}
+
+IObjectEnumerator* CCodecClassStore::EnumerateEncoders() const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::EnumerateEncoders");
+    return EnumerateCodecs(m_body->encoders, m_body->lock);
+}
+
+IObject* CCodecClassStore::CreateDecoder(const CId& inputFormat, const CId& outputFormat) const
+{
+    return q.classStore.CreateObject(GetDecoderClassInfo(inputFormat, outputFormat)->classId);
+}
+
+IObject* CCodecClassStore::CreateEncoder(const CId& inputFormat, const CId& outputFormat) const
+{
+    return q.classStore.CreateObject(GetEncoderClassInfo(inputFormat, outputFormat)->classId);
+}
+
+IInputStream* CCodecClassStore::DecodeStream(IInputStream* stream, const CId& wantedFormat) const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::DecodeStream");
+    if (!stream)
+        return nullptr;
+    const CId have = stream->GetFormat()->formatId;
+    if (wantedFormat != CId::Null() && have == wantedFormat) {
+        stream->AddRef();
+        return stream;
+    }
+    // The candidates, taken under the read lock; decoders are made and
+    // connected without it, since connecting may decode again.
+    std::vector<CId> candidates;
+    {
+        CStoreLock guard(m_body->lock, LOCK_MODE_READ);
+        for (const auto& info : m_body->decoders)
+            if (info->inputFormat == have && info->outputFormat == wantedFormat)
+                candidates.push_back(info->classId);
+    }
+    for (const CId& classId : candidates) {
+        IObject* object = nullptr;
+        try {
+            object = q.classStore.CreateObject(classId);
+        } catch (const CClassNotFoundException&) {
+            continue; // a decoder class that cannot be created is skipped
+        }
+        auto decoder = QueryRef<IInputStreamFilter>(object);
+        if (object)
+            object->Release();
+        if (!decoder)
+            continue;
+        try {
+            decoder->Connect(stream);
+        } catch (const CException&) {
+            continue; // this decoder does not understand the stream; its exception was reported
+        }
+        if (decoder->GetFormat()->formatId == wantedFormat)
+            return decoder.Detach();
+    }
+    MRV_THROW(CDataFormatException, L"morvane::CCodecClassStore::DecodeStream", L"Cannot decode stream");
+}
+
+IInputStream* CCodecClassStore::DecodeFile(const wchar_t* path, const CId& wantedFormat) const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::DecodeFile");
+    CInputStreamSelector selector(path);
+    return DecodeStream(selector.GetInputStreamTmp(), wantedFormat);
+}
+
+IOutputStream* CCodecClassStore::EncodeStream(IOutputStream* stream, const TDataFormat* from,
+                                              const TDataFormat* to) const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::EncodeStream");
+    if (!stream)
+        return nullptr;
+    if (SameFormat(from, to)) {
+        stream->AddRef();
+        return stream;
+    }
+    const CId fromId = from ? from->formatId : CId::Null();
+    const CId toId = to ? to->formatId : CId::Null();
+    std::vector<CId> candidates;
+    {
+        CStoreLock guard(m_body->lock, LOCK_MODE_READ);
+        for (const auto& info : m_body->encoders)
+            if (info->inputFormat == fromId && info->outputFormat == toId)
+                candidates.push_back(info->classId);
+    }
+    for (const CId& classId : candidates) {
+        IObject* object = nullptr;
+        try {
+            object = q.classStore.CreateObject(classId);
+        } catch (const CClassNotFoundException&) {
+            continue;
+        }
+        auto encoder = QueryRef<IOutputStreamFilter>(object);
+        if (object)
+            object->Release();
+        if (!encoder)
+            continue;
+        try {
+            encoder->Connect(stream);
+        } catch (const CException&) {
+            continue;
+        }
+        return encoder.Detach();
+    }
+    MRV_THROW(CDataFormatException, L"morvane::CCodecClassStore::EncodeStream", L"Cannot encode stream");
+}
+
+IOutputStream* CCodecClassStore::EncodeFile(const wchar_t* path, const TDataFormat* from, const TDataFormat* to) const
+{
+    MRV_REQUIRE_OPEN(L"morvane::CCodecClassStore::EncodeFile");
+    COutputStreamSelector selector(path);
+    return EncodeStream(selector.GetOutputStreamTmp(), from, to);
+}
+
+#undef MRV_REQUIRE_OPEN
 
 } // namespace morvane
