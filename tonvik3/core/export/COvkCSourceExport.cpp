@@ -1,0 +1,355 @@
+#include "core/export/COvkCSourceExport.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "morvane/data/CTextWriter.h"
+
+namespace ovk {
+
+using morvane::CTextWriter;
+
+namespace {
+
+// Song values follow 32-bit two's-complement arithmetic, as the player does.
+std::int32_t Wrap(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+std::uint32_t U(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+// One text writer per section: 8-bit characters, every line feed as CR LF.
+CTextWriter SectionWriter(morvane::IOutputStream* stream)
+{
+    return CTextWriter(stream, morvane::CHARFORMAT_8BIT, morvane::LINEBREAK_CRLF);
+}
+
+const wchar_t* OscillatorTypeDefine(std::int32_t type)
+{
+    switch (type) {
+    case OSC_SAW:
+        return L"OVKSONGOSCTYPE_SAW";
+    case OSC_SQUARE:
+        return L"OVKSONGOSCTYPE_SQUARE";
+    case OSC_NOISE:
+        return L"OVKSONGOSCTYPE_NOISE";
+    default:
+        return L"OVKSONGOSCTYPE_SINE";
+    }
+}
+
+bool IsAudibleType(std::int32_t type) { return type >= OSC_SINE && type <= OSC_NOISE; }
+
+} // namespace
+
+std::int32_t COvkCSourceExport::StartValue(const TOvkEnvelope& envelope)
+{
+    const std::int32_t offset = envelope.keepEnabled && envelope.keepPosition < 0 ? envelope.keepPosition : 0;
+    const std::int32_t w = ((Wrap(U(envelope.phase) + U(offset)) >> 8) & 255) - 128;
+    const std::int32_t s = ((std::abs(w) * w) >> 5) - 4 * w + 128;
+    const std::int32_t scaled = Wrap(U(s) * (U(envelope.max) - U(envelope.min))) / 256;
+    return Wrap(U(envelope.min) + U(scaled));
+}
+
+void COvkCSourceExport::Pitch(std::int32_t cents, std::int32_t& octave, std::int32_t& fraction)
+{
+    const std::int64_t octaves = cents >= 0 ? cents / 1200 : -((-static_cast<std::int64_t>(cents) + 1199) / 1200);
+    const std::int64_t rest = cents - 1200 * octaves;  // 0-1199
+    octave = static_cast<std::int32_t>(octaves + 8);
+    const float exponent = static_cast<float>(static_cast<double>(rest) / 1200.0);
+    const float power = static_cast<float>(std::exp2(static_cast<double>(exponent)));
+    fraction = static_cast<std::int32_t>(std::trunc(256.0f * power)) - 256;
+}
+
+bool COvkCSourceExport::IsExported(const TOvkEffect& effect)
+{
+    return effect.type >= EFFECT_DELAY && effect.type <= EFFECT_OVERDRIVE;
+}
+
+int COvkCSourceExport::Register(const TOvkEnvelope& envelope, int channel)
+{
+    const std::int32_t start = StartValue(envelope);
+    if (envelope.IsConstant()) {
+        // Constant values with the same start value share the first one's counter.
+        for (std::size_t i = 0; i < m_counters.size(); ++i)
+            if (m_counters[i].envelope < 0 && m_counters[i].startValue == start)
+                return static_cast<int>(i);
+        m_counters.push_back({-1, -1, start});
+        return static_cast<int>(m_counters.size() - 1);
+    }
+    int index = -1;
+    for (std::size_t i = 0; i < m_envelopes.size() && index < 0; ++i)
+        if (*m_envelopes[i] == envelope)
+            index = static_cast<int>(i);
+    if (index < 0) {
+        m_envelopes.push_back(&envelope);
+        index = static_cast<int>(m_envelopes.size() - 1);
+    }
+    m_counters.push_back({index, channel, start});
+    return static_cast<int>(m_counters.size() - 1);
+}
+
+COvkCSourceExport::COvkCSourceExport(const COvkModuleData& song)
+    : m_song(song), m_length(song.SongLength()), m_rowLength(song.RowLength())
+{
+    for (int c = 0; c < kChannels; ++c) {
+        for (int position = 0; position < m_length; ++position) {
+            const std::uint32_t pattern = song.orderTable[c][position];
+            m_channelUsed[c] = m_channelUsed[c] || pattern != 0;
+            // Only a damaged file holds a number outside 0-15; it names no pattern.
+            if (pattern < static_cast<std::uint32_t>(kPatterns)) {
+                m_patternUsed[c][pattern] = true;
+                if (static_cast<int>(pattern) > m_highestPattern[c])
+                    m_highestPattern[c] = static_cast<int>(pattern);
+            }
+        }
+    }
+
+    for (int c = 0; c < kChannels; ++c) {
+        const COvkModuleChannel& channel = song.channels[c];
+        TChannelCounters& counters = m_channelCounters[c];
+        const std::size_t pairs = channel.carriers.size();
+        counters.carrierVolume.assign(pairs, 0);
+        counters.carrierTranspose.assign(pairs, 0);
+        counters.modulatorVolume.assign(pairs, 0);
+        counters.modulatorTranspose.assign(pairs, 0);
+        counters.effectA.assign(channel.effects.size(), 0);
+        counters.effectB.assign(channel.effects.size(), 0);
+        for (const TOvkOscillator& carrier : channel.carriers)
+            m_oscillatorCount += carrier.fmEnabled ? 2 : 1;
+        if (!m_channelUsed[c])
+            continue;
+
+        counters.envelope = Register(channel.envelope, c);
+        for (std::size_t i = 0; i < pairs; ++i) {
+            const TOvkOscillator& carrier = channel.carriers[i];
+            counters.carrierVolume[i] = Register(carrier.volumeEnvelope, c);
+            counters.carrierTranspose[i] = Register(carrier.transposeEnvelope, c);
+            if (carrier.fmEnabled) {
+                // A damaged file may hold fewer modulators: a missing one is a default record.
+                const TOvkOscillator& modulator = channel.ModulatorOf(i);
+                counters.modulatorVolume[i] = Register(modulator.volumeEnvelope, c);
+                counters.modulatorTranspose[i] = Register(modulator.transposeEnvelope, c);
+            }
+        }
+        for (std::size_t i = 0; i < channel.effects.size(); ++i) {
+            const TOvkEffect& effect = channel.effects[i];
+            if (!IsExported(effect))
+                continue;
+            ++m_effectCount;
+            m_effectTypeUsed[effect.type] = true;
+            if (effect.type != EFFECT_DELAY)
+                counters.effectA[i] = Register(effect.envelopeA, c);
+            if (effect.type == EFFECT_RESONANCE)
+                counters.effectB[i] = Register(effect.envelopeB, c);
+        }
+    }
+}
+
+void COvkCSourceExport::Write(morvane::IOutputStream* stream) const
+{
+    WriteDefines(stream);
+    WriteOrderTable(stream);
+    WritePatterns(stream);
+    WriteEnvelopes(stream);
+    WriteOscillators(stream);
+    WriteEffects(stream);
+    WriteChannels(stream);
+    SectionWriter(stream).Write(L"// End\n");
+}
+
+void COvkCSourceExport::WriteDefines(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"// Defines - move these lines into OvkSongDataDefines.h\n");
+    out.Write(L"#ifndef OVKSONGDATADEFINES_H\n");
+    out.Write(L"#define OVKSONGDATADEFINES_H\n");
+    out.Write(L"#define OVKSONG_LEN 0x%X\n", static_cast<unsigned>(m_length));
+    out.Write(L"#define OVKSONG_ROWLENSAMPLES %d\n", static_cast<int>(m_rowLength));
+    out.Write(L"#define OVKSONG_ENVLISTSIZE %d\n", static_cast<int>(m_envelopes.size()));
+    out.Write(L"#define OVKSONG_ENVCOUNTERLISTSIZE %d\n", static_cast<int>(m_counters.size()));
+    out.Write(L"#define OVKSONG_OSCLISTSIZE %d\n", m_oscillatorCount);
+    out.Write(L"#define OVKSONG_EFFECTLISTSIZE %d\n", m_effectCount);
+    out.Write(L"#define OVKSONG_VOL %d\n", m_song.masterVolume);
+    static const wchar_t* const kEnableDefines[] = {
+        L"DELAY", L"FLANGE", L"LOWPASS", L"HIGHPASS", L"RESONANCE", L"OVERDRIVE",
+    };
+    static const int kEnableOrder[] = {EFFECT_DELAY,    EFFECT_FLANGE,    EFFECT_LOWPASS,
+                                       EFFECT_HIGHPASS, EFFECT_RESONANCE, EFFECT_OVERDRIVE};
+    for (int i = 0; i < 6; ++i)
+        out.Write(L"%ls#define OVKSONG_ENABLE_%lsEFFECT\n", m_effectTypeUsed[kEnableOrder[i]] ? L"" : L"//",
+                  kEnableDefines[i]);
+    out.Write(L"#endif\n\n");
+}
+
+void COvkCSourceExport::WriteOrderTable(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"// Exported song data\n\n#include \"OvkSongDataTypes.h\"\n\n");
+    out.Write(L"#define NULL 0\n\n");
+    out.Write(L"unsigned int OvkSongOrderTable[] = { \n  ");
+    // One entry per position: a 0, then one hexadecimal digit per channel, channel 0 lowest.
+    for (int position = 0; position < m_length; ++position) {
+        if (position > 0 && position % 8 == 0)
+            out.Write(L"\n  ");
+        const auto& order = m_song.orderTable;
+        out.Write(L"0x%X%X%X%X%X%X%X%X%X, ", 0u, order[7][position], order[6][position], order[5][position],
+                  order[4][position], order[3][position], order[2][position], order[1][position],
+                  order[0][position]);
+    }
+    out.Write(L"\n};\n\n");
+}
+
+void COvkCSourceExport::WritePatterns(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"unsigned char OvkSongPatternData[] = {\n");
+    for (int c = 0; c < kChannels; ++c) {
+        out.Write(L"// channel %d\n", c + 1);
+        // Pattern 0 is never written; unused patterns below the highest are written empty.
+        for (int p = 1; p <= m_highestPattern[c]; ++p) {
+            out.Write(L"  ");
+            for (int row = 0; row < kRows; ++row) {
+                const std::uint32_t note = m_song.patterns[c][p][row];
+                if (!m_patternUsed[c][p] || note == 0)
+                    out.Write(L"0,    ");
+                else if (note < kStopNote)
+                    out.Write(L"0x%X%X, ", (note - 1) / 12, (note - 1) % 12);
+                else
+                    out.Write(L"255,  ");
+            }
+            out.Write(L"\n");
+        }
+    }
+    out.Write(L"};\n\n");
+    out.Write(L"unsigned char OvkSongPatternLookupTable[] = { ");
+    int written = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        out.Write(L"%d, ", written);
+        written += m_highestPattern[c];
+    }
+    out.Write(L"};\n\n");
+}
+
+void COvkCSourceExport::WriteEnvelopes(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"TOvkSongEnvelope OvkSongEnvList[] = { \n");
+    for (const TOvkEnvelope* envelope : m_envelopes) {
+        int resetPatterns = 255;
+        if (envelope->resetMode == RESET_PATTERN)
+            resetPatterns = 0;
+        else if (envelope->resetMode == RESET_SECOND_PATTERN)
+            resetPatterns = 1;
+        else if (envelope->resetMode == RESET_FOURTH_PATTERN)
+            resetPatterns = 3;
+        out.Write(L"  { %d, %d, %d, %d, %d, %d, %ls, %d, }, \n", envelope->min, envelope->max, envelope->speed,
+                  envelope->phase / 2048, envelope->keepEnabled ? envelope->keepPosition / 2048 : 255,
+                  envelope->sustainEnabled ? envelope->sustainPosition / 2048 : 255,
+                  envelope->resetMode == RESET_NOTE ? L"true" : L"false", resetPatterns);
+    }
+    out.Write(L"};\n\n");
+
+    CTextWriter counters = SectionWriter(stream);
+    counters.Write(L"TOvkSongEnvelopeCounter OvkSongEnvCounterList[] = {\n ");
+    for (std::size_t i = 0; i < m_counters.size(); ++i) {
+        if (i > 0 && i % 4 == 0)
+            counters.Write(L"\n  ");
+        counters.Write(L"{ %d, %d, %d }, ", m_counters[i].envelope, m_counters[i].channel, m_counters[i].startValue);
+    }
+    counters.Write(L"\n};\n\n");
+}
+
+void COvkCSourceExport::WriteOscillators(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"TOvkSongOscillator OvkSongOscillatorList[] = {\n");
+    auto line = [&out](const TOvkOscillator& oscillator, int channel, int carrierLine, int volumeCounter,
+                       int transposeCounter) {
+        std::int32_t octave = 0, fraction = 0;
+        Pitch(oscillator.cents, octave, fraction);
+        const std::int32_t volume = IsAudibleType(oscillator.type) ? oscillator.volume : 0;
+        out.Write(L"  { %d, %d, %ls, %d, %d, %d, %d, %d }, \n", octave, fraction,
+                  OscillatorTypeDefine(oscillator.type), channel, carrierLine, volume, volumeCounter,
+                  transposeCounter);
+    };
+    int lineNumber = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        const COvkModuleChannel& channel = m_song.channels[c];
+        const TChannelCounters& counters = m_channelCounters[c];
+        const int firstCarrierLine = lineNumber;
+        for (std::size_t i = 0; i < channel.carriers.size(); ++i, ++lineNumber)
+            line(channel.carriers[i], c, -1, counters.carrierVolume[i], counters.carrierTranspose[i]);
+        for (std::size_t i = 0; i < channel.carriers.size(); ++i) {
+            if (!channel.carriers[i].fmEnabled)
+                continue;
+            line(channel.ModulatorOf(i), c, firstCarrierLine + static_cast<int>(i), counters.modulatorVolume[i],
+                 counters.modulatorTranspose[i]);
+            ++lineNumber;
+        }
+    }
+    out.Write(L"\n};\n\n");
+}
+
+void COvkCSourceExport::WriteEffects(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"TOvkSongEffect OvkSongEffectList[] = {\n");
+    auto line = [&out](std::int32_t a, std::int32_t b, std::int32_t c, int channel, const wchar_t* type,
+                       int counterA, int counterB) {
+        out.Write(L"  { %d, %d, %d, %d, %ls, %d, %d }, \n", a, b, c, channel, type, counterA, counterB);
+    };
+    for (int c = 0; c < kChannels; ++c) {
+        if (!m_channelUsed[c])
+            continue;
+        const COvkModuleChannel& channel = m_song.channels[c];
+        const TChannelCounters& counters = m_channelCounters[c];
+        for (std::size_t i = 0; i < channel.effects.size(); ++i) {
+            const TOvkEffect& e = channel.effects[i];
+            switch (e.type) {
+            case EFFECT_DELAY:
+                line(e.p2, 0, Wrap(m_rowLength * U(e.p1) / 100u), c, L"OVKSONGEFFECTTYPE_DELAY", 0, 0);
+                break;
+            case EFFECT_FLANGE:
+                line(0, 0, Wrap(U(e.envelopeA.max) + 1u), c, L"OVKSONGEFFECTTYPE_FLANGE", counters.effectA[i], 0);
+                break;
+            case EFFECT_LOWPASS:
+                line(e.p1, 0, 1, c, L"OVKSONGEFFECTTYPE_LOWPASS", counters.effectA[i], 0);
+                break;
+            case EFFECT_HIGHPASS:
+                line(e.p1, 0, 1, c, L"OVKSONGEFFECTTYPE_HIGHPASS", counters.effectA[i], 0);
+                break;
+            case EFFECT_RESONANCE:
+                line(e.p1, e.p2, 1, c, L"OVKSONGEFFECTTYPE_RESONANCE", counters.effectA[i], counters.effectB[i]);
+                break;
+            case EFFECT_OVERDRIVE: {
+                // A clip limit of 0 would divide by zero: its gain is written as 0.
+                const std::uint32_t limit = U(e.p1) * 127u;
+                const std::uint32_t gain = limit == 0 ? 0 : U(e.p2) * 32767u / limit;
+                line(Wrap(limit), Wrap(gain), 1, c, L"OVKSONGEFFECTTYPE_OVERDRIVE", 0, counters.effectA[i]);
+                break;
+            }
+            default:
+                break;  // band-pass and unknown types have no form in the replayer
+            }
+        }
+    }
+    out.Write(L"\n};\n\n");
+}
+
+void COvkCSourceExport::WriteChannels(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    out.Write(L"unsigned char OvkSongChannelVol[8] = {");
+    for (int c = 0; c < kChannels; ++c)
+        out.Write(c == 0 ? L"%d" : L", %d", m_song.channels[c].volume);
+    out.Write(L" };\n");
+    out.Write(L"unsigned char OvkSongChannelEnvCounter[8] = {");
+    for (int c = 0; c < kChannels; ++c)
+        out.Write(c == 0 ? L"%d" : L", %d", m_channelCounters[c].envelope);
+    out.Write(L" };\n");
+    out.Write(L"bool OvkSongChannelStopNote[8] = {");
+    for (int c = 0; c < kChannels; ++c)
+        out.Write(c == 0 ? L"%ls" : L", %ls", m_song.channels[c].envelope.sustainEnabled ? L"false" : L"true");
+    out.Write(L" };\n");
+    out.Write(L"\n");
+}
+
+} // namespace ovk
