@@ -139,6 +139,18 @@ CBytes& CBytes::Append(const TBytes& bytes)
     return *this;
 }
 
+bool SameSong(const ovk::COvkModuleData& a, const ovk::COvkModuleData& b)
+{
+    if (a.tempo != b.tempo || a.masterVolume != b.masterVolume)
+        return false;
+    if (std::memcmp(&a.NoteData(), &b.NoteData(), sizeof(ovk::TOvkNoteData)) != 0)
+        return false;
+    for (int c = 0; c < ovk::kChannels; ++c)
+        if (!(a.channels[c] == b.channels[c]))
+            return false;
+    return true;
+}
+
 ovk::TOvkEnvelope MarkedEnvelope(int seed)
 {
     ovk::TOvkEnvelope e;

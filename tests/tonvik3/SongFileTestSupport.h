@@ -46,6 +46,9 @@ private:
     TBytes m_bytes;
 };
 
+// Every field equal.
+bool SameSong(const ovk::COvkModuleData& a, const ovk::COvkModuleData& b);
+
 // An envelope whose every field differs from the defaults.
 ovk::TOvkEnvelope MarkedEnvelope(int seed);
 
