@@ -1,0 +1,65 @@
+#include "core/module/COvkModule.h"
+
+#include <mutex>
+
+namespace ovk {
+
+namespace {
+
+std::mutex& HookMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+COvkModule::TModifiedHook& Hook()
+{
+    static COvkModule::TModifiedHook hook;
+    return hook;
+}
+
+// The write modes that count as a change.
+constexpr morvane::TLockMode kWriteModeFirst = 1;
+constexpr morvane::TLockMode kWriteModeLast = 2;
+
+} // namespace
+
+COvkModule::TModifiedHook COvkModule::SetModifiedHook(TModifiedHook hook)
+{
+    std::lock_guard<std::mutex> guard(HookMutex());
+    std::swap(Hook(), hook);
+    return hook;
+}
+
+COvkModule::COvkModule() : CObjectImpl(clsid::COvkModule) {}
+
+COvkModuleData* COvkModule::Lock(morvane::TLockMode mode)
+{
+    m_lock.Lock(mode, 0);
+    return &m_data;
+}
+
+void COvkModule::Unlock()
+{
+    const morvane::TLockMode mode = m_lock.GetLockMode();
+    m_lock.Unlock();
+    if (mode < kWriteModeFirst || mode > kWriteModeLast)
+        return;
+    m_changeCount.fetch_add(1, std::memory_order_acq_rel);
+    TModifiedHook hook;
+    {
+        std::lock_guard<std::mutex> guard(HookMutex());
+        hook = Hook();
+    }
+    if (hook)
+        hook(this);
+}
+
+std::uint32_t COvkModule::GetChangeCount() { return m_changeCount.load(std::memory_order_acquire); }
+
+morvane::IObject* COvkModule::FindInterface(const morvane::CId& interfaceId)
+{
+    return AnswerFor<IOvkModule>(this, interfaceId);
+}
+
+} // namespace ovk

@@ -1,0 +1,138 @@
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+#include "core/module/IOvkModule.h"
+#include "core/module/IOvkModulePlayer.h"
+#include "core/synth/COvkChannelVoice.h"
+#include "morvane/api/CObjectImpl.h"
+#include "morvane/api/CRef.h"
+#include "morvane/data/TDataFormat.h"
+#include "morvane/system/CBinaryLock.h"
+
+namespace ovk {
+
+class COvkModuleData;
+
+namespace clsid {
+constexpr morvane::CId COvkModulePlayer{0x6C236FCE, 0x76E049F1, 0x83FBBEC5, 0x887E4556};
+} // namespace clsid
+
+// Renders a song module as a PCM input stream: sequences rows and order
+// positions, starts notes, steps the envelopes, mixes the eight channels
+// under the master volume and clips. It keeps in step with edits: every call
+// that needs the song first re-reads it if the module's change counter moved.
+class COvkModulePlayer : public morvane::CObjectImpl<IOvkModulePlayer> {
+public:
+    static constexpr std::uint32_t kHistoryLength = 65536;
+    // Samples between envelope ticks.
+    static constexpr std::uint32_t kTickSamples = 44;
+
+    COvkModulePlayer();
+
+    // IStream
+    void Close() override;
+    unsigned int GetCaps() override;
+    std::uint64_t GetLength() override;
+    void Flush() override;
+    void Seek(std::uint64_t position) override;
+    std::uint64_t Tell() override;
+    // IInputStream
+    bool Eof() override;
+    const morvane::TDataFormat* GetFormat() override;
+    void Read(morvane::IMediaSample* sample) override;
+    std::uint64_t Read(void* buffer, std::uint64_t count) override;
+    bool HasProperty(const void* property) override;
+    void Skip(std::uint64_t count) override;
+    // IOvkModulePlayer
+    void SetChannelEnabled(unsigned int channel, bool enabled) override;
+    std::int64_t TimeToRow(float seconds) override;
+    float RowToTime(unsigned int row) override;
+    void SeekRow(unsigned int row) override;
+    void Connect(IOvkModule* module) override;
+    unsigned int GetRow() override;
+    void GetHistory(int channel, unsigned int bytePosition, std::int32_t* destination, unsigned int count) override;
+    bool SetPatternLoop(bool loop) override;
+
+    // Renders sample by sample, exactly as the sound is defined, instead of in
+    // runs between envelope ticks. Both give the same bytes; tests compare them.
+    void SetReferenceRendering(bool reference);
+
+protected:
+    ~COvkModulePlayer() override = default;
+    morvane::IObject* FindInterface(const morvane::CId& interfaceId) override;
+
+private:
+    // A word that other threads read without the player's lock (Tell, Eof,
+    // GetRow ...); only the thread holding the lock writes it.
+    template <class T>
+    class TShared {
+    public:
+        explicit TShared(T v) : m_value(v) {}
+        operator T() const { return m_value.load(std::memory_order_relaxed); }
+        TShared& operator=(T v)
+        {
+            m_value.store(v, std::memory_order_relaxed);
+            return *this;
+        }
+
+    private:
+        std::atomic<T> m_value;
+    };
+
+    // Holds the module's read lock while it lives (nested holds lock once).
+    class CModuleHold {
+    public:
+        explicit CModuleHold(COvkModulePlayer& player);
+        ~CModuleHold();
+        CModuleHold(const CModuleHold&) = delete;
+        CModuleHold& operator=(const CModuleHold&) = delete;
+
+    private:
+        COvkModulePlayer& m_player;
+    };
+
+    void Synchronise();
+    void ClearHistories();
+    void PlaceEnvelopes();
+    void StartRow();
+    std::int16_t ProduceSample();
+    void Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample);
+    void AdvancePlayer();
+    void EndRow();
+    std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);
+    std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t count);
+    void RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+
+    morvane::CRef<IOvkModule> m_module;
+    TShared<bool> m_connected{false};
+    COvkModuleData* m_data = nullptr;
+    int m_lockDepth = 0;
+    morvane::CBinaryLock m_lock;
+    morvane::TDataFormat_AudioPcm m_format;
+
+    std::array<COvkChannelVoice, 8> m_voices;
+    std::vector<std::int32_t> m_history;
+    std::uint32_t m_historyPosition = 0;
+    std::int32_t m_masterVolume = 0;
+    std::uint32_t m_lastChangeCount = 0xFFFFFFFFu;
+
+    TShared<std::uint32_t> m_samplePosition{0};
+    std::uint32_t m_sampleInRow = 0;
+    TShared<std::uint32_t> m_row{0};
+    std::uint32_t m_orderPosition = 0;
+    std::uint32_t m_tick = 0;
+    bool m_newRow = false;
+    TShared<bool> m_ended{false};
+    std::uint32_t m_rowLength = 0;
+    float m_rowSeconds = 0.0f;
+    std::uint32_t m_songLength = 0;
+    TShared<bool> m_patternLoop{false};
+
+    bool m_reference = false;
+    // Random numbers drawn ahead for one run of the fast path.
+    std::vector<std::uint32_t> m_noise;
+};
+
+} // namespace ovk

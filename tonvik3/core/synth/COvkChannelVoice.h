@@ -1,0 +1,84 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <vector>
+#include "core/song/COvkModuleChannel.h"
+#include "core/synth/COvkEffectState.h"
+#include "core/synth/TOvkEnvelopeState.h"
+#include "core/synth/TOvkOscillatorState.h"
+
+namespace ovk {
+
+// The run-time state of one song channel inside a player: its oscillators,
+// envelopes, effects and output history. The player refreshes it from the
+// song when the song changes and drives it sample by sample.
+class COvkChannelVoice {
+public:
+    static constexpr std::uint32_t kHistoryLength = 65536;
+    // At most this many envelopes of a channel are ticked and reset.
+    static constexpr std::size_t kMaxEnvelopes = 256;
+    // The longest run that RenderBlock takes at once.
+    static constexpr std::uint32_t kMaxBlock = 64;
+
+    COvkChannelVoice();
+    COvkChannelVoice(const COvkChannelVoice&) = delete;
+    COvkChannelVoice& operator=(const COvkChannelVoice&) = delete;
+
+    // Back to a new voice: silent, no oscillators or effects, history zeroed, enabled.
+    void Reinit();
+
+    // Takes the channel's stored fields. The running state (phases, envelope
+    // progress, note on) survives unless the number of pairs or effects changed.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength);
+
+    // A row's note n (not 0): a note, the stop note 255, or a value above it.
+    void StartNote(std::uint32_t note);
+
+    // The channel sample (after any note start of this sample): recorded in
+    // the history, 0 in the mix when the channel is disabled.
+    std::int32_t Sample();
+    // Moves every pair on by one sample (after the sample was produced).
+    void Advance();
+
+    // count samples, each a Sample followed by an Advance, while no envelope
+    // changes: the same result as the sample-by-sample path. The random
+    // numbers the run needs are drawn beforehand: the number for draw d of
+    // sample j is noise[j * stride + d]; this voice's carriers take theirs from
+    // carrierSlot on and its modulators from modulatorSlot on. Adds the audible
+    // samples to mix.
+    void RenderBlock(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride, std::uint32_t carrierSlot,
+                     std::uint32_t modulatorSlot, std::uint32_t* mix);
+    // Random numbers that one sample's carriers, and one sample's modulators, draw.
+    std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
+    std::uint32_t ModulatorDraws() const { return m_noiseModulators; }
+
+    // The envelopes that are ticked and reset, in their fixed order.
+    const std::vector<TOvkEnvelopeState*>& Envelopes() const { return m_envelopes; }
+    void TickEnvelopes();
+
+    void ClearHistory();
+    void PrepareEffects();
+
+    // History ring of the channel samples before muting.
+    std::vector<std::int32_t> history;
+    std::uint32_t historyPosition = 0;
+
+    std::int32_t volume = 0;
+    std::vector<TOvkOscillatorState> carriers;
+    std::vector<TOvkOscillatorState> modulators;
+    TOvkEnvelopeState envelope;
+    bool noteOn = false;
+    std::vector<COvkEffectState> effects;
+    // The mixer's mute switch; set from other threads while the voice plays.
+    std::atomic<bool> enabled{true};
+
+private:
+    void RebuildEnvelopeList();
+    void CountNoise();
+
+    std::vector<TOvkEnvelopeState*> m_envelopes;
+    std::uint32_t m_noiseCarriers = 0;
+    std::uint32_t m_noiseModulators = 0;
+};
+
+} // namespace ovk
