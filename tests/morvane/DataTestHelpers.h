@@ -63,15 +63,17 @@ inline void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes
 
 constexpr morvane::CId kTestStreamClass{0x7E570001, 0, 0, 1};
 
-// An input stream that knows neither its length nor its position (caps 0)
-// and delivers at most `piece` bytes per read, like a pipe.
+// An input stream that reports the caps it is given (none, like a pipe) and
+// delivers at most `piece` bytes per read.
 class CPipeStream : public morvane::CInputStreamImpl<morvane::IInputStream> {
 public:
     explicit CPipeStream(Bytes bytes, std::uint64_t piece = UINT64_MAX)
         : CInputStreamImpl(kTestStreamClass), m_bytes(std::move(bytes)), m_piece(piece)
     {
     }
-    unsigned int GetCaps() override { return 0; }
+    unsigned int GetCaps() override { return caps; }
+    void Seek(std::uint64_t position) override { m_at = static_cast<std::size_t>(std::min<std::uint64_t>(position, m_bytes.size())); }
+    std::uint64_t Tell() override { return m_at; }
     bool Eof() override { return m_at >= m_bytes.size(); }
     std::uint64_t Read(void* buffer, std::uint64_t count) override
     {
@@ -83,6 +85,7 @@ public:
     }
     using CInputStreamImpl::Read;
     std::uint64_t asked = 0; // bytes asked for over all reads
+    unsigned int caps = 0;
 
 private:
     Bytes m_bytes;
