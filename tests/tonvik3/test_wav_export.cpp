@@ -1,0 +1,163 @@
+// The WAV export: reference renders, header sizes, cancelling and failures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "SongFileTestSupport.h"
+#include "core/export/COvkWavExport.h"
+#include "core/module/CoreClasses.h"
+#include "core/module/IOvkModule.h"
+#include "morvane/api/CException.h"
+#include "morvane/api/CMorvane.h"
+#include "morvane/api/CRef.h"
+#include "morvane/api/Utf.h"
+#include "morvane/data/COutputStream.h"
+#include "morvane/data/resource/CResource.h"
+#include "morvane/data/resource/CResourceOs.h"
+
+using namespace tonvik_test;
+using morvane::CRef;
+using ovk::TWavExportResult;
+
+namespace {
+
+class WavExport : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ovk::RegisterCoreClasses(); }
+
+    void SetUp() override
+    {
+        morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModule");
+        m_module = morvane::QueryRef<ovk::IOvkModule>(object);
+        object->Release();
+        ASSERT_TRUE(m_module);
+    }
+
+    void LoadGolden(const std::string& name)
+    {
+        ovk::COvkModuleData* song = m_module->Lock(2);
+        LoadSong(*song, GoldenBytes(name));
+        m_module->Unlock();
+    }
+
+    // Exports into memory; the outcome and the bytes.
+    TBytes Export(ovk::TWavExportOutcome& outcome, const ovk::TWavExportOptions& options = {})
+    {
+        auto resource = CRef<morvane::IResource>::Adopt(new morvane::CResource());
+        auto stream = CRef<morvane::CResourceOs>::Adopt(new morvane::CResourceOs(resource.Get()));
+        outcome = ovk::ExportWav(m_module.Get(), stream.Get(), options);
+        return stream->GetBytes();
+    }
+
+    static std::uint32_t Field(const TBytes& bytes, std::size_t at)
+    {
+        return static_cast<std::uint32_t>(bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 |
+                                          static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
+    }
+
+    CRef<ovk::IOvkModule> m_module;
+};
+
+class GoldenRender : public WavExport, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(GoldenRender, ExportIsByteIdentical)
+{
+    LoadGolden(GetParam() + ".tonvik");
+    std::vector<int> progress;
+    ovk::TWavExportOutcome outcome;
+    const TBytes wav = Export(outcome, {nullptr, [&](int percent) { progress.push_back(percent); }});
+    ASSERT_EQ(outcome.result, TWavExportResult::Completed);
+    const TBytes expected = GoldenBytes(GetParam() + ".wav");
+    ASSERT_EQ(wav.size(), expected.size());
+    std::size_t first = 0;
+    while (first < wav.size() && wav[first] == expected[first])
+        ++first;
+    EXPECT_EQ(first, wav.size()) << "first difference at byte " << first;
+    EXPECT_EQ(Field(wav, 40), wav.size() - 44);
+    EXPECT_EQ(Field(wav, 4), wav.size() - 8);
+    EXPECT_EQ(outcome.sampleBytes, wav.size() - 44);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Songs, GoldenRender,
+                         ::testing::Values("empty", "one_sine", "waves", "effects", "arrangement", "v2_basic"));
+
+TEST_F(WavExport, EmptySongGivesAHeaderOnly)
+{
+    std::vector<int> progress;
+    ovk::TWavExportOutcome outcome;
+    const TBytes wav = Export(outcome, {nullptr, [&](int percent) { progress.push_back(percent); }});
+    EXPECT_EQ(outcome.result, TWavExportResult::Completed);
+    ASSERT_EQ(wav.size(), 44u);
+    EXPECT_EQ(Field(wav, 4), 36u);
+    EXPECT_EQ(Field(wav, 40), 0u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+    EXPECT_EQ(progress, std::vector<int>{100});
+}
+
+TEST_F(WavExport, CancelStopsBeforeTheNextBlockAndLeavesAValidFile)
+{
+    LoadGolden("one_sine.tonvik");
+    std::atomic<bool> cancel{false};
+    std::vector<int> progress;
+    ovk::TWavExportOutcome outcome;
+    // The first progress report comes after the first block.
+    const TBytes wav = Export(outcome, {&cancel, [&](int percent) {
+                                            progress.push_back(percent);
+                                            cancel = true;
+                                        }});
+    EXPECT_EQ(outcome.result, TWavExportResult::Cancelled);
+    EXPECT_EQ(outcome.sampleBytes, 1024u);
+    ASSERT_EQ(wav.size(), 44u + 1024u);
+    EXPECT_EQ(Field(wav, 4), 36u + 1024u);
+    EXPECT_EQ(Field(wav, 40), 1024u);
+    EXPECT_EQ(progress, std::vector<int>{0});
+    const TBytes reference = GoldenBytes("one_sine.wav");
+    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), reference.begin() + 44));
+}
+
+// An output stream that fails after a number of bytes, as a full disk would.
+class CFailingStream : public morvane::COutputStreamImpl<morvane::IOutputStream> {
+public:
+    explicit CFailingStream(std::uint64_t room) : COutputStreamImpl(morvane::CId{1, 2, 3, 4}), m_room(room) {}
+    std::uint64_t Write(const void*, std::uint64_t count) override
+    {
+        if (count > m_room)
+            MRV_THROW(morvane::CIOException, L"test::CFailingStream::Write", L"fwrite failed");
+        m_room -= count;
+        return count;
+    }
+
+private:
+    std::uint64_t m_room;
+};
+
+TEST_F(WavExport, StreamErrorEndsTheExportWithItsReason)
+{
+    LoadGolden("one_sine.tonvik");
+    auto stream = CRef<CFailingStream>::Adopt(new CFailingStream(44 + 3000));
+    const ovk::TWavExportOutcome outcome = ovk::ExportWav(m_module.Get(), stream.Get());
+    EXPECT_EQ(outcome.result, TWavExportResult::Failed);
+    EXPECT_EQ(outcome.error, L"fwrite failed");
+    EXPECT_EQ(outcome.sampleBytes, 2048u);
+}
+
+TEST_F(WavExport, FileExportWritesTheFileOrSaysWhyNot)
+{
+    LoadGolden("one_sine.tonvik");
+    const std::string path = "/tmp/tonvik-wav-export-" + std::to_string(getpid()) + ".wav";
+    const ovk::TWavExportOutcome done = ovk::ExportWav(m_module.Get(), morvane::utf::FromUtf8(path).c_str());
+    EXPECT_EQ(done.result, TWavExportResult::Completed);
+    EXPECT_EQ(ReadFileBytes(path), GoldenBytes("one_sine.wav"));
+    std::remove(path.c_str());
+
+    const ovk::TWavExportOutcome failed = ovk::ExportWav(m_module.Get(), L"/no/such/folder/x.wav");
+    EXPECT_EQ(failed.result, TWavExportResult::Failed);
+    EXPECT_EQ(failed.error, L"Cannot open '/no/such/folder/x.wav' for writing");
+}
+
+} // namespace

@@ -1,0 +1,165 @@
+#include "core/export/COvkWavExport.h"
+
+#include <chrono>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "core/module/IOvkModule.h"
+#include "core/module/IOvkModulePlayer.h"
+#include "morvane/api/CException.h"
+#include "morvane/api/CMorvane.h"
+#include "morvane/api/CRef.h"
+#include "morvane/api/ClassIds.h"
+#include "morvane/data/CVarWriter.h"
+#include "morvane/data/IStream.h"
+
+namespace ovk {
+
+using morvane::CRef;
+
+namespace {
+
+constexpr std::uint32_t kBlockBytes = 1024;
+constexpr std::uint32_t kHeaderBytes = 44;
+
+template <class I>
+CRef<I> CreateAs(const wchar_t* className)
+{
+    morvane::IObject* object = morvane::q.classStore.CreateObject(className);
+    CRef<I> result = morvane::QueryRef<I>(object);
+    if (object)
+        object->Release();
+    if (!result)
+        MRV_THROW(morvane::CClassNotFoundException, L"ovk::ExportWav", L"Class does not offer the interface");
+    return result;
+}
+
+void WriteTag(morvane::CVarWriter& writer, const char (&tag)[5])
+{
+    for (int i = 0; i < 4; ++i)
+        writer << tag[i];
+}
+
+void WriteHeader(morvane::CVarWriter& writer, std::uint32_t sampleBytes)
+{
+    WriteTag(writer, "RIFF");
+    writer << static_cast<int>(sampleBytes + 36);
+    WriteTag(writer, "WAVE");
+    WriteTag(writer, "fmt ");
+    writer << 16;
+    writer << static_cast<unsigned short>(1);  // PCM
+    writer << static_cast<unsigned short>(1);  // channels
+    writer << 44100u;
+    writer << 88200u;  // bytes per second
+    writer << static_cast<unsigned short>(2);  // block align
+    writer << static_cast<unsigned short>(16); // bits per sample
+    WriteTag(writer, "data");
+    writer << static_cast<int>(sampleBytes);
+}
+
+// A file that stops early still says how many samples it holds, where the
+// stream can go back to its header.
+void PatchSizes(morvane::IOutputStream* stream, morvane::CVarWriter& writer, std::uint32_t sampleBytes)
+{
+    try {
+        if (!(stream->GetCaps() & morvane::STREAM_CAN_SEEK))
+            return;
+        writer.Seek(4);
+        writer << static_cast<int>(sampleBytes + 36);
+        writer.Seek(40);
+        writer << static_cast<int>(sampleBytes);
+        writer.Seek(kHeaderBytes + static_cast<std::uint64_t>(sampleBytes));
+    } catch (const morvane::CException&) {
+        // The export has already ended; the sizes stay as written.
+    }
+}
+
+// The rendering itself, on the calling thread.
+TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, const TWavExportOptions& options)
+{
+    TWavExportOutcome outcome;
+    try {
+        if (!module || !stream)
+            MRV_THROW(morvane::CNullPtrException, L"ovk::ExportWav", L"No song or no output stream");
+        CRef<IOvkModulePlayer> player = CreateAs<IOvkModulePlayer>(L"ovk::COvkModulePlayer");
+        player->Connect(module);
+        // Only the low 32 bits of the length count, in the header and for the loop.
+        const auto length = static_cast<std::uint32_t>(player->GetLength());
+        morvane::CVarWriter writer(stream);
+        WriteHeader(writer, length);
+
+        std::vector<std::uint8_t> block(kBlockBytes);
+        std::uint32_t& written = outcome.sampleBytes;
+        bool reported = false;
+        auto lastReport = std::chrono::steady_clock::now();
+        while (written < length) {
+            if (options.cancel && options.cancel->load()) {
+                PatchSizes(stream, writer, written);
+                outcome.result = TWavExportResult::Cancelled;
+                return outcome;
+            }
+            const std::uint64_t delivered = player->Read(block.data(), kBlockBytes);
+            if (delivered == 0) {
+                PatchSizes(stream, writer, written);
+                outcome.error = L"The song ended before its length";
+                return outcome;
+            }
+            const std::uint64_t take = std::min<std::uint64_t>(delivered, length - written);
+            stream->Write(block.data(), take);
+            written += static_cast<std::uint32_t>(take);
+            const auto now = std::chrono::steady_clock::now();
+            if (options.progress && (!reported || now - lastReport >= std::chrono::seconds(1))) {
+                // In 64 bits: written × 100 leaves 32 bits for songs longer than eight minutes.
+                options.progress(static_cast<int>(std::uint64_t(written) * 100 / length));
+                reported = true;
+                lastReport = now;
+            }
+        }
+        if (options.progress)
+            options.progress(100);
+        outcome.result = TWavExportResult::Completed;
+    } catch (const morvane::CException& e) {
+        outcome.result = TWavExportResult::Failed;
+        outcome.error = e.GetReason() ? e.GetReason() : L"";
+    } catch (const std::exception&) {
+        outcome.result = TWavExportResult::Failed;
+        outcome.error = L"Out of memory";
+    }
+    return outcome;
+}
+
+} // namespace
+
+TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, const TWavExportOptions& options)
+{
+    // The noise generator belongs to the thread that renders and starts anew
+    // on each thread: a thread of its own makes every export of a song the same,
+    // whatever the calling thread rendered before.
+    TWavExportOutcome outcome;
+    std::thread worker([&] { outcome = Render(module, stream, options); });
+    worker.join();
+    return outcome;
+}
+
+TWavExportOutcome ExportWav(IOvkModule* module, const wchar_t* path, const TWavExportOptions& options)
+{
+    try {
+        if (!path)
+            MRV_THROW(morvane::CNullPtrException, L"ovk::ExportWav", L"Given file name is NULL");
+        CRef<morvane::IFileOutputStream> file = CreateAs<morvane::IFileOutputStream>(L"morvane::CFileOutputStream");
+        file->Open(path, false);
+        TWavExportOutcome outcome = ExportWav(module, file.Get(), options);
+        // What the C library still buffers must reach the disk for the export to count.
+        if (outcome.result != TWavExportResult::Failed)
+            file->Flush();
+        file->Close();
+        return outcome;
+    } catch (const morvane::CException& e) {
+        TWavExportOutcome outcome;
+        outcome.error = e.GetReason() ? e.GetReason() : L"";
+        return outcome;
+    }
+}
+
+} // namespace ovk

@@ -1,0 +1,50 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace morvane {
+class IOutputStream;
+}
+
+namespace ovk {
+
+class IOvkModule;
+
+// How a WAV export ended.
+enum class TWavExportResult {
+    Completed,
+    Cancelled,  // the file holds what was rendered so far, with sizes to match
+    Failed,
+};
+
+struct TWavExportOutcome {
+    TWavExportResult result = TWavExportResult::Failed;
+    std::uint32_t sampleBytes = 0;  // bytes of samples written after the header
+    std::wstring error;             // why it failed
+};
+
+struct TWavExportOptions {
+    // Polled before every block; setting it stops the export.
+    const std::atomic<bool>* cancel = nullptr;
+    // Told the percentage done at most once a second while rendering, and 100
+    // when the export completes. Called on the export's own rendering thread.
+    std::function<void(int percent)> progress;
+};
+
+// Renders a song from start to end through a fresh module player into a
+// 16-bit mono 44100 Hz WAV file: the 44-byte RIFF header, then the player's
+// bytes, in blocks of 1024. The module is read under its own lock by the
+// player, so playback may go on meanwhile. Exceptions of the stream or the
+// player end the export with a Failed outcome, never escape.
+//
+// The song is rendered on a new thread, which starts the noise generator
+// afresh, and the call returns when it is done. A progress dialog runs this
+// on a worker thread of its own and stops it with the cancel flag.
+TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, const TWavExportOptions& options = {});
+// The same into a file (created or truncated through the framework's file
+// output stream).
+TWavExportOutcome ExportWav(IOvkModule* module, const wchar_t* path, const TWavExportOptions& options = {});
+
+} // namespace ovk
