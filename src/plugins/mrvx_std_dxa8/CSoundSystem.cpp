@@ -1,0 +1,187 @@
+#include "CSoundSystem.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "CSoundRing.h"
+#include "morvane/api/CDebug.h"
+
+namespace mrvx_std_dxa8 {
+
+namespace {
+
+// Frames per chunk that an output takes at a time: SDL paces its dummy and
+// disk drivers in real time from 1024 frames on; a looping ring must hold
+// several chunks so that its refills stay ahead of the output.
+std::uint32_t ChunkFrames(const CSoundRing& ring, bool looping)
+{
+    std::uint32_t frames = 1024;
+    if (looping) {
+        std::size_t ringFrames = ring.Size() / std::max<std::uint32_t>(1, ring.Format().GetBlockSize());
+        while (frames > 16 && frames * 4 > ringFrames)
+            frames /= 2;
+    }
+    return frames;
+}
+
+SDL_AudioFormat SdlFormat(std::uint32_t sampleFormat)
+{
+    switch (sampleFormat) {
+    case morvane::SAMPLE_FORMAT_U8:
+        return AUDIO_U8;
+    case morvane::SAMPLE_FORMAT_S16:
+        return AUDIO_S16LSB;
+    case morvane::SAMPLE_FORMAT_S32:
+        return AUDIO_S32LSB;
+    default:
+        return AUDIO_F32LSB;
+    }
+}
+
+void SDLCALL RenderCallback(void* user, Uint8* stream, int len)
+{
+    static_cast<CSoundRing*>(user)->Render(stream, static_cast<std::size_t>(len));
+}
+
+// A clock in place of a sound card: takes one chunk of the ring at a time,
+// each when the previous one would have been heard.
+class CClockOutput : public CSoundOutput {
+public:
+    CClockOutput(CSoundRing& ring, std::uint32_t chunkFrames)
+        : m_ring(ring), m_chunkFrames(chunkFrames), m_thread(&CClockOutput::Run, this)
+    {
+    }
+
+    ~CClockOutput() override
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_mutex);
+            m_stop = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+private:
+    void Run()
+    {
+        const morvane::TDataFormat_AudioPcm& format = m_ring.Format();
+        const double rate = std::max<std::uint32_t>(1, format.samplesPerSecond);
+        std::vector<std::uint8_t> chunk(static_cast<std::size_t>(m_chunkFrames) *
+                                        std::max<std::uint32_t>(1, format.GetBlockSize()));
+        const auto start = std::chrono::steady_clock::now();
+        std::uint64_t frames = 0;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            lock.unlock();
+            m_ring.Render(chunk.data(), chunk.size());
+            lock.lock();
+            frames += m_chunkFrames;
+            auto due = start + std::chrono::nanoseconds(static_cast<std::int64_t>(frames * 1e9 / rate));
+            m_cv.wait_until(lock, due, [this] { return m_stop; });
+        }
+    }
+
+    CSoundRing& m_ring;
+    const std::uint32_t m_chunkFrames;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_stop = false;
+    std::thread m_thread; // last: starts once the rest is built
+};
+
+} // namespace
+
+// A ring played through an SDL audio device.
+class CSdlOutput : public CSoundOutput {
+public:
+    CSdlOutput(CSoundSystem& system, SDL_AudioDeviceID device) : m_system(system), m_device(device) {}
+    ~CSdlOutput() override { m_system.CloseSdlDevice(m_device); }
+
+private:
+    CSoundSystem& m_system;
+    SDL_AudioDeviceID m_device;
+};
+
+CSoundSystem::CSoundSystem()
+{
+    // SDL would otherwise take over Ctrl+C from the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_sdlStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!m_sdlStarted) {
+        morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"mrvx_std_dxa8: SDL audio failed: %s",
+                                      SDL_GetError());
+        m_silent = true;
+    }
+}
+
+CSoundSystem::~CSoundSystem()
+{
+    if (m_sdlStarted)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool CSoundSystem::HasCard() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return !m_silent;
+}
+
+void CSoundSystem::TellPlayingSilently()
+{
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true))
+        morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_BOX, L"No audio output device found; playing silently");
+}
+
+std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool looping)
+{
+    const std::uint32_t chunkFrames = ChunkFrames(ring, looping);
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_silent) {
+            const morvane::TDataFormat_AudioPcm& format = ring.Format();
+            SDL_AudioSpec want{};
+            want.freq = static_cast<int>(format.samplesPerSecond);
+            want.format = SdlFormat(format.sampleFormat);
+            want.channels = static_cast<Uint8>(format.channels);
+            want.samples = static_cast<Uint16>(chunkFrames);
+            want.callback = &RenderCallback;
+            want.userdata = &ring;
+            SDL_AudioSpec have{};
+            // No allowed changes: SDL converts for the card, the callback
+            // always sees the ring's own format.
+            SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+            if (device != 0) {
+                ++m_openSdlOutputs;
+                SDL_PauseAudioDevice(device, 0);
+                return std::make_unique<CSdlOutput>(*this, device);
+            }
+            morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER,
+                                          L"mrvx_std_dxa8: SDL_OpenAudioDevice failed: %s", SDL_GetError());
+            // Nothing of ours holds the card, so there is none to be had: stop
+            // trying. (With another ring playing, the driver may just take one
+            // stream at a time.)
+            if (m_openSdlOutputs == 0)
+                m_silent = true;
+        }
+    }
+    TellPlayingSilently();
+    return std::make_unique<CClockOutput>(ring, chunkFrames);
+}
+
+void CSoundSystem::CloseSdlDevice(unsigned int device)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    SDL_CloseAudioDevice(device);
+    --m_openSdlOutputs;
+}
+
+} // namespace mrvx_std_dxa8

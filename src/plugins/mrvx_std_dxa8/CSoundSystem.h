@@ -1,0 +1,38 @@
+#pragma once
+#include <memory>
+#include <mutex>
+
+namespace mrvx_std_dxa8 {
+
+class CSoundRing;
+class CSoundOutput;
+
+// The platform audio behind the device, made and dropped by the device thread:
+// SDL's audio subsystem, and outputs that drain rings into the sound card.
+// Where no card can be opened, outputs are silent clocks that drain at the
+// sample rate, so everything above behaves as with a card.
+class CSoundSystem {
+public:
+    CSoundSystem();
+    ~CSoundSystem();
+    CSoundSystem(const CSoundSystem&) = delete;
+    CSoundSystem& operator=(const CSoundSystem&) = delete;
+
+    // An output draining ring in real time, started; never null.
+    std::unique_ptr<CSoundOutput> OpenOutput(CSoundRing& ring, bool looping);
+
+    // False once the card could not be opened (or SDL audio did not start).
+    bool HasCard() const;
+
+private:
+    friend class CSdlOutput;
+    void CloseSdlDevice(unsigned int device);
+    static void TellPlayingSilently();
+
+    mutable std::mutex m_mutex;
+    bool m_sdlStarted = false;
+    bool m_silent = false;
+    int m_openSdlOutputs = 0;
+};
+
+} // namespace mrvx_std_dxa8

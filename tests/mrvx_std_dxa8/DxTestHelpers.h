@@ -1,0 +1,56 @@
+#pragma once
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "morvane/api/CException.h"
+
+namespace dxa8_test {
+
+using namespace std::chrono_literals;
+using TClock = std::chrono::steady_clock;
+
+// The reason of the CException that fn throws, or "(no exception)".
+inline std::wstring ReasonOf(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const morvane::CException& e) {
+        return e.GetReason();
+    }
+    return L"(no exception)";
+}
+
+// Type and reason, for the cases where the type matters too.
+template <class E>
+bool Throws(const std::function<void()>& fn, const std::wstring& reason)
+{
+    try {
+        fn();
+    } catch (const E& e) {
+        return reason == e.GetReason();
+    } catch (...) {
+        return false;
+    }
+    return false;
+}
+
+inline double SecondsSince(TClock::time_point start)
+{
+    return std::chrono::duration<double>(TClock::now() - start).count();
+}
+
+// Polls pred every 2 ms until it holds or the time runs out.
+inline bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout)
+{
+    auto until = TClock::now() + timeout;
+    while (!pred()) {
+        if (TClock::now() > until)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+} // namespace dxa8_test

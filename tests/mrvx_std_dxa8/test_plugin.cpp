@@ -1,0 +1,134 @@
+// The plug-in as the framework loads it from the build tree: what it
+// registers, and its device and media control seen only through interfaces.
+#include <gtest/gtest.h>
+
+#include "DxTestHelpers.h"
+#include "DxInterfaces.h"
+#include "MemoryPcmSource.h"
+#include "morvane/api/CMorvane.h"
+#include "morvane/api/CRef.h"
+#include "morvane/data/CStreamSelectors.h"
+#include "morvane/devices/CDeviceClassStore.h"
+
+using namespace morvane;
+using namespace dxa8_test;
+namespace dx = mrvx_std_dxa8;
+
+namespace {
+
+CRef<IAudioDevice> CreateAudioDevice()
+{
+    auto device = CRef<IDevice>::Adopt(q.deviceStore.CreateDevice(DEVICE_TYPE_AUDIO));
+    return QueryRef<IAudioDevice>(device.Get());
+}
+
+CRef<IMediaControl> Render(IAudioDevice* device, IInputStream* source, TBufferingMode mode)
+{
+    CInputStreamSelector selector(source);
+    return CRef<IMediaControl>::Adopt(device->RenderAudio(selector, mode));
+}
+
+TEST(PluginTest, IsLoadedFromTheBuildTreeAndRegistersItsClassesAndDevice)
+{
+    EXPECT_TRUE(q.pluginStore.IsPluginLoaded(L"mrvx_std_dxa8"));
+    const TClassInfo* device = q.classStore.GetClassInfo(L"mrvx_std_dxa8::CDxAudioDevice");
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->id, dx::clsid::CDxAudioDevice);
+    EXPECT_EQ(q.classStore.GetClassInfo(L"mrvx_std_dxa8::CDxAudioDeviceResource")->id,
+              dx::clsid::CDxAudioDeviceResource);
+    EXPECT_EQ(q.classStore.GetClassInfo(L"mrvx_std_dxa8::CDxAudioRenderer")->id, dx::clsid::CDxAudioRenderer);
+
+    // The audio device of the device store is the plug-in's.
+    auto audio = CreateAudioDevice();
+    ASSERT_TRUE(audio);
+    CId classId;
+    EXPECT_EQ(audio->GetClassId(classId), dx::clsid::CDxAudioDevice);
+    EXPECT_TRUE(QueryRef<dx::IDxAudioDevice>(audio.Get()));
+    EXPECT_TRUE(QueryRef<IDevice>(audio.Get()));
+    EXPECT_FALSE(QueryRef<IMediaControl>(audio.Get()));
+
+    auto renderer = CRef<IObject>::Adopt(q.classStore.CreateObject(dx::clsid::CDxAudioRenderer));
+    EXPECT_TRUE(QueryRef<IMediaControl>(renderer.Get()));
+    EXPECT_TRUE(QueryRef<dx::IDxAudioRenderer>(renderer.Get()));
+    EXPECT_TRUE(QueryRef<dx::IDxAudioDeviceResource>(renderer.Get()));
+    auto resource = CRef<IObject>::Adopt(q.classStore.CreateObject(L"mrvx_std_dxa8::CDxAudioDeviceResource"));
+    EXPECT_TRUE(QueryRef<dx::IDxAudioDeviceResource>(resource.Get()));
+}
+
+TEST(PluginTest, ASongPlaysThroughTheDeviceToItsEnd)
+{
+    auto device = CreateAudioDevice();
+    auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.3f));
+    EXPECT_TRUE(Throws<CDeviceFailedException>([&] { Render(device.Get(), source.Get(), BUFFERING_STREAM); },
+                                               L"Device is not open"));
+    device->Open();
+    device->Open(); // twice is once
+    auto control = Render(device.Get(), source.Get(), BUFFERING_STREAM);
+    EXPECT_NEAR(control->GetTimeLength(), 0.3f, 1e-4f);
+    auto start = TClock::now();
+    control->Play();
+    EXPECT_TRUE(control->IsPlaying());
+    EXPECT_TRUE(WaitFor([&] { return !control->IsPlaying(); }, 3000ms));
+    EXPECT_GE(SecondsSince(start), 0.28);
+    EXPECT_EQ(control->TellTime(), 0.0f);
+    device->Close();
+}
+
+TEST(PluginTest, CapsFollowTheModeAndTheSource)
+{
+    auto device = CreateAudioDevice();
+    device->Open();
+    auto full = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.1f));
+    EXPECT_EQ(Render(device.Get(), full.Get(), BUFFERING_STABLE)->GetCaps(), 1 | 2 | 8);
+    EXPECT_EQ(Render(device.Get(), full.Get(), BUFFERING_STREAM_SHORT)->GetCaps(), 1 | 2 | 8 | 16);
+    EXPECT_EQ(Render(device.Get(), full.Get(), BUFFERING_STREAM)->GetCaps(), 1 | 2 | 4 | 8 | 16);
+    EXPECT_EQ(Render(device.Get(), full.Get(), BUFFERING_FULL)->GetCaps(), 1 | 2 | 4 | 8 | 16);
+    auto tellOnly = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.1f, STREAM_CAN_TELL));
+    EXPECT_EQ(Render(device.Get(), tellOnly.Get(), BUFFERING_STREAM_STAGED)->GetCaps(), 8);
+    EXPECT_TRUE(Throws<CDeviceFailedException>(
+        [&] { Render(device.Get(), tellOnly.Get(), BUFFERING_FULL); },
+        L"Cannot use STABLE or FULL buffering mode with source with unknown length"));
+
+    // A renderer that was never opened reports nothing and plays nothing.
+    auto object = CRef<IObject>::Adopt(q.classStore.CreateObject(dx::clsid::CDxAudioRenderer));
+    auto idle = QueryRef<IMediaControl>(object.Get());
+    EXPECT_EQ(idle->GetCaps(), 0);
+    EXPECT_FALSE(idle->IsPlaying());
+    EXPECT_TRUE(Throws<CDeviceFailedException>([&] { idle->Play(); }, L"Device is not open"));
+    device->Close();
+}
+
+TEST(PluginTest, ClosingTheDeviceFreesTheRenderersBuffer)
+{
+    auto device = CreateAudioDevice();
+    device->Open();
+    auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(2.0f));
+    auto control = Render(device.Get(), source.Get(), BUFFERING_STREAM);
+    control->Play();
+    std::this_thread::sleep_for(100ms);
+    device->Close();
+    // The buffer held the only other reference to the source.
+    EXPECT_EQ(source->AddRef(), 2);
+    source->Release();
+
+    EXPECT_FALSE(control->IsPlaying());
+    EXPECT_TRUE(Throws<CDeviceFailedException>([&] { control->Play(); }, L"Device is not open"));
+    for (auto op : std::vector<std::function<void()>>{[&] { control->TellTime(); },
+                                                      [&] { control->SeekTime(0.5f); },
+                                                      [&] { control->SetLoopTimes(0.1f, 0.2f); },
+                                                      [&] { control->GetTimeLength(); }})
+        EXPECT_TRUE(Throws<COperationNotSupportedException>(op, L"Device is not open"));
+    EXPECT_TRUE(Throws<COperationNotSupportedException>([&] { control->EnableLoop(true); }, L"Renderer not open"));
+    control->Stop();
+    control->Pause();
+    control->Flush();
+
+    // A reopened device renders anew.
+    device->Open();
+    auto again = Render(device.Get(), source.Get(), BUFFERING_STREAM_SHORT);
+    again->Play();
+    EXPECT_TRUE(again->IsPlaying());
+    again->Stop();
+}
+
+} // namespace
