@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <thread>
 
@@ -146,6 +147,32 @@ TEST(DeviceStore, RegistrationLookupAndFailures)
     ExpectThrowReason<CBugException>([] { q.deviceStore.CreateDevice(DEVICE_TYPE_VIDEO); },
                                      L"Device interface not found");
     ExpectAudioDeviceFromAnotherThread(firstAudio);
+}
+
+TEST(DeviceStore, BothWaysOfCreatingADeviceRunTogether)
+{
+    // One thread through the device store, one through the class store's
+    // registered name, whose factory calls the device store.
+    RegisterClassOf<CFirstAudio>(kFirstAudio, L"test::CFirstAudio");
+    q.deviceStore.RegisterDevice(TDeviceClassInfo(kFirstAudio, DEVICE_TYPE_AUDIO));
+    auto run = [](bool viaName) {
+        return std::async(std::launch::async, [viaName] {
+            for (int i = 0; i < 300; ++i) {
+                IObject* object = viaName ? q.classStore.CreateObject(L"morvane::CAudioDevice")
+                                          : q.deviceStore.CreateDevice(DEVICE_TYPE_AUDIO);
+                object->Release();
+            }
+        });
+    };
+    std::future<void> a = run(true), b = run(false);
+    bool finished = a.wait_for(std::chrono::seconds(30)) == std::future_status::ready &&
+                    b.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    if (!finished) {
+        ADD_FAILURE() << "the two stores deadlocked";
+        std::quick_exit(1); // the threads cannot be joined
+    }
+    a.get();
+    b.get();
 }
 
 TEST(DeviceClasses, DefaultDeviceAndSilentMediaControl)

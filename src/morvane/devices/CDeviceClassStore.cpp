@@ -65,31 +65,32 @@ IDevice* CDeviceClassStore::CreateDevice(TDeviceType type) const
 {
     if (!m_body)
         MRV_THROW(CBugException, L"morvane::CDeviceClassStore::CreateDevice", L"Not initialized");
-    const wchar_t* failure = nullptr;
+    // The record is looked up under this store's lock, and the device is made
+    // after it is released: the class store runs factories under its own lock,
+    // and the factory of morvane::CAudioDevice comes here. Holding both in the
+    // opposite order as well would let two threads deadlock.
+    CId classId;
+    bool found = false;
     {
-        // The device's factory runs with this store locked; the guard frees the
-        // lock on every path, a throwing factory included.
         CAutoLock<CBinaryLock> guard(m_body->lock);
         for (const TDeviceClassInfo* info : m_body->devices) {
-            if (info->type != type)
-                continue;
-            IObject* object = q.classStore.CreateObject(info->classId);
-            if (!object) {
-                failure = L"Device class not found";
+            if (info->type == type) {
+                classId = info->classId;
+                found = true;
                 break;
             }
-            IDevice* device = QueryInterfaceAs<IDevice>(object);
-            object->Release();
-            if (!device) {
-                failure = L"Device interface not found";
-                break;
-            }
-            return device;
         }
     }
-    if (failure)
-        MRV_THROW(CBugException, L"morvane::CDeviceClassStore::CreateDevice", failure);
-    MRV_THROW(CClassNotFoundException, L"morvane::CDeviceClassStore::CreateDevice", L"");
+    if (!found)
+        MRV_THROW(CClassNotFoundException, L"morvane::CDeviceClassStore::CreateDevice", L"");
+    IObject* object = q.classStore.CreateObject(classId);
+    if (!object)
+        MRV_THROW(CBugException, L"morvane::CDeviceClassStore::CreateDevice", L"Device class not found");
+    IDevice* device = QueryInterfaceAs<IDevice>(object);
+    object->Release();
+    if (!device)
+        MRV_THROW(CBugException, L"morvane::CDeviceClassStore::CreateDevice", L"Device interface not found");
+    return device;
 }
 
 IObjectEnumerator* CDeviceClassStore::EnumerateDevices() const
