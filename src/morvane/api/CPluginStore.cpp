@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -92,12 +93,19 @@ struct TPluginStoreBody {
             fs::directory_iterator it(ToPath(folder), error);
             if (error)
                 continue; // a missing folder is skipped
+            std::vector<fs::path> entries;
             for (; it != fs::directory_iterator(); it.increment(error)) {
                 if (error)
                     break;
-                if (!IsPluginFile(it->path()))
+                entries.push_back(it->path());
+            }
+            // Listing order differs between file systems; sorted, the load
+            // order is the same on every machine.
+            std::sort(entries.begin(), entries.end());
+            for (const fs::path& entry : entries) {
+                if (!IsPluginFile(entry))
                     continue;
-                std::wstring name = utf::FromUtf8(it->path().stem().string());
+                std::wstring name = utf::FromUtf8(entry.stem().string());
                 if (EndsWith(name, L"_d"))
                     name.resize(name.size() - 2);
                 names.push_back(name);
@@ -133,8 +141,15 @@ void CPluginStore::AddPluginExtension(const wchar_t* extension)
 
 void CPluginStore::LoadAvailablePlugins()
 {
-    for (const std::wstring& name : m_body->AvailableNames())
+    // LoadPlugin already loads every copy of a name in every folder; a name
+    // listed once per folder is loaded once, or each copy would start twice.
+    std::vector<std::wstring> done;
+    for (const std::wstring& name : m_body->AvailableNames()) {
+        if (std::find(done.begin(), done.end(), name) != done.end())
+            continue;
+        done.push_back(name);
         LoadPlugin(name.c_str());
+    }
 }
 
 void CPluginStore::LoadPlugin(const wchar_t* name)

@@ -68,7 +68,8 @@ wchar_t* NewBuffer(std::size_t units)
     throw CObjectNotFoundException(method, MRV_WFILE, __LINE__, L"Didn't find content");
 }
 
-wchar_t g_dummyUnit = 0;
+// Out-of-range writes land here; one per thread, so they never race.
+thread_local wchar_t g_dummyUnit = 0;
 
 } // namespace
 

@@ -54,6 +54,8 @@ CObjectList::~CObjectList() { Clear(); }
 
 void CObjectList::AddObject(IObject* object)
 {
+    if (!object)
+        MRV_THROW(CNullPtrException, L"morvane::CObjectList::AddObject", L"Null object");
     object->AddRef();
     m_objects.push_back(object);
 }

@@ -40,6 +40,7 @@ protected:
 class MORVANE_API IObjectList : public IObject {
 public:
     static constexpr CId kIid{0xD1768FC0, 0x42BB48E7, 0x87E11D7D, 0x6AFB9D1E};
+    // Takes a reference and appends; a null object throws CNullPtrException.
     virtual void AddObject(IObject* object) = 0;
     virtual void RemoveObject(unsigned int index) = 0;
     virtual void RemoveObject(IObject* object) = 0;
