@@ -82,6 +82,7 @@ CDxAudioBuffer::CDxAudioBuffer(std::shared_ptr<CSoundSystem> system, IInputStrea
     for (std::size_t i = 0; i < m_bufferBytes; ++i)
         m_positions[i].store(i, std::memory_order_relaxed);
     m_scratchPositions.resize(m_bufferBytes);
+    m_minLeadBytes = m_bufferBytes;
     if (m_mode == BUFFERING_STREAM_STAGED) {
         std::size_t staging = BytesFor(m_format, kStagingSeconds);
         m_staging.resize(staging);
@@ -243,6 +244,9 @@ void CDxAudioBuffer::FillBuffer()
         return;
     }
     const std::size_t play = m_playCursor;
+    const std::size_t used = (play + m_bufferBytes - m_writePos) % m_bufferBytes;
+    if (m_bufferBytes - used < m_minLeadBytes)
+        m_minLeadBytes = m_bufferBytes - used;
     FillWrapped(m_writePos, play);
     m_writePos = play;
 }

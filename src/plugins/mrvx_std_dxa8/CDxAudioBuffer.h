@@ -61,6 +61,10 @@ public:
     const morvane::TDataFormat_AudioPcm& Format() const { return m_format; }
     // Silence written because the source had nothing yet (not at its end).
     std::uint64_t StalledBytes() const { return m_stalledBytes.load(); }
+    // The least audio found ahead of the play cursor at a refill, in bytes
+    // (the ring size before the first refill): near 0 means the output was
+    // about to play what had not been refilled.
+    std::size_t MinLeadBytes() const { return m_minLeadBytes.load(); }
 
 private:
     enum : unsigned {
@@ -143,6 +147,7 @@ private:
     std::atomic<bool> m_endReached{false};
     bool m_threadSelfStopped = false;
     std::atomic<std::uint64_t> m_stalledBytes{0};
+    std::atomic<std::size_t> m_minLeadBytes{0};
 
     std::recursive_mutex m_opMutex;
     CEventSet m_events;

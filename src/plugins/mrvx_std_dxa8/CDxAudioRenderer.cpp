@@ -197,4 +197,10 @@ std::uint64_t CDxAudioRenderer::StalledBytes()
     return m_buffer ? m_buffer->StalledBytes() : 0;
 }
 
+std::size_t CDxAudioRenderer::MinLeadBytes()
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_buffer ? m_buffer->MinLeadBytes() : 0;
+}
+
 } // namespace mrvx_std_dxa8

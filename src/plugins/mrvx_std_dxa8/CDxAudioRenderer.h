@@ -48,6 +48,8 @@ public:
 
     // Silence written because the source stalled; 0 without a buffer.
     std::uint64_t StalledBytes();
+    // The buffer's least lead at a refill in bytes; 0 without a buffer.
+    std::size_t MinLeadBytes();
 
 protected:
     morvane::IObject* FindInterface(const morvane::CId& id) override;

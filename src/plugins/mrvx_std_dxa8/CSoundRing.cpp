@@ -124,6 +124,13 @@ std::size_t CSoundRing::PlayCursorLocked(TClock::time_point now) const
 
 void CSoundRing::Render(std::uint8_t* out, std::size_t bytes)
 {
+    Take(out, bytes);
+    if (m_system)
+        m_system->NotifyRendered(out, bytes);
+}
+
+void CSoundRing::Take(std::uint8_t* out, std::size_t bytes)
+{
     std::lock_guard<std::mutex> guard(m_mutex);
     auto now = TClock::now();
     m_chunkStart = m_readPos;

@@ -64,6 +64,7 @@ public:
 
 private:
     std::size_t PlayCursorLocked(TClock::time_point now) const;
+    void Take(std::uint8_t* out, std::size_t bytes);
 
     std::shared_ptr<CSoundSystem> m_system;
     const morvane::TDataFormat_AudioPcm m_format;

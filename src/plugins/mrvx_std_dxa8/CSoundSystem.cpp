@@ -134,6 +134,19 @@ bool CSoundSystem::HasCard() const
     return !m_silent;
 }
 
+void CSoundSystem::SetRenderObserver(TRenderObserver observer)
+{
+    std::lock_guard<std::mutex> guard(m_observerMutex);
+    m_observer = std::move(observer);
+}
+
+void CSoundSystem::NotifyRendered(const std::uint8_t* bytes, std::size_t count)
+{
+    std::lock_guard<std::mutex> guard(m_observerMutex);
+    if (m_observer)
+        m_observer(bytes, count);
+}
+
 void CSoundSystem::TellPlayingSilently()
 {
     static std::atomic<bool> told{false};

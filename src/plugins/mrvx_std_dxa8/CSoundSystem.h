@@ -1,4 +1,7 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -24,6 +27,12 @@ public:
     // False once the card could not be opened (or SDL audio did not start).
     bool HasCard() const;
 
+    // Sees every chunk that an output hands to the card, on the output's
+    // thread, right after it was taken from its ring; for measurements.
+    using TRenderObserver = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
+    void SetRenderObserver(TRenderObserver observer);
+    void NotifyRendered(const std::uint8_t* bytes, std::size_t count);
+
 private:
     friend class CSdlOutput;
     void CloseSdlDevice(unsigned int device);
@@ -33,6 +42,8 @@ private:
     bool m_sdlStarted = false;
     bool m_silent = false;
     int m_openSdlOutputs = 0;
+    std::mutex m_observerMutex;
+    TRenderObserver m_observer;
 };
 
 } // namespace mrvx_std_dxa8

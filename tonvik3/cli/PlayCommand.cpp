@@ -1,0 +1,177 @@
+// tonvik3-cli play SONG [--from POSITION] [--pattern]: plays a song in real
+// time through the audio output plug-in, as the editor's Play does.
+#include <CLI/CLI.hpp>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "CliSupport.h"
+#include "Commands.h"
+#include "core/files/SongFiles.h"
+#include "core/module/IOvkModulePlayer.h"
+#include "morvane/api/CMorvane.h"
+#include "morvane/api/ClassIds.h"
+#include "morvane/data/CStreamSelectors.h"
+#include "morvane/devices/IDevice.h"
+
+namespace ovk::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnInterrupt(int) { g_interrupted = true; }
+
+const char* const kNoPlugin =
+    "cannot play: no audio output plug-in loaded (mrvx_std_dxa8.so was not found in the plug-in folders, or it "
+    "failed to start)";
+
+// The audio device that the plug-in registered, opened.
+morvane::CRef<morvane::IAudioDevice> OpenAudioDevice()
+{
+    if (!morvane::q.pluginStore.IsPluginLoaded(L"mrvx_std_dxa8"))
+        throw CCliError(kExitFailure, kNoPlugin);
+    morvane::IObject* object = nullptr;
+    try {
+        object = morvane::q.classStore.CreateObject(morvane::clsid::CAudioDevice);
+    } catch (const morvane::CClassNotFoundException&) {
+        throw CCliError(kExitFailure, kNoPlugin);
+    }
+    auto device = morvane::QueryRef<morvane::IAudioDevice>(object);
+    if (object)
+        object->Release();
+    if (!device)
+        throw CCliError(kExitFailure, kNoPlugin);
+    device->Open();
+    return device;
+}
+
+morvane::CRef<IOvkModulePlayer> NewPlayer(IOvkModule* module)
+{
+    morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModulePlayer");
+    auto player = morvane::QueryRef<IOvkModulePlayer>(object);
+    if (object)
+        object->Release();
+    if (!player)
+        throw CCliError(kExitFailure, "the song player class is not registered");
+    player->Connect(module);
+    return player;
+}
+
+// "position 3/12  row  7  0:05.43", redrawn in place on a terminal; elsewhere
+// one line per order position.
+class CPositionLine {
+public:
+    explicit CPositionLine(int positions) : m_positions(positions), m_terminal(isatty(STDOUT_FILENO)) {}
+
+    void Show(std::int64_t songRow, float seconds)
+    {
+        const long long order = songRow / 16;
+        const int row = static_cast<int>(songRow % 16);
+        const int minutes = static_cast<int>(seconds / 60);
+        const double rest = seconds - minutes * 60.0;
+        if (m_terminal)
+            std::printf("\rposition %3lld/%d  row %2d  %d:%05.2f ", order, m_positions, row, minutes, rest);
+        else if (order != m_lastOrder)
+            std::printf("position %lld/%d  row %d  %d:%05.2f\n", order, m_positions, row, minutes, rest);
+        m_lastOrder = order;
+        std::fflush(stdout);
+    }
+
+    void End()
+    {
+        if (m_terminal)
+            std::printf("\n");
+        std::fflush(stdout);
+    }
+
+private:
+    int m_positions;
+    bool m_terminal;
+    long long m_lastOrder = -1;
+};
+
+int Play(const std::string& songPath, int from, bool patternLoop)
+{
+    morvane::CRef<IOvkModule> module = NewModule();
+    int positions = 0;
+    COvkModuleData* song = module->Lock(2);
+    try {
+        OnFile(songPath, [&] { LoadSongFile(WidePath(songPath).c_str(), *song); });
+        positions = song->SongLength();
+    } catch (...) {
+        module->Unlock();
+        throw;
+    }
+    module->Unlock();
+    if (positions == 0)
+        throw CCliError(kExitFailure, songPath + ": the song has no order positions to play");
+    if (from < 0 || from >= positions)
+        throw CCliError(kExitFailure, songPath + ": position " + std::to_string(from) + " is past the end of the song (" +
+                                          std::to_string(positions) + " positions)");
+
+    morvane::CRef<morvane::IAudioDevice> device = OpenAudioDevice();
+    morvane::CRef<IOvkModulePlayer> player = NewPlayer(module.Get());
+    if (patternLoop)
+        player->SetPatternLoop(true);
+    morvane::CRef<morvane::IMediaControl> control;
+    {
+        morvane::CInputStreamSelector selector(player.Get());
+        control = morvane::CRef<morvane::IMediaControl>::Adopt(device->RenderAudio(selector, morvane::BUFFERING_STREAM));
+    }
+
+    // Ctrl+C ends playback; everything is released on the way out.
+    g_interrupted = false;
+    struct sigaction interrupt {}, previous {};
+    interrupt.sa_handler = OnInterrupt;
+    sigemptyset(&interrupt.sa_mask);
+    sigaction(SIGINT, &interrupt, &previous);
+
+    CPositionLine line(positions);
+    try {
+        control->SeekTime(player->RowToTime(static_cast<unsigned int>(from) * 16));
+        control->Play();
+        while (!g_interrupted && control->IsPlaying()) {
+            const float seconds = control->TellTime();
+            line.Show(player->TimeToRow(seconds), seconds);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    } catch (...) {
+        sigaction(SIGINT, &previous, nullptr);
+        line.End();
+        throw;
+    }
+    control->Stop();
+    line.End();
+    sigaction(SIGINT, &previous, nullptr);
+    control.Reset();
+    device->Close();
+    return kExitSuccess;
+}
+
+} // namespace
+
+void AddPlayCommand(CLI::App& app, TCommandAction& action)
+{
+    CLI::App* command =
+        app.add_subcommand("play", "Play a song through the sound card, showing the position as it plays");
+    auto song = std::make_shared<std::string>();
+    auto from = std::make_shared<int>(0);
+    auto pattern = std::make_shared<bool>(false);
+    command->add_option("SONG", *song, "Song file (.tonvik)")->required();
+    command->add_option("--from", *from, "Order position to start from (0 is the first)")->check(CLI::NonNegativeNumber);
+    command->add_flag("--pattern", *pattern, "Loop the pattern of that position until Ctrl+C");
+    command->footer("Plays until the song ends or Ctrl+C. Without a sound card it plays silently in real time.");
+    command->callback([&action, song, from, pattern] {
+        action = [song, from, pattern] { return Play(*song, *from, *pattern); };
+    });
+}
+
+} // namespace ovk::cli
