@@ -299,6 +299,7 @@ void COvkModulePlayer::PlaceEnvelopes()
             }
             e->Place(static_cast<std::int32_t>((elapsed / kTickSamples) * static_cast<std::uint32_t>(e->stored.speed)));
         }
+        voice.EnvelopesChanged();
     }
 }
 
@@ -383,6 +384,7 @@ void COvkModulePlayer::EndRow()
                 (mode == RESET_FOURTH_PATTERN && position % 4 == 0))
                 e->Reset();
         }
+        voice.EnvelopesChanged();
     }
 }
 
@@ -439,16 +441,39 @@ void COvkModulePlayer::RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint
     if (stride > 0)
         CNoiseGenerator::Draw(m_noise.data(), count * stride);
 
-    std::uint32_t mix[kMaxBlock] = {};
+    // The channels' oscillators, then their effect chains slot by slot (all
+    // first effects, all second effects ...), then history and mix.
+    std::int32_t samples[kChannels][kMaxBlock];
+    std::int32_t* channelSamples[kChannels];
     std::uint32_t carrierSlot = 0;
     std::uint32_t modulatorSlot = carrierDraws;
-    for (COvkChannelVoice& voice : m_voices) {
+    std::size_t chainLength = 0;
+    for (std::size_t c = 0; c < m_voices.size(); ++c) {
+        COvkChannelVoice& voice = m_voices[c];
         const std::uint32_t voiceCarrierDraws = voice.CarrierDraws();
         const std::uint32_t voiceModulatorDraws = voice.ModulatorDraws();
-        voice.RenderBlock(count, m_noise.data(), stride, carrierSlot, modulatorSlot, mix);
+        voice.RenderOscillators(count, m_noise.data(), stride, carrierSlot, modulatorSlot, samples[c]);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
+        channelSamples[c] = samples[c];
+        chainLength = std::max(chainLength, voice.effects.size());
     }
+    for (std::size_t slot = 0; slot < chainLength; ++slot) {
+        COvkEffectState* effects[kChannels];
+        std::int32_t* effectSamples[kChannels];
+        std::size_t n = 0;
+        for (std::size_t c = 0; c < m_voices.size(); ++c) {
+            if (slot < m_voices[c].effects.size()) {
+                effects[n] = &m_voices[c].effects[slot];
+                effectSamples[n] = channelSamples[c];
+                ++n;
+            }
+        }
+        COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
+    }
+    std::uint32_t mix[kMaxBlock] = {};
+    for (std::size_t c = 0; c < m_voices.size(); ++c)
+        m_voices[c].FinishBlock(samples[c], count, mix);
     for (std::uint32_t j = 0; j < count; ++j)
         Emit(out, k + j, Clip(m_masterVolume, mix[j]));
     m_tick += count;

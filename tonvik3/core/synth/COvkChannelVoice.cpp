@@ -22,79 +22,103 @@ constexpr std::array<std::int32_t, 256> kSine = MakeSineTable();
 
 // The wave of a type that does not depend on the phase: the external input
 // for "ch1" ... "master", silence for unknown types.
-std::int32_t FixedWave(const TOvkOscillatorState& o)
+std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
 {
     return o.type >= OSC_CH1 && o.type <= OSC_MASTER ? o.external : 0;
 }
 
-// The output of o at phase, taking the random number r if it is noise.
-std::int32_t OutputAt(const TOvkOscillatorState& o, std::uint32_t phase, std::uint32_t r)
-{
-    if (o.increment == 0)
-        return 0;
-    std::int32_t w;
-    switch (o.type) {
-    case OSC_SINE:
-        w = kSine[(phase >> 8) & 255];
-        break;
-    case OSC_SAW:
-        w = static_cast<std::int32_t>(phase & 0xFFFF) - 32768;
-        break;
-    case OSC_SQUARE:
-        w = (phase & 0xFFFF) <= 32767 ? -32768 : 32767;
-        break;
-    case OSC_NOISE:
-        w = (static_cast<std::int32_t>(r & 255) - 128) * 256;
-        break;
-    default:
-        w = FixedWave(o);
-        break;
+// The waves for the block path: w at a phase for sample j of the run.
+struct TSineWave {
+    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const { return kSine[(phase >> 8) & 255]; }
+};
+struct TSawWave {
+    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
+    {
+        return static_cast<std::int32_t>(phase & 0xFFFF) - 32768;
     }
-    return WrapMul(o.Amplitude(), w) >> 8;
-}
+};
+struct TSquareWave {
+    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
+    {
+        return (phase & 0xFFFF) <= 32767 ? -32768 : 32767;
+    }
+};
+struct TNoiseWave {
+    const std::uint32_t* noise;  // this oscillator's first number
+    std::uint32_t stride;        // numbers drawn per sample
+    std::int32_t operator()(std::uint32_t, std::uint32_t j) const
+    {
+        return (static_cast<std::int32_t>(noise[j * stride] & 255) - 128) * 256;
+    }
+};
+struct TFixedWave {
+    std::int32_t w;
+    std::int32_t operator()(std::uint32_t, std::uint32_t) const { return w; }
+};
 
-// The outputs of o at phases[0 ... count-1], stored (or, with Accumulate,
-// added) to out. A noise oscillator takes noise[j * stride] for sample j.
-template <bool Accumulate>
-void Outputs(const TOvkOscillatorState& o, const std::uint32_t* phases, std::uint32_t count,
-             const std::uint32_t* noise, std::uint32_t stride, std::int32_t* out)
+// Calls fn with the wave of o. An oscillator without a note outputs 0, like
+// a fixed wave of 0, and draws nothing.
+template <class Fn>
+void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::uint32_t stride, Fn&& fn)
 {
-    auto put = [out](std::uint32_t j, std::int32_t v) {
-        if constexpr (Accumulate)
-            out[j] = WrapAdd(out[j], v);
-        else
-            out[j] = v;
-    };
     if (o.increment == 0) {
-        if constexpr (!Accumulate)
-            std::fill(out, out + count, 0);
+        fn(TFixedWave{0});
         return;
     }
-    const std::int32_t a = o.Amplitude();
     switch (o.type) {
     case OSC_SINE:
-        for (std::uint32_t j = 0; j < count; ++j)
-            put(j, WrapMul(a, kSine[(phases[j] >> 8) & 255]) >> 8);
+        fn(TSineWave{});
         break;
     case OSC_SAW:
-        for (std::uint32_t j = 0; j < count; ++j)
-            put(j, WrapMul(a, static_cast<std::int32_t>(phases[j] & 0xFFFF) - 32768) >> 8);
+        fn(TSawWave{});
         break;
     case OSC_SQUARE:
-        for (std::uint32_t j = 0; j < count; ++j)
-            put(j, WrapMul(a, (phases[j] & 0xFFFF) <= 32767 ? -32768 : 32767) >> 8);
+        fn(TSquareWave{});
         break;
     case OSC_NOISE:
-        for (std::uint32_t j = 0; j < count; ++j)
-            put(j, WrapMul(a, (static_cast<std::int32_t>(noise[j * stride] & 255) - 128) * 256) >> 8);
+        fn(TNoiseWave{noise, stride});
         break;
-    default: {
-        const std::int32_t v = WrapMul(a, FixedWave(o)) >> 8;
-        for (std::uint32_t j = 0; j < count; ++j)
-            put(j, v);
+    default:
+        fn(TFixedWave{FixedWaveOf(o)});
         break;
     }
+}
+
+// Where a pair's run leaves its phases, and the modulator's last output.
+struct TPairRun {
+    std::uint32_t carrierPhase;
+    std::uint32_t modulatorPhase;
+    std::int32_t modulatorOutput;
+};
+
+// A carrier with FM: each sample's modulator output pushes the carrier's next
+// phase. Sounding adds the carrier's outputs to samples.
+template <bool Sounding, class TModulatorWave, class TCarrierWave>
+TPairRun RunFmPair(TModulatorWave modulatorWave, std::int32_t modulatorGain, std::uint32_t modulatorPhase,
+                   std::uint32_t modulatorStep, TCarrierWave carrierWave, std::int32_t carrierGain,
+                   std::uint32_t carrierPhase, std::uint32_t carrierStep, std::uint32_t count, std::int32_t* samples)
+{
+    std::int32_t m = 0;
+    for (std::uint32_t j = 0; j < count; ++j) {
+        m = WrapMul(modulatorGain, modulatorWave(modulatorPhase, j)) >> 8;
+        modulatorPhase += modulatorStep;
+        if constexpr (Sounding)
+            samples[j] = WrapAdd(samples[j], WrapMul(carrierGain, carrierWave(carrierPhase, j)) >> 8);
+        carrierPhase += carrierStep + static_cast<std::uint32_t>(m >> 3);
     }
+    return {carrierPhase, modulatorPhase, m};
+}
+
+// A carrier without FM adds its outputs to samples; returns its next phase.
+template <class TCarrierWave>
+std::uint32_t RunCarrier(TCarrierWave carrierWave, std::int32_t carrierGain, std::uint32_t carrierPhase,
+                         std::uint32_t carrierStep, std::uint32_t count, std::int32_t* samples)
+{
+    for (std::uint32_t j = 0; j < count; ++j) {
+        samples[j] = WrapAdd(samples[j], WrapMul(carrierGain, carrierWave(carrierPhase, j)) >> 8);
+        carrierPhase += carrierStep;
+    }
+    return carrierPhase;
 }
 
 bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.increment != 0; }
@@ -104,7 +128,9 @@ bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.
 COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
 {
     m_envelopes.reserve(kMaxEnvelopes);
+    m_moving.reserve(kMaxEnvelopes);
     RebuildEnvelopeList();
+    EnvelopesChanged();
 }
 
 void COvkChannelVoice::Reinit()
@@ -118,6 +144,7 @@ void COvkChannelVoice::Reinit()
     effects.clear();
     enabled.store(true, std::memory_order_relaxed);
     RebuildEnvelopeList();
+    EnvelopesChanged();
     CountNoise();
 }
 
@@ -147,6 +174,7 @@ void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t r
         effects[i].Refresh(channel.effects[i], rowLength);
     if (rebuilt)
         RebuildEnvelopeList();
+    EnvelopesChanged();
     CountNoise();
 }
 
@@ -170,6 +198,7 @@ void COvkChannelVoice::StartNote(std::uint32_t note)
             e->released = false;
         }
     }
+    EnvelopesChanged();
     CountNoise();
 }
 
@@ -206,72 +235,99 @@ void COvkChannelVoice::Advance()
     historyPosition = (historyPosition + 1) & 0xFFFF;
 }
 
-void COvkChannelVoice::RenderBlock(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
-                                   std::uint32_t carrierSlot, std::uint32_t modulatorSlot, std::uint32_t* mix)
+void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
+                                         std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
+                                         std::int32_t* samples)
 {
+    std::fill(samples, samples + count, 0);
     if (count == 0)
         return;
-    std::int32_t v[kMaxBlock];
-    std::int32_t m[kMaxBlock];
-    std::uint32_t phases[kMaxBlock + 1];
-    std::fill(v, v + count, 0);
     const bool on = noteOn;
+    const std::uint32_t last = count - 1;
 
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         TOvkOscillatorState& carrier = carriers[i];
         TOvkOscillatorState& modulator = modulators[i];
-        // The envelopes stand still during the run, so every step is constant.
+        // The envelopes stand still during the run, so gains and steps are constant.
+        const std::int32_t carrierGain = carrier.Amplitude();
+        const std::int32_t modulatorGain = modulator.Amplitude();
+        const std::uint32_t carrierStep = static_cast<std::uint32_t>(carrier.Step());
         const std::uint32_t modulatorStep =
             static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
-        const std::uint32_t carrierStep = static_cast<std::uint32_t>(carrier.Step());
-        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + modulatorSlot++ : nullptr;
-        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + carrierSlot++ : nullptr;
+        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + modulatorSlot++ : noise;
+        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + carrierSlot++ : noise;
+        std::uint32_t carrierPhase = carrier.phase;
+        std::uint32_t modulatorPhase = modulator.phase;
 
         if (carrier.fmEnabled) {
-            // The carrier's phase takes the modulator's output of each sample.
-            for (std::uint32_t j = 0; j < count; ++j)
-                phases[j] = modulator.phase + j * modulatorStep;
-            Outputs<false>(modulator, phases, count, modulatorNoise, stride, m);
-            phases[0] = carrier.phase;
-            for (std::uint32_t j = 0; j < count; ++j)
-                phases[j + 1] = phases[j] + carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
-            carrier.modulation = m[count - 1] >> 3;
+            TPairRun run{};
+            VisitWave(modulator, modulatorNoise, stride, [&](auto modulatorWave) {
+                if (!on) {
+                    run = RunFmPair<false>(modulatorWave, modulatorGain, modulatorPhase, modulatorStep, TFixedWave{0},
+                                           0, carrierPhase, carrierStep, count, samples);
+                    return;
+                }
+                VisitWave(carrier, carrierNoise, stride, [&](auto carrierWave) {
+                    run = RunFmPair<true>(modulatorWave, modulatorGain, modulatorPhase, modulatorStep, carrierWave,
+                                          carrierGain, carrierPhase, carrierStep, count, samples);
+                });
+            });
+            carrierPhase = run.carrierPhase;
+            modulatorPhase = run.modulatorPhase;
+            carrier.modulation = run.modulatorOutput >> 3;
         } else {
-            for (std::uint32_t j = 0; j <= count; ++j)
-                phases[j] = carrier.phase + j * carrierStep;
-            // Only the last output stays, as the carrier's modulation input.
-            const std::uint32_t last = count - 1;
-            carrier.modulation = OutputAt(modulator, modulator.phase + last * modulatorStep,
-                                          modulatorNoise ? modulatorNoise[last * stride] : 0) >>
-                                 3;
+            if (on) {
+                VisitWave(carrier, carrierNoise, stride, [&](auto carrierWave) {
+                    carrierPhase = RunCarrier(carrierWave, carrierGain, carrierPhase, carrierStep, count, samples);
+                });
+            } else {
+                carrierPhase += count * carrierStep;
+            }
+            // Only the last output of the modulator stays, as the carrier's input.
+            VisitWave(modulator, modulatorNoise, stride, [&](auto modulatorWave) {
+                carrier.modulation =
+                    (WrapMul(modulatorGain, modulatorWave(modulatorPhase + last * modulatorStep, last)) >> 8) >> 3;
+            });
+            modulatorPhase += count * modulatorStep;
         }
-        modulator.phase += count * modulatorStep;
-        if (on)
-            Outputs<true>(carrier, phases, count, carrierNoise, stride, v);
-        carrier.phase = phases[count];
+        carrier.phase = carrierPhase;
+        modulator.phase = modulatorPhase;
     }
 
     if (on) {
         const std::uint32_t g =
             (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
         for (std::uint32_t j = 0; j < count; ++j)
-            v[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[j]) * g) >> 8;
+            samples[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[j]) * g) >> 8;
     }
-    for (COvkEffectState& effect : effects)
-        effect.ProcessBlock(v, count);
-    for (std::uint32_t j = 0; j < count; ++j)
-        history[(historyPosition + j) & 0xFFFF] = v[j];
+}
+
+void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix)
+{
+    const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
+    std::copy(samples, samples + first, history.begin() + historyPosition);
+    std::copy(samples + first, samples + count, history.begin());
     historyPosition = (historyPosition + count) & 0xFFFF;
     if (enabled.load(std::memory_order_relaxed)) {
         for (std::uint32_t j = 0; j < count; ++j)
-            mix[j] += static_cast<std::uint32_t>(v[j]);
+            mix[j] += static_cast<std::uint32_t>(samples[j]);
     }
 }
 
 void COvkChannelVoice::TickEnvelopes()
 {
-    for (TOvkEnvelopeState* e : m_envelopes)
+    for (TOvkEnvelopeState* e : m_moving)
         e->Tick();
+}
+
+void COvkChannelVoice::EnvelopesChanged()
+{
+    // An envelope that a tick leaves as it is stays so until it is reset,
+    // placed, released or given other fields: all of which call this again.
+    m_moving.clear();
+    for (TOvkEnvelopeState* e : m_envelopes)
+        if (!e->Settled())
+            m_moving.push_back(e);
 }
 
 void COvkChannelVoice::ClearHistory()

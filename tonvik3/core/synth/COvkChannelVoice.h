@@ -17,7 +17,7 @@ public:
     static constexpr std::uint32_t kHistoryLength = 65536;
     // At most this many envelopes of a channel are ticked and reset.
     static constexpr std::size_t kMaxEnvelopes = 256;
-    // The longest run that RenderBlock takes at once.
+    // The longest run that the block path takes at once.
     static constexpr std::uint32_t kMaxBlock = 64;
 
     COvkChannelVoice();
@@ -40,21 +40,30 @@ public:
     // Moves every pair on by one sample (after the sample was produced).
     void Advance();
 
-    // count samples, each a Sample followed by an Advance, while no envelope
-    // changes: the same result as the sample-by-sample path. The random
-    // numbers the run needs are drawn beforehand: the number for draw d of
-    // sample j is noise[j * stride + d]; this voice's carriers take theirs from
-    // carrierSlot on and its modulators from modulatorSlot on. Adds the audible
-    // samples to mix.
-    void RenderBlock(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride, std::uint32_t carrierSlot,
-                     std::uint32_t modulatorSlot, std::uint32_t* mix);
+    // The block path: count samples, each a Sample followed by an Advance,
+    // while no envelope changes, split in three stages so that the player can
+    // run the effects of all channels side by side:
+    // 1. the channel samples before the effects, and the oscillators moved on.
+    //    The random numbers the run needs are drawn beforehand: the number for
+    //    draw d of sample j is noise[j * stride + d]; this voice's carriers take
+    //    theirs from carrierSlot on and its modulators from modulatorSlot on.
+    void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
+                           std::uint32_t carrierSlot, std::uint32_t modulatorSlot, std::int32_t* samples);
+    // 2. the effects (COvkEffectState::ProcessBlocks), and
+    // 3. the history, and the audible samples added to mix.
+    void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
     std::uint32_t ModulatorDraws() const { return m_noiseModulators; }
 
     // The envelopes that are ticked and reset, in their fixed order.
     const std::vector<TOvkEnvelopeState*>& Envelopes() const { return m_envelopes; }
+    // Ticks every envelope of the list (those that a tick would leave as they
+    // are are skipped).
     void TickEnvelopes();
+    // To be called after envelopes of the list were reset, placed or changed
+    // from outside the voice, so that TickEnvelopes sees them move again.
+    void EnvelopesChanged();
 
     void ClearHistory();
     void PrepareEffects();
@@ -77,6 +86,8 @@ private:
     void CountNoise();
 
     std::vector<TOvkEnvelopeState*> m_envelopes;
+    // The envelopes of the list that a tick may still change.
+    std::vector<TOvkEnvelopeState*> m_moving;
     std::uint32_t m_noiseCarriers = 0;
     std::uint32_t m_noiseModulators = 0;
 };

@@ -142,74 +142,36 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 {
     if (m_bypass || count == 0)
         return;
-    const std::int32_t e = envA.value;
     switch (m_record.type) {
-    case EFFECT_DELAY: {
-        const std::int32_t feedback = m_record.p2;
-        std::uint32_t read = Behind(m_delaySamples);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::int32_t x = samples[i];
-            const std::int32_t y = WrapAdd(x, WrapMul(m_output[read], feedback) >> 8);
-            Record(x, y);
-            read = read + 1 == m_length ? 0 : read + 1;
-            samples[i] = y;
-        }
-        return;
-    }
+    case EFFECT_DELAY:
     case EFFECT_FLANGE: {
-        std::uint32_t read = Behind(static_cast<std::uint32_t>(e));
+        // Both add an entry of the line a fixed distance back: the delay its
+        // output (times the feedback), the flange its input.
+        const bool delay = m_record.type == EFFECT_DELAY;
+        const std::int32_t feedback = m_record.p2;
+        std::int32_t* const input = m_input.data();
+        std::int32_t* const output = m_output.data();
+        const std::uint32_t length = m_length;
+        std::uint32_t position = m_position;
+        std::uint32_t read = Behind(delay ? m_delaySamples : static_cast<std::uint32_t>(envA.value));
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::int32_t x = samples[i];
-            const std::int32_t y = WrapAdd(x, m_input[read]);
-            Record(x, y);
-            read = read + 1 == m_length ? 0 : read + 1;
+            const std::int32_t y =
+                delay ? WrapAdd(x, WrapMul(output[read], feedback) >> 8) : WrapAdd(x, input[read]);
+            input[position] = x;
+            output[position] = y;
+            position = position + 1 == length ? 0 : position + 1;
+            read = read + 1 == length ? 0 : read + 1;
             samples[i] = y;
         }
+        m_position = position;
         return;
     }
-    case EFFECT_LOWPASS: {
-        const std::int32_t c = WrapMul(m_cutoff, e) >> 8;
-        const std::int32_t keep = WrapSub(255, c);
-        std::int32_t y1 = m_output[Behind(1)];
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::int32_t x = samples[i];
-            const std::int32_t y = WrapAdd(WrapMul(keep, y1) / 256, WrapMul(c, x) / 256);
-            Record(x, y);
-            y1 = y;
-            samples[i] = y;
-        }
-        return;
-    }
-    case EFFECT_HIGHPASS: {
-        const std::int32_t c = WrapMul(m_cutoff, e) >> 8;
-        const std::int32_t gain = WrapSub(511, c) / 2;
-        const std::int32_t keep = WrapSub(255, c);
-        const std::uint32_t previous = Behind(1);
-        std::int32_t x1 = m_input[previous];
-        std::int32_t y1 = m_output[previous];
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::int32_t x = samples[i];
-            const std::int32_t y = WrapAdd(WrapMul(WrapSub(x, x1), gain), WrapMul(keep, y1)) >> 8;
-            Record(x, y);
-            x1 = x;
-            y1 = y;
-            samples[i] = y;
-        }
-        return;
-    }
+    case EFFECT_LOWPASS:
+    case EFFECT_HIGHPASS:
     case EFFECT_RESONANCE: {
-        const std::int32_t f = WrapMul(m_frequency, e) >> 8;
-        const std::int32_t r = WrapMul(m_amount, envB.value) >> 8;
-        const std::int32_t d = WrapSub(255, WrapMul(WrapSub(255, r), f) / 256);
-        std::int32_t s1 = m_s1;
-        std::int32_t s2 = m_s2;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            s1 = WrapAdd(WrapMul(WrapSub(samples[i], s2), f), WrapMul(s1, d)) / 256;
-            s2 = WrapAdd(WrapMul(s2, d), WrapMul(s1, f)) / 256;
-            samples[i] = s2;
-        }
-        m_s1 = s1;
-        m_s2 = s2;
+        COvkEffectState* self = this;
+        ProcessBlocks(&self, &samples, 1, count);
         return;
     }
     default:
@@ -218,6 +180,162 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
         for (std::uint32_t i = 0; i < count; ++i)
             samples[i] = Process(samples[i]);
         return;
+    }
+}
+
+// The filters with a sample-to-sample recurrence, for N effects of one kind
+// at once: each effect keeps its own memories, line and position in locals.
+template <std::size_t N>
+struct TFilterKernels {
+    using TEffects = COvkEffectState* const*;
+    using TSamples = std::int32_t* const*;
+
+    static void LowPass(TEffects fx, TSamples samples, std::uint32_t count)
+    {
+        std::int32_t c[N], keep[N], y1[N];
+        std::int32_t* input[N];
+        std::int32_t* output[N];
+        std::int32_t* s[N];
+        std::uint32_t position[N], length[N];
+        for (std::size_t k = 0; k < N; ++k) {
+            c[k] = WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8;
+            keep[k] = WrapSub(255, c[k]);
+            y1[k] = fx[k]->m_output[fx[k]->Behind(1)];
+            input[k] = fx[k]->m_input.data();
+            output[k] = fx[k]->m_output.data();
+            position[k] = fx[k]->m_position;
+            length[k] = fx[k]->m_length;
+            s[k] = samples[k];
+        }
+        for (std::uint32_t j = 0; j < count; ++j) {
+            for (std::size_t k = 0; k < N; ++k) {
+                const std::int32_t x = s[k][j];
+                const std::int32_t y = WrapAdd(WrapMul(keep[k], y1[k]) / 256, WrapMul(c[k], x) / 256);
+                input[k][position[k]] = x;
+                output[k][position[k]] = y;
+                position[k] = position[k] + 1 == length[k] ? 0 : position[k] + 1;
+                y1[k] = y;
+                s[k][j] = y;
+            }
+        }
+        for (std::size_t k = 0; k < N; ++k)
+            fx[k]->m_position = position[k];
+    }
+
+    static void HighPass(TEffects fx, TSamples samples, std::uint32_t count)
+    {
+        std::int32_t gain[N], keep[N], x1[N], y1[N];
+        std::int32_t* input[N];
+        std::int32_t* output[N];
+        std::int32_t* s[N];
+        std::uint32_t position[N], length[N];
+        for (std::size_t k = 0; k < N; ++k) {
+            const std::int32_t c = WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8;
+            gain[k] = WrapSub(511, c) / 2;
+            keep[k] = WrapSub(255, c);
+            const std::uint32_t previous = fx[k]->Behind(1);
+            x1[k] = fx[k]->m_input[previous];
+            y1[k] = fx[k]->m_output[previous];
+            input[k] = fx[k]->m_input.data();
+            output[k] = fx[k]->m_output.data();
+            position[k] = fx[k]->m_position;
+            length[k] = fx[k]->m_length;
+            s[k] = samples[k];
+        }
+        for (std::uint32_t j = 0; j < count; ++j) {
+            for (std::size_t k = 0; k < N; ++k) {
+                const std::int32_t x = s[k][j];
+                const std::int32_t y = WrapAdd(WrapMul(WrapSub(x, x1[k]), gain[k]), WrapMul(keep[k], y1[k])) >> 8;
+                input[k][position[k]] = x;
+                output[k][position[k]] = y;
+                position[k] = position[k] + 1 == length[k] ? 0 : position[k] + 1;
+                x1[k] = x;
+                y1[k] = y;
+                s[k][j] = y;
+            }
+        }
+        for (std::size_t k = 0; k < N; ++k)
+            fx[k]->m_position = position[k];
+    }
+
+    static void Resonance(TEffects fx, TSamples samples, std::uint32_t count)
+    {
+        std::int32_t f[N], d[N], s1[N], s2[N];
+        std::int32_t* s[N];
+        for (std::size_t k = 0; k < N; ++k) {
+            f[k] = WrapMul(fx[k]->m_frequency, fx[k]->envA.value) >> 8;
+            const std::int32_t r = WrapMul(fx[k]->m_amount, fx[k]->envB.value) >> 8;
+            d[k] = WrapSub(255, WrapMul(WrapSub(255, r), f[k]) / 256);
+            s1[k] = fx[k]->m_s1;
+            s2[k] = fx[k]->m_s2;
+            s[k] = samples[k];
+        }
+        for (std::uint32_t j = 0; j < count; ++j) {
+            for (std::size_t k = 0; k < N; ++k) {
+                s1[k] = WrapAdd(WrapMul(WrapSub(s[k][j], s2[k]), f[k]), WrapMul(s1[k], d[k])) / 256;
+                s2[k] = WrapAdd(WrapMul(s2[k], d[k]), WrapMul(s1[k], f[k])) / 256;
+                s[k][j] = s2[k];
+            }
+        }
+        for (std::size_t k = 0; k < N; ++k) {
+            fx[k]->m_s1 = s1[k];
+            fx[k]->m_s2 = s2[k];
+        }
+    }
+
+    static void Run(std::int32_t type, TEffects fx, TSamples samples, std::uint32_t count)
+    {
+        if (type == EFFECT_LOWPASS)
+            LowPass(fx, samples, count);
+        else if (type == EFFECT_HIGHPASS)
+            HighPass(fx, samples, count);
+        else
+            Resonance(fx, samples, count);
+    }
+};
+
+void COvkEffectState::ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
+                                    std::uint32_t count)
+{
+    // Up to this many filters of one kind run side by side.
+    constexpr std::size_t kGroup = 4;
+    for (const std::int32_t type : {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE}) {
+        COvkEffectState* group[kGroup];
+        std::int32_t* groupSamples[kGroup];
+        std::size_t size = 0;
+        auto flush = [&] {
+            switch (size) {
+            case 1:
+                TFilterKernels<1>::Run(type, group, groupSamples, count);
+                break;
+            case 2:
+                TFilterKernels<2>::Run(type, group, groupSamples, count);
+                break;
+            case 3:
+                TFilterKernels<3>::Run(type, group, groupSamples, count);
+                break;
+            case 4:
+                TFilterKernels<4>::Run(type, group, groupSamples, count);
+                break;
+            default:
+                break;
+            }
+            size = 0;
+        };
+        for (std::size_t i = 0; i < n; ++i) {
+            if (effects[i]->m_record.type != type || effects[i]->m_bypass)
+                continue;
+            group[size] = effects[i];
+            groupSamples[size] = samples[i];
+            if (++size == kGroup)
+                flush();
+        }
+        flush();
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t type = effects[i]->m_record.type;
+        if (type != EFFECT_LOWPASS && type != EFFECT_HIGHPASS && type != EFFECT_RESONANCE)
+            effects[i]->ProcessBlock(samples[i], count);
     }
 }
 

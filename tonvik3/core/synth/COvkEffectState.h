@@ -27,6 +27,11 @@ public:
     // count samples in place, all with the current envelope values; the same
     // result as Process on each of them in turn.
     void ProcessBlock(std::int32_t* samples, std::uint32_t count);
+    // Runs effects[i] over samples[i] for every i < n, count samples each, as
+    // ProcessBlock would. Filters of the same kind run side by side, so that
+    // their sample-to-sample dependencies overlap instead of adding up.
+    static void ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
+                              std::uint32_t count);
 
     const TOvkEffect& Record() const { return m_record; }
     std::uint32_t RowLength() const { return m_rowLength; }
@@ -39,6 +44,9 @@ public:
     TOvkEnvelopeState envB;
 
 private:
+    template <std::size_t N>
+    friend struct TFilterKernels;
+
     void Record(std::int32_t x, std::int32_t y)
     {
         m_input[m_position] = x;

@@ -42,10 +42,6 @@ void TOvkOscillatorState::StartNote(std::uint32_t note)
     increment = NoteIncrement(note, cents);
 }
 
-std::int32_t TOvkOscillatorState::Amplitude() const { return WrapMul(volumeEnvelope.value, volume) >> 8; }
-
-std::int32_t TOvkOscillatorState::Step() const { return WrapMul(transposeEnvelope.value, increment) >> 8; }
-
 std::int32_t TOvkOscillatorState::Output()
 {
     if (increment == 0)

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "core/song/TOvkOscillator.h"
+#include "core/synth/SynthMath.h"
 #include "core/synth/TOvkEnvelopeState.h"
 
 namespace ovk {
@@ -31,9 +32,9 @@ struct TOvkOscillatorState {
     void StartNote(std::uint32_t note);
 
     // The gain (256 = 1.0) under the volume envelope.
-    std::int32_t Amplitude() const;
+    std::int32_t Amplitude() const { return WrapMul(volumeEnvelope.value, volume) >> 8; }
     // The per-sample phase step under the transpose envelope, FM not included.
-    std::int32_t Step() const;
+    std::int32_t Step() const { return WrapMul(transposeEnvelope.value, increment) >> 8; }
     // The oscillator's output now; a noise oscillator draws the next number.
     std::int32_t Output();
 };
