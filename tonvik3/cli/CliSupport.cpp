@@ -1,0 +1,30 @@
+#include "CliSupport.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "morvane/api/CMorvane.h"
+
+namespace ovk::cli {
+
+bool IsInstrumentPath(const std::string& path)
+{
+    const std::string extension = ".tonviki";
+    if (path.size() < extension.size())
+        return false;
+    return std::equal(extension.rbegin(), extension.rend(), path.rbegin(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+morvane::CRef<IOvkModule> NewModule()
+{
+    morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModule");
+    morvane::CRef<IOvkModule> module = morvane::QueryRef<IOvkModule>(object);
+    if (object)
+        object->Release();
+    if (!module)
+        throw CCliError(kExitFailure, "the song class is not registered");
+    return module;
+}
+
+} // namespace ovk::cli
