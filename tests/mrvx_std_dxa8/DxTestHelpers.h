@@ -11,6 +11,10 @@ namespace dxa8_test {
 using namespace std::chrono_literals;
 using TClock = std::chrono::steady_clock;
 
+// How far the heard time may stray from the wall clock in a test: a chunk of
+// the output, a tick of the refill, and a busy machine's late wake-ups.
+constexpr double kTimeSlack = 0.12;
+
 // The reason of the CException that fn throws, or "(no exception)".
 inline std::wstring ReasonOf(const std::function<void()>& fn)
 {

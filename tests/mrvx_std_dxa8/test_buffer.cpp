@@ -56,14 +56,15 @@ TEST_P(BufferModeTest, TellTimeGrowsAtTheRealRate)
 {
     auto buffer = Make(3.0f, GetParam());
     buffer->Play();
+    auto start = TClock::now();
     std::this_thread::sleep_for(300ms);
     auto t0 = TClock::now();
     float a = buffer->TellTime();
     std::this_thread::sleep_for(600ms);
     float b = buffer->TellTime();
     double wall = SecondsSince(t0);
-    EXPECT_GT(a, 0.2f);
-    EXPECT_NEAR(b - a, wall, 0.06);
+    EXPECT_NEAR(a, std::chrono::duration<double>(t0 - start).count(), kTimeSlack);
+    EXPECT_NEAR(b - a, wall, kTimeSlack);
     buffer->Stop();
     EXPECT_FALSE(buffer->IsPlaying());
 }
@@ -71,20 +72,25 @@ TEST_P(BufferModeTest, TellTimeGrowsAtTheRealRate)
 TEST_P(BufferModeTest, PauseKeepsThePositionAndStopRewinds)
 {
     auto buffer = Make(3.0f, GetParam());
+    // The ring starts when Play returns and stops as Pause begins.
     buffer->Play();
+    auto start = TClock::now();
     std::this_thread::sleep_for(400ms);
+    double played = SecondsSince(start);
     buffer->Pause();
     EXPECT_FALSE(buffer->IsPlaying());
     EXPECT_FALSE(buffer->HasEnded());
     float paused = buffer->TellTime();
-    EXPECT_NEAR(paused, 0.4f, 0.1f);
+    EXPECT_NEAR(paused, played, kTimeSlack);
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(buffer->TellTime(), paused);
 
     buffer->Play();
+    auto resumedAt = TClock::now();
     std::this_thread::sleep_for(200ms);
+    double resumedFor = SecondsSince(resumedAt);
     float resumed = buffer->TellTime();
-    EXPECT_NEAR(resumed - paused, 0.2f, 0.07f);
+    EXPECT_NEAR(resumed - paused, resumedFor, kTimeSlack);
 
     buffer->Stop();
     EXPECT_TRUE(buffer->HasEnded());
@@ -142,8 +148,9 @@ TEST_P(StreamingModeTest, TellTimeJumpsBackWhenTheLoopIsHeard)
         std::this_thread::sleep_for(5ms);
     }
     EXPECT_GE(jumps, 2);
+    // Heard after the 0.3 s of the loop, not when read 0.2 s earlier.
     EXPECT_GT(firstJump, 0.25);
-    EXPECT_LT(firstJump, 0.4);
+    EXPECT_LT(firstJump, 0.5);
     buffer->Stop();
 }
 

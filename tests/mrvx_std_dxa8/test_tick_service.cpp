@@ -25,8 +25,9 @@ TEST(TickServiceTest, TicksEveryRegisteredEventWhileAnyIsRegistered)
         a.Reset(1);
         ++ticks;
     }
-    // Twenty ticks in 0.2 s, give or take a late one.
-    EXPECT_GE(ticks, 17);
+    // Twenty ticks in 0.2 s; a busy machine (or a sanitizer) may lose some,
+    // but ticks never come faster than the period.
+    EXPECT_GE(ticks, 8);
     EXPECT_LE(ticks, 22);
     EXPECT_EQ(b.WaitAnyFor(4, 50ms), 4u);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstring>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -109,8 +110,16 @@ private:
     SDL_AudioDeviceID m_device;
 };
 
+namespace {
+// Sound systems holding SDL: the last one to go shuts SDL down altogether,
+// so that nothing of it stays behind in the program.
+std::mutex g_sdlUsersMutex;
+int g_sdlUsers = 0;
+} // namespace
+
 CSoundSystem::CSoundSystem()
 {
+    std::lock_guard<std::mutex> users(g_sdlUsersMutex);
     // SDL would otherwise take over Ctrl+C from the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -119,13 +128,27 @@ CSoundSystem::CSoundSystem()
         morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"mrvx_std_dxa8: SDL audio failed: %s",
                                       SDL_GetError());
         m_silent = true;
+        if (g_sdlUsers == 0)
+            SDL_Quit();
+        return;
     }
+    ++g_sdlUsers;
+    // SDL's dummy driver is no card either, and it paces itself by sleeping
+    // after each chunk, so it falls behind on a busy machine: the silent
+    // clock keeps exact time instead.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver && std::strcmp(driver, "dummy") == 0)
+        m_silent = true;
 }
 
 CSoundSystem::~CSoundSystem()
 {
-    if (m_sdlStarted)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (!m_sdlStarted)
+        return;
+    std::lock_guard<std::mutex> users(g_sdlUsersMutex);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (--g_sdlUsers == 0)
+        SDL_Quit();
 }
 
 bool CSoundSystem::HasCard() const
