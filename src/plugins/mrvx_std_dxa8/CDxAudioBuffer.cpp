@@ -440,6 +440,7 @@ void CDxAudioBuffer::RefillThread()
         if (m_events.WaitAnyFor(kStop, std::chrono::milliseconds(5)))
             break;
     ticks.Unregister(&m_events, kTick);
+    CSoundSystem::ThreadEnds();
 }
 
 void CDxAudioBuffer::WatchThread()
@@ -465,6 +466,7 @@ void CDxAudioBuffer::WatchThread()
             break;
     }
     ticks.Unregister(&m_events, kTick);
+    CSoundSystem::ThreadEnds();
 }
 
 void CDxAudioBuffer::ReaderThread()

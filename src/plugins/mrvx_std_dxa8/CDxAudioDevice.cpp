@@ -124,6 +124,7 @@ void CDxAudioDevice::DeviceThread()
             resource->OnDeviceClosed();
         m_system.reset();
     }
+    CSoundSystem::ThreadEnds();
     {
         std::lock_guard<std::mutex> guard(m_threadMutex);
         m_opened = false;

@@ -151,6 +151,8 @@ CSoundSystem::~CSoundSystem()
         SDL_Quit();
 }
 
+void CSoundSystem::ThreadEnds() { SDL_TLSCleanup(); }
+
 bool CSoundSystem::HasCard() const
 {
     std::lock_guard<std::mutex> guard(m_mutex);

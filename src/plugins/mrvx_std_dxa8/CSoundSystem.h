@@ -33,6 +33,10 @@ public:
     void SetRenderObserver(TRenderObserver observer);
     void NotifyRendered(const std::uint8_t* bytes, std::size_t count);
 
+    // Frees what SDL keeps for the calling thread (its error text); every
+    // thread of ours that may have called SDL calls it before it ends.
+    static void ThreadEnds();
+
 private:
     friend class CSdlOutput;
     void CloseSdlDevice(unsigned int device);
