@@ -143,8 +143,16 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
     if (m_bypass || count == 0)
         return;
     switch (m_record.type) {
-    case EFFECT_DELAY:
-    case EFFECT_FLANGE: {
+    case EFFECT_FLANGE:
+        // A flange reaching further back than its line takes its index from
+        // the wrapped 32-bit sum, which does not simply count up.
+        if (static_cast<std::uint32_t>(envA.value) >= m_length) {
+            for (std::uint32_t i = 0; i < count; ++i)
+                samples[i] = Process(samples[i]);
+            return;
+        }
+        [[fallthrough]];
+    case EFFECT_DELAY: {
         // Both add an entry of the line a fixed distance back: the delay its
         // output (times the feedback), the flange its input.
         const bool delay = m_record.type == EFFECT_DELAY;

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "core/module/COvkModule.h"
+#include "core/module/COvkModulePlayer.h"
+#include "morvane/api/CRef.h"
+
+// Helpers for the synthesizer and player tests: songs built in code and
+// players read into sample vectors.
+namespace tonvik_test {
+
+using TSamples = std::vector<std::int16_t>;
+
+morvane::CRef<ovk::COvkModule> NewModule();
+morvane::CRef<ovk::COvkModulePlayer> NewPlayer(ovk::COvkModule* module);
+
+// Changes the song under the write lock, as the editor does.
+template <class TEdit>
+void Edit(ovk::COvkModule* module, TEdit edit)
+{
+    edit(*module->Lock(2));
+    module->Unlock();
+}
+
+// Reads up to count samples.
+TSamples ReadSamples(ovk::COvkModulePlayer* player, std::size_t count);
+// Reads to the end of the song in reads of chunkBytes.
+TSamples ReadToEnd(ovk::COvkModulePlayer* player, std::size_t chunkBytes = 4410);
+
+// Order position 0 of every channel plays pattern 1, and the song data uses
+// constant envelopes everywhere (so that the tick schedule does not matter).
+void PlainSong(ovk::COvkModuleData& song);
+
+} // namespace tonvik_test

@@ -1,0 +1,186 @@
+// The block path against the per-sample path: random songs, read in random
+// pieces with seeks, pattern loops, mutes and edits in between, must give the
+// same bytes, positions, histories and noise generator state both ways.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "PlayerTestSupport.h"
+#include "core/synth/CNoiseGenerator.h"
+
+namespace {
+
+using namespace ovk;
+using namespace tonvik_test;
+using morvane::CRef;
+
+std::int32_t Between(std::mt19937& random, std::int32_t low, std::int32_t high)
+{
+    return std::uniform_int_distribution<std::int32_t>(low, high)(random);
+}
+
+TOvkEnvelope RandomEnvelope(std::mt19937& random)
+{
+    TOvkEnvelope e;
+    if (random() % 3 == 0)
+        return e;
+    e.min = Between(random, -300, 300);
+    e.max = Between(random, -300, 600);
+    e.speed = Between(random, -500, 3000);
+    e.resetMode = Between(random, 0, 5);
+    e.phase = Between(random, 0, 65536);
+    e.keepPosition = Between(random, -20000, 131072);
+    e.sustainPosition = Between(random, 0, 131072);
+    e.keepEnabled = random() % 2 == 0;
+    e.sustainEnabled = random() % 2 == 0;
+    return e;
+}
+
+TOvkOscillator RandomOscillator(std::mt19937& random)
+{
+    static const std::int32_t types[] = {0, 0, 1, 2, 3, 3, 4, 12, 13};
+    TOvkOscillator o;
+    o.type = types[random() % 9];
+    o.volume = Between(random, 0, 300);
+    o.cents = Between(random, -2400, 2400);
+    o.fmEnabled = random() % 2 == 0;
+    o.volumeEnvelope = RandomEnvelope(random);
+    o.transposeEnvelope = RandomEnvelope(random);
+    return o;
+}
+
+TOvkEffect RandomEffect(std::mt19937& random)
+{
+    TOvkEffect effect;
+    effect.SetType(Between(random, 0, 7));
+    effect.envelopeA = RandomEnvelope(random);
+    effect.envelopeB = RandomEnvelope(random);
+    effect.p1 = Between(random, -50, 300);
+    effect.p2 = Between(random, -50, 300);
+    if (effect.type == EFFECT_DELAY)
+        effect.p1 = Between(random, 0, 30);  // echoes shorter and longer than a block
+    if (effect.type == EFFECT_FLANGE)
+        effect.envelopeA.max = Between(random, -3, 200);
+    return effect;
+}
+
+void RandomSong(std::mt19937& random, COvkModuleData& song)
+{
+    song.tempo = Between(random, 150, 255);
+    song.masterVolume = Between(random, 60, 300);
+    for (int c = 0; c < kChannels; ++c) {
+        COvkModuleChannel& channel = song.channels[c];
+        channel.volume = Between(random, 0, 300);
+        channel.envelope = RandomEnvelope(random);
+        channel.carriers.clear();
+        channel.modulators.clear();
+        for (int i = Between(random, 0, 3); i > 0; --i)
+            channel.AddPair(RandomOscillator(random), RandomOscillator(random));
+        if (!channel.modulators.empty() && random() % 8 == 0)
+            channel.modulators.pop_back();  // as a damaged file leaves it
+        for (int i = Between(random, 0, 3); i > 0; --i)
+            channel.effects.push_back(RandomEffect(random));
+        for (int p = 0; p < 3; ++p)
+            song.orderTable[c][p] = static_cast<std::uint32_t>(Between(random, 0, 15));
+        for (int p = 1; p < kPatterns; ++p) {
+            for (int r = 0; r < kRows; ++r) {
+                const std::int32_t roll = Between(random, 0, 99);
+                song.patterns[c][p][r] = roll < 60   ? 0
+                                         : roll < 90 ? static_cast<std::uint32_t>(Between(random, 1, 254))
+                                         : roll < 98 ? kStopNote
+                                                     : 300;
+            }
+        }
+    }
+}
+
+// What a player showed after each step of a script.
+struct TLog {
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint64_t> positions;
+    std::vector<std::int32_t> histories;
+    std::uint32_t noise = 0;
+    bool operator==(const TLog&) const = default;
+};
+
+// Plays a random script on a new player of a new copy of the song.
+TLog Play(std::uint32_t seed, bool reference)
+{
+    std::mt19937 random(seed);
+    CRef<COvkModule> module = NewModule();
+    Edit(module.Get(), [&random](COvkModuleData& song) { RandomSong(random, song); });
+    CNoiseGenerator::ResetForThisThread();
+    CRef<COvkModulePlayer> player = NewPlayer(nullptr);
+    player->SetReferenceRendering(reference);
+    player->Connect(module.Get());
+
+    TLog log;
+    std::vector<std::uint8_t> buffer(6000);
+    for (int step = 0; step < 250; ++step) {
+        const std::int32_t roll = Between(random, 0, 99);
+        if (roll < 70) {
+            const std::uint64_t count = static_cast<std::uint64_t>(Between(random, 0, 5999));
+            const std::uint64_t got = player->Read(buffer.data(), count);
+            log.bytes.insert(log.bytes.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        } else if (roll < 78) {
+            player->Seek(static_cast<std::uint64_t>(Between(random, 0, 700000)));
+        } else if (roll < 82) {
+            player->SetPatternLoop(random() % 2 == 0);
+        } else if (roll < 86) {
+            player->SetChannelEnabled(static_cast<unsigned>(Between(random, 0, 8)), random() % 2 == 0);
+        } else {
+            Edit(module.Get(), [&random](COvkModuleData& song) {
+                COvkModuleChannel& channel = song.channels[Between(random, 0, 7)];
+                switch (Between(random, 0, 5)) {
+                case 0:
+                    song.tempo = Between(random, 150, 255);
+                    break;
+                case 1:
+                    channel.volume = Between(random, 0, 300);
+                    break;
+                case 2:
+                    if (!channel.effects.empty())
+                        channel.effects[0].p1 = Between(random, 0, 40);
+                    break;
+                case 3:
+                    channel.AddPair(RandomOscillator(random), RandomOscillator(random));
+                    break;
+                case 4:
+                    if (!channel.carriers.empty())
+                        channel.carriers[0].fmEnabled = !channel.carriers[0].fmEnabled;
+                    break;
+                default:
+                    song.patterns[Between(random, 0, 7)][Between(random, 1, 15)][Between(random, 0, 15)] =
+                        static_cast<std::uint32_t>(Between(random, 0, 255));
+                    break;
+                }
+            });
+        }
+        log.positions.push_back(player->Tell());
+        log.positions.push_back(player->GetRow());
+        log.positions.push_back(player->Eof());
+        std::int32_t history[32];
+        const int channel = Between(random, -1, 7);
+        player->GetHistory(channel, static_cast<unsigned>(player->Tell()) - 64, history, 32);
+        log.histories.insert(log.histories.end(), history, history + 32);
+    }
+    log.noise = CNoiseGenerator::GetState();
+    return log;
+}
+
+TEST(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
+{
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        const TLog reference = Play(seed, true);
+        const TLog fast = Play(seed, false);
+        ASSERT_GT(reference.bytes.size(), 50000u) << seed;
+        EXPECT_EQ(fast.bytes.size(), reference.bytes.size()) << seed;
+        EXPECT_TRUE(fast.bytes == reference.bytes) << "seed " << seed;
+        EXPECT_EQ(fast.positions, reference.positions) << seed;
+        EXPECT_EQ(fast.histories, reference.histories) << seed;
+        EXPECT_EQ(fast.noise, reference.noise) << seed;
+    }
+}
+
+} // namespace
