@@ -129,6 +129,8 @@ TEST_P(StreamingModeTest, TellTimeJumpsBackWhenTheLoopIsHeard)
     auto buffer = Make(2.0f, GetParam());
     buffer->SetLoopTimes(0.5f, 0.8f);
     buffer->EnableLoop(true);
+    // Switching the loop on moves to its start, before playing too.
+    EXPECT_NEAR(buffer->TellTime(), 0.5f, 1e-3f);
     auto start = TClock::now();
     buffer->Play();
     float last = buffer->TellTime();
@@ -300,6 +302,9 @@ TEST_F(BufferTest, SeekingBeyondTheEndEndsPlayback)
     buffer->FlushAndSeek(CDxAudioBuffer::kAllOnes);
     EXPECT_TRUE(buffer->WaitEnded(1000ms));
     EXPECT_FALSE(buffer->IsPlaying());
+    // Not playing, the same flush reports the end, not a position past it.
+    buffer->FlushAndSeek(CDxAudioBuffer::kAllOnes);
+    EXPECT_NEAR(buffer->TellTime(), 1.0f, 1e-3f);
 }
 
 } // namespace

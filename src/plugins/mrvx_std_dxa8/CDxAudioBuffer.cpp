@@ -625,8 +625,18 @@ float CDxAudioBuffer::TellTime()
         if (!CanTell())
             MRV_THROW(COperationNotSupportedException, L"mrvx_std_dxa8::CDxAudioBuffer::TellTime",
                       L"Stream does not support Tell");
-        if (m_refillAll)
-            return m_format.ByteToTime(SourceTell());
+        if (m_refillAll) {
+            // Nothing written since the last flush: the source's position, but
+            // a flush to "all ones" (loop switched on, end of stream) is
+            // reported as the place where playback will really start.
+            std::uint64_t position = SourceTell();
+            const std::uint64_t loopEnd = m_loopEnd.load();
+            if (m_loop && loopEnd != 0 && position >= loopEnd)
+                position = m_loopStart.load();
+            else if (m_length != kAllOnes && position > m_length)
+                position = m_length;
+            return m_format.ByteToTime(position);
+        }
     }
     std::uint64_t position = m_positions[play].load(std::memory_order_relaxed);
     // Silence after the end is heard as the end of the stream.
