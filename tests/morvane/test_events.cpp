@@ -8,22 +8,17 @@
 
 #include "morvane/api/CException.h"
 #include "morvane/system/CEvent.h"
+#include "core_expect.h"
 
 using namespace morvane;
 using namespace std::chrono_literals;
 
 namespace {
 
-template <class E, class Call>
-void ExpectThrows(Call call, const wchar_t* method, const wchar_t* reason)
+template <class Call>
+void ExpectTimeout(Call call, const wchar_t* method)
 {
-    try {
-        call();
-        ADD_FAILURE() << "no exception";
-    } catch (const E& e) {
-        EXPECT_STREQ(e.GetMethod(), method);
-        EXPECT_STREQ(e.GetReason(), reason);
-    }
+    core_test::ExpectThrow<CTimeoutException>(call, method, L"Timeout");
 }
 
 // Collects what asynchronous callbacks receive; "called" is set after each call.
@@ -31,27 +26,26 @@ struct TRecorder {
     std::mutex mutex;
     std::vector<TAsyncCbData> calls;
     CEvent called;
-    bool resetEvent = true;
 
-    std::vector<TAsyncCbData> Calls()
+    std::size_t Count()
     {
         std::lock_guard<std::mutex> guard(mutex);
-        return calls;
+        return calls.size();
     }
-    // Waits for the next call and returns it.
     TAsyncCbData Next()
     {
         called.Wait(5.0f);
         called.SetState(false);
-        return Calls().back();
+        std::lock_guard<std::mutex> guard(mutex);
+        return calls.back();
     }
 };
 
+// Resets the event that fired, so it is called once per signal.
 void Record(const TAsyncCbData& data)
 {
     auto* recorder = static_cast<TRecorder*>(data.user);
-    if (recorder->resetEvent)
-        data.event->SetState(false); // one call per signal
+    data.event->SetState(false);
     {
         std::lock_guard<std::mutex> guard(recorder->mutex);
         recorder->calls.push_back(data);
@@ -59,10 +53,12 @@ void Record(const TAsyncCbData& data)
     recorder->called.SetState(true);
 }
 
-void SetLater(CEvent& event)
+std::thread SetLater(CEvent& event)
 {
-    std::this_thread::sleep_for(20ms);
-    event.SetState(true);
+    return std::thread([&event] {
+        std::this_thread::sleep_for(20ms);
+        event.SetState(true);
+    });
 }
 
 } // namespace
@@ -71,20 +67,15 @@ TEST(CoreEvents, ZeroWaitTestsTheStateWithoutWaiting)
 {
     CEvent event;
     EXPECT_FALSE(event.GetState());
-    ExpectThrows<CTimeoutException>([&] { event.Wait(0.0f); }, L"morvane::CEvent::Wait", L"Timeout");
-    ExpectThrows<CTimeoutException>([&] { CEvent::Wait(0.0f, event); }, L"morvane::CEvent::Wait", L"Timeout");
+    ExpectTimeout([&] { event.Wait(0.0f); }, L"morvane::CEvent::Wait");
+    ExpectTimeout([&] { CEvent::Wait(0.0f, event); }, L"morvane::CEvent::Wait");
     event.SetState(true);
     event.Wait(0.0f);
     event.Wait();
-    CEvent::Wait(event);
     EXPECT_TRUE(event.GetState()); // manual reset: waits leave it set
     event.SetState(false);
     EXPECT_THROW(event.Wait(-1.0f), CTimeoutException);
-}
 
-TEST(CoreEvents, ShortTimedWaitLastsItsWholeMilliseconds)
-{
-    CEvent event;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(event.Wait(0.0015f), CTimeoutException);
     const auto waited = std::chrono::steady_clock::now() - start;
@@ -100,52 +91,44 @@ TEST(CoreEvents, CopiesNameTheSameEvent)
     EXPECT_TRUE(a.GetState());
     CEvent c;
     CEvent formerPartner(c);
-    c = a;
+    c = a; // c leaves its former partner
+    formerPartner.SetState(false);
+    EXPECT_TRUE(c.GetState());
     a.SetState(false);
-    EXPECT_FALSE(c.GetState());
-    formerPartner.SetState(true);
-    EXPECT_FALSE(c.GetState());
-    std::thread setter(SetLater, std::ref(c));
+    std::thread setter = SetLater(c); // wakes a waiter on a copy
     a.Wait(5.0f);
     setter.join();
 }
 
-TEST(CoreEvents, WaitOneGivesTheFirstSignalledInArgumentOrder)
+TEST(CoreEvents, WaitOneAndWaitAll)
 {
     CEvent a, b, c;
     c.SetState(true);
     EXPECT_EQ(CEvent::WaitOne(3, &a, &b, &c), 2);
     b.SetState(true);
-    EXPECT_EQ(CEvent::WaitOne(0.0f, 3, &a, &b, &c), 1);
+    EXPECT_EQ(CEvent::WaitOne(0.0f, 3, &a, &b, &c), 1); // the first in argument order
+    ExpectTimeout([&] { CEvent::WaitAll(0.01f, 3, &a, &b, &c); }, L"morvane::CEvent::WaitAll");
     b.SetState(false);
     c.SetState(false);
-    ExpectThrows<CTimeoutException>([&] { CEvent::WaitOne(0.01f, 2, &a, &b); }, L"morvane::CEvent::WaitOne",
-                                    L"Timeout");
-    std::thread setter(SetLater, std::ref(b));
+    ExpectTimeout([&] { CEvent::WaitOne(0.01f, 2, &a, &b); }, L"morvane::CEvent::WaitOne");
+
+    std::thread setter = SetLater(b);
     EXPECT_EQ(CEvent::WaitOne(5.0f, 3, &a, &b, &c), 1);
     setter.join();
-}
-
-TEST(CoreEvents, WaitAllNeedsEveryEventAtOnce)
-{
-    CEvent a, b;
-    a.SetState(true);
-    ExpectThrows<CTimeoutException>([&] { CEvent::WaitAll(0.01f, 2, &a, &b); }, L"morvane::CEvent::WaitAll",
-                                    L"Timeout");
-    std::thread setter(SetLater, std::ref(b));
+    setter = SetLater(a);
     CEvent::WaitAll(5.0f, 2, &a, &b);
     setter.join();
-    CEvent::WaitAll(2, &a, &b);
+    CEvent::WaitAll(2, &b, &a);
 }
 
 TEST(CoreEvents, EmptyListsAndNullEventsAreRefused)
 {
     CEvent a;
     a.SetState(true);
+    TRecorder recorder;
     EXPECT_THROW(CEvent::WaitOne(0), CInvalidParameterException);
     EXPECT_THROW(CEvent::WaitAll(1.0f, 0), CInvalidParameterException);
     EXPECT_THROW(CEvent::WaitOne(2, &a, static_cast<CEvent*>(nullptr)), CNullPtrException);
-    TRecorder recorder;
     EXPECT_THROW(CEvent::WaitAllAsync(Record, &recorder, -1), CInvalidParameterException);
     EXPECT_THROW(a.WaitAsync(nullptr, &recorder), CNullPtrException);
 }
@@ -157,7 +140,6 @@ TEST(CoreEvents, AsyncCallbacksReportEventIndexIdAndUser)
     const unsigned first = a.WaitAsync(Record, &recorder);
     const unsigned second = CEvent::WaitOneAsync(Record, &recorder, 2, &b, &c);
     EXPECT_EQ(second, first + 1);
-
     c.SetState(true);
     TAsyncCbData data = recorder.Next();
     EXPECT_EQ(data.event, &c);
@@ -170,34 +152,17 @@ TEST(CoreEvents, AsyncCallbacksReportEventIndexIdAndUser)
     EXPECT_EQ(data.index, 0);
     EXPECT_EQ(data.id, first);
 
-    EXPECT_TRUE(CEvent::StopAsync(first));
+    // Stopping by callback stops the first wait started with it.
+    EXPECT_TRUE(CEvent::StopAsync(Record));
     EXPECT_FALSE(CEvent::StopAsync(first));
     a.SetState(true);
+    b.SetState(true);
+    EXPECT_EQ(recorder.Next().id, second);
     std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(recorder.Calls().size(), 2u);
-    EXPECT_TRUE(a.GetState()); // nobody reset it: the wait is gone
-
-    EXPECT_TRUE(CEvent::StopAsync(Record));
+    EXPECT_EQ(recorder.Count(), 3u);
+    EXPECT_TRUE(a.GetState()); // nobody reset it: its wait is gone
+    EXPECT_TRUE(CEvent::StopAsync(second));
     EXPECT_FALSE(CEvent::StopAsync(Record));
-    b.SetState(true);
-    std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(recorder.Calls().size(), 2u);
-}
-
-TEST(CoreEvents, StopByCallbackStopsTheFirstWaitStartedWithIt)
-{
-    TRecorder recorder;
-    CEvent a, b;
-    const unsigned onA = a.WaitAsync(Record, &recorder);
-    const unsigned onB = CEvent::WaitAsync(Record, &recorder, b);
-    EXPECT_TRUE(CEvent::StopAsync(Record));
-    b.SetState(true);
-    EXPECT_EQ(recorder.Next().id, onB);
-    a.SetState(true);
-    std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(recorder.Calls().size(), 1u);
-    EXPECT_FALSE(CEvent::StopAsync(onA));
-    EXPECT_TRUE(CEvent::StopAsync(onB));
 }
 
 TEST(CoreEvents, AsyncWaitAllFiresOnlyWhenAllAreSet)
@@ -207,64 +172,64 @@ TEST(CoreEvents, AsyncWaitAllFiresOnlyWhenAllAreSet)
     const unsigned id = CEvent::WaitAllAsync(Record, &recorder, 2, &a, &b);
     a.SetState(true);
     std::this_thread::sleep_for(30ms);
-    EXPECT_TRUE(recorder.Calls().empty());
+    EXPECT_EQ(recorder.Count(), 0u);
     b.SetState(true);
     const TAsyncCbData data = recorder.Next();
     EXPECT_EQ(data.event, &a);
     EXPECT_EQ(data.index, 0);
-    EXPECT_EQ(data.id, id);
     EXPECT_TRUE(CEvent::StopAsync(id));
 }
 
 namespace {
 
-struct TBusy {
-    std::atomic<int> calls{0};
-};
+std::atomic<int> g_calls{0};
 
 void Busy(const TAsyncCbData& data)
 {
     std::this_thread::sleep_for(2ms);
     if (data.event->GetState()) // touches the event while it may be going away
-        ++static_cast<TBusy*>(data.user)->calls;
+        ++g_calls;
 }
 
 void StopSelf(const TAsyncCbData& data)
 {
     CEvent::StopAsync(data.id);
-    ++static_cast<TBusy*>(data.user)->calls;
+    ++g_calls;
+}
+
+void WaitForCalls(int n)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + 5s;
+    while (g_calls < n && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_GE(g_calls, n);
 }
 
 } // namespace
 
 TEST(CoreEvents, DestroyingAnEventEndsItsWaitsBeforeItIsFreed)
 {
-    TBusy busy;
+    g_calls = 0;
     auto* event = new CEvent;
     CEvent other;
-    event->WaitAsync(Busy, &busy);
-    const unsigned shared = CEvent::WaitOneAsync(Busy, &busy, 2, &other, event);
+    event->WaitAsync(Busy, nullptr);
+    const unsigned shared = CEvent::WaitOneAsync(Busy, nullptr, 2, &other, event);
     event->SetState(true); // never reset: the callbacks keep coming
-    const auto give_up = std::chrono::steady_clock::now() + 5s;
-    while (busy.calls < 4 && std::chrono::steady_clock::now() < give_up)
-        std::this_thread::sleep_for(1ms);
-    ASSERT_GE(busy.calls, 4);
+    WaitForCalls(4);
     delete event;
-    const int after = busy.calls;
+    const int after = g_calls;
     std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(busy.calls, after);
+    EXPECT_EQ(g_calls, after);
     EXPECT_FALSE(CEvent::StopAsync(shared)); // it included the event, so it went too
 }
 
 TEST(CoreEvents, CallbackMayStopItsOwnWait)
 {
-    TBusy busy;
+    g_calls = 0;
     CEvent event;
-    event.WaitAsync(StopSelf, &busy);
+    event.WaitAsync(StopSelf, nullptr);
     event.SetState(true);
-    const auto give_up = std::chrono::steady_clock::now() + 5s;
-    while (busy.calls == 0 && std::chrono::steady_clock::now() < give_up)
-        std::this_thread::sleep_for(1ms);
+    WaitForCalls(1);
     std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(busy.calls, 1);
+    EXPECT_EQ(g_calls, 1);
 }
