@@ -1,0 +1,45 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+#include "morvane/api/CException.h"
+#include "morvane/api/CRef.h"
+#include "morvane/data/resource/CResource.h"
+#include "morvane/data/resource/CResourceIs.h"
+#include "morvane/data/resource/CResourceOs.h"
+
+// Shared by the fuzz targets: the framework opened once, bytes as streams,
+// and a stop for outcomes that must never happen.
+namespace fuzz {
+
+// Opens the framework and registers the song engine's classes.
+void OpenFramework();
+
+inline morvane::CRef<morvane::CResourceIs> InputOf(const std::uint8_t* data, std::size_t size)
+{
+    return morvane::CRef<morvane::CResourceIs>::Adopt(
+        morvane::CResourceIs::FromBytes(std::vector<std::uint8_t>(data, data + size)));
+}
+
+// Runs write on a memory stream and gives the bytes written.
+template <class Fn>
+std::vector<std::uint8_t> Written(Fn write)
+{
+    auto resource = morvane::CRef<morvane::IResource>::Adopt(new morvane::CResource());
+    auto stream = morvane::CRef<morvane::CResourceOs>::Adopt(new morvane::CResourceOs(resource.Get()));
+    write(stream.Get());
+    return stream->GetBytes();
+}
+
+[[noreturn]] inline void Fail(const char* what)
+{
+    std::fprintf(stderr, "fuzz target: %s\n", what);
+    std::abort();
+}
+
+// A damaged file may only ever be refused with one of the two format messages.
+void CheckRefusal(const morvane::CException& e);
+
+} // namespace fuzz
