@@ -1,5 +1,6 @@
 #include "FuzzSupport.h"
 
+#include <cstdlib>
 #include <cwchar>
 
 #include "core/module/CoreClasses.h"
@@ -12,6 +13,8 @@ void OpenFramework()
     if (!morvane::q.IsInitialized()) {
         morvane::q.Init();
         ovk::RegisterCoreClasses();
+        // libFuzzer leaves through exit(): close the framework on the way.
+        std::atexit([] { morvane::q.Close(); });
     }
 }
 

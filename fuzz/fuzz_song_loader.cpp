@@ -2,7 +2,6 @@
 // song that loads saves, loads again and saves to the same bytes, and exports.
 #include "FuzzSupport.h"
 #include "core/export/COvkCSourceExport.h"
-#include "core/export/SongJson.h"
 #include "core/song/COvkModuleData.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -30,6 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fuzz::Written([&](morvane::IOutputStream* s) { again.Save(s); }) != saved)
         fuzz::Fail("a saved song does not save to the same bytes");
     fuzz::Written([&](morvane::IOutputStream* s) { ovk::COvkCSourceExport(song).Write(s); });
-    (void)ovk::SongToJson(song);
     return 0;
 }
