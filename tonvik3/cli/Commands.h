@@ -19,6 +19,5 @@ void AddExportCCommand(CLI::App& app, TCommandAction& action);
 void AddConvertCommand(CLI::App& app, TCommandAction& action);
 void AddInfoCommand(CLI::App& app, TCommandAction& action);
 void AddPlayCommand(CLI::App& app, TCommandAction& action);
-void AddPlayCommand(CLI::App& app, TCommandAction& action);
 
 } // namespace ovk::cli
