@@ -1,8 +1,23 @@
 #include "support/TestSupport.h"
 
+#include <cstdlib>
+
 #include "morvane/api/CDebug.h"
 
 namespace tonvik_test {
+
+namespace {
+
+// Tests run without a display and without a sound card: Qt draws offscreen
+// and SDL plays into its silent real-time driver, unless a test or the caller
+// chose otherwise.
+const bool g_environment = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();
+
+} // namespace
 
 std::string DataPath(const std::string& relative) { return std::string(TONVIK_TEST_DATA_DIR) + "/" + relative; }
 std::string BinPath(const std::string& relative) { return std::string(TONVIK_BIN_DIR) + "/" + relative; }
