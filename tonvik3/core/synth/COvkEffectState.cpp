@@ -138,6 +138,28 @@ std::int32_t COvkEffectState::Process(std::int32_t x)
     return y;
 }
 
+template <bool Delay>
+void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::uint32_t read)
+{
+    // Both add an entry of the line a fixed distance back: the delay its
+    // output times the feedback, the flange its input.
+    const std::int32_t feedback = m_record.p2;
+    std::int32_t* const input = m_input.data();
+    std::int32_t* const output = m_output.data();
+    const std::uint32_t length = m_length;
+    std::uint32_t position = m_position;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::int32_t x = samples[i];
+        const std::int32_t y = Delay ? WrapAdd(x, WrapMul(output[read], feedback) >> 8) : WrapAdd(x, input[read]);
+        input[position] = x;
+        output[position] = y;
+        position = position + 1 == length ? 0 : position + 1;
+        read = read + 1 == length ? 0 : read + 1;
+        samples[i] = y;
+    }
+    m_position = position;
+}
+
 void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 {
     if (m_bypass || count == 0)
@@ -149,32 +171,13 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
         if (static_cast<std::uint32_t>(envA.value) >= m_length) {
             for (std::uint32_t i = 0; i < count; ++i)
                 samples[i] = Process(samples[i]);
-            return;
+        } else {
+            RunLine<false>(samples, count, Behind(static_cast<std::uint32_t>(envA.value)));
         }
-        [[fallthrough]];
-    case EFFECT_DELAY: {
-        // Both add an entry of the line a fixed distance back: the delay its
-        // output (times the feedback), the flange its input.
-        const bool delay = m_record.type == EFFECT_DELAY;
-        const std::int32_t feedback = m_record.p2;
-        std::int32_t* const input = m_input.data();
-        std::int32_t* const output = m_output.data();
-        const std::uint32_t length = m_length;
-        std::uint32_t position = m_position;
-        std::uint32_t read = Behind(delay ? m_delaySamples : static_cast<std::uint32_t>(envA.value));
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::int32_t x = samples[i];
-            const std::int32_t y =
-                delay ? WrapAdd(x, WrapMul(output[read], feedback) >> 8) : WrapAdd(x, input[read]);
-            input[position] = x;
-            output[position] = y;
-            position = position + 1 == length ? 0 : position + 1;
-            read = read + 1 == length ? 0 : read + 1;
-            samples[i] = y;
-        }
-        m_position = position;
         return;
-    }
+    case EFFECT_DELAY:
+        RunLine<true>(samples, count, Behind(m_delaySamples));
+        return;
     case EFFECT_LOWPASS:
     case EFFECT_HIGHPASS:
     case EFFECT_RESONANCE: {
@@ -193,6 +196,12 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 
 // The filters with a sample-to-sample recurrence, for N effects of one kind
 // at once: each effect keeps its own memories, line and position in locals.
+// Plain scalar code runs the interleaved recurrences best: packing the lanes
+// into SSE2 vectors (which have no 32-bit multiply) only slows them down.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC push_options
+#pragma GCC optimize("no-tree-slp-vectorize")
+#endif
 template <std::size_t N>
 struct TFilterKernels {
     using TEffects = COvkEffectState* const*;
@@ -301,6 +310,10 @@ struct TFilterKernels {
             Resonance(fx, samples, count);
     }
 };
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC pop_options
+#endif
 
 void COvkEffectState::ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                                     std::uint32_t count)

@@ -47,6 +47,9 @@ private:
     template <std::size_t N>
     friend struct TFilterKernels;
 
+    // The delay or flange over a block, reading from index read on.
+    template <bool Delay>
+    void RunLine(std::int32_t* samples, std::uint32_t count, std::uint32_t read);
     void Record(std::int32_t x, std::int32_t y)
     {
         m_input[m_position] = x;
