@@ -172,12 +172,4 @@ TEST_F(Cli, OtherFailuresExitOneNamingTheFile)
     EXPECT_NE(render.err.find("for writing"), std::string::npos);
 }
 
-TEST_F(Cli, FailedSaveKeepsThePreviousFile)
-{
-    WriteFileBytes(Path("old.cpp"), {'o', 'l', 'd'});
-    EXPECT_EQ(RunCli({"export-c", Path("missing.tonvik"), Path("old.cpp")}).status, 1);
-    EXPECT_EQ(ReadFileBytes(Path("old.cpp")), (TBytes{'o', 'l', 'd'}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), std::filesystem::directory_iterator()), 1);
-}
-
 } // namespace

@@ -59,9 +59,9 @@ protected:
     CRef<ovk::IOvkModule> m_module;
 };
 
-class GoldenRender : public WavExport, public ::testing::WithParamInterface<std::string> {};
+class GoldenWavExport : public WavExport, public ::testing::WithParamInterface<std::string> {};
 
-TEST_P(GoldenRender, ExportIsByteIdentical)
+TEST_P(GoldenWavExport, ExportIsByteIdentical)
 {
     LoadGolden(GetParam() + ".tonvik");
     std::vector<int> progress;
@@ -81,7 +81,7 @@ TEST_P(GoldenRender, ExportIsByteIdentical)
     EXPECT_EQ(progress.back(), 100);
 }
 
-INSTANTIATE_TEST_SUITE_P(Songs, GoldenRender,
+INSTANTIATE_TEST_SUITE_P(Songs, GoldenWavExport,
                          ::testing::Values("empty", "one_sine", "waves", "effects", "arrangement", "v2_basic"));
 
 TEST_F(WavExport, EmptySongGivesAHeaderOnly)
