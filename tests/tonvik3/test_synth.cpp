@@ -69,20 +69,6 @@ TEST(Envelope, ResetAndPlaceApplyTheKeepPositionToTheValueOnly)
     EXPECT_EQ(e.counter, 32768);
 }
 
-TEST(Envelope, ExtremeFieldsWrapInsteadOfOverflowing)
-{
-    TOvkEnvelopeState e;
-    e.stored.min = std::numeric_limits<std::int32_t>::min();
-    e.stored.max = std::numeric_limits<std::int32_t>::max();
-    e.stored.speed = std::numeric_limits<std::int32_t>::max();
-    e.stored.keepEnabled = false;
-    e.counter = std::numeric_limits<std::int32_t>::max();
-    e.Tick();
-    EXPECT_EQ(e.counter, -2);
-    // span -1 (wrapped) times F 256, divided by 256, plus min
-    EXPECT_EQ(e.value, e.ValueAt(-2));
-}
-
 class NoiseTest : public ::testing::Test {
 protected:
     void SetUp() override { CNoiseGenerator::ResetForThisThread(); }
@@ -311,17 +297,6 @@ TEST(Voice, StopNoteSilencesAtOnceOnlyWithoutSustain)
     voice.StartNote(300);
     EXPECT_TRUE(voice.noteOn);
     EXPECT_NE(voice.carriers[0].increment, 653);
-}
-
-TEST(Voice, MutedChannelKeepsRecordingItsHistory)
-{
-    COvkChannelVoice voice;
-    voice.Refresh(ChannelOf(1, 0, OSC_SAW), 5512);
-    voice.StartNote(58);
-    voice.enabled = false;
-    const std::uint32_t position = voice.historyPosition;
-    EXPECT_EQ(voice.Sample(), 0);
-    EXPECT_NE(voice.history[position], 0);
 }
 
 // An effect state prepared for a record at a row length.
