@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$root/build"
 cli="$root/build/bin/tonvik3-cli"
-song="$root/examples/songs/demo.tonvik"
+song="$root/examples/neon_steps.tonvik"
 "$cli" info "$song"
 "$cli" render "$song" "$root/build/demo.wav"
 echo "Rendered $root/build/demo.wav"
