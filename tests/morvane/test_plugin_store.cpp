@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -136,4 +139,25 @@ TEST(CorePluginStore, LoadPluginTakesEveryCopyEachTime)
     } // the store closes what it loaded
     EXPECT_EQ(Count(lines, L"mrvt_good close " + Library("first", "mrvt_good")), 2);
     EXPECT_EQ(Count(lines, L"mrvt_good close " + Library("second", "mrvt_good")), 2);
+}
+
+TEST(CorePluginStore, AFileThatIsNoLibraryIsReportedWithTheLoadersReason)
+{
+    // The folder's name is not ASCII, and the loader's reason repeats it.
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("mrvt-pl\xC3\xBCgin-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    std::ofstream(folder / "broken.so") << "not a library\n";
+    const std::wstring path = utf::FromUtf8((folder / "broken.so").string());
+    CDiagnosticCapture lines;
+    {
+        CPluginStore store;
+        store.AddPluginPath(utf::FromUtf8(folder.string()).c_str());
+        store.LoadPlugin(L"broken");
+        EXPECT_TRUE(Names(store.EnumerateLoadedPlugins()).empty());
+    }
+    fs::remove_all(folder);
+    ASSERT_EQ(lines.Lines().size(), 1u);
+    EXPECT_EQ(lines.Lines()[0].rfind(L"Cannot load plug-in '" + path + L"': " + path + L":", 0), 0u)
+        << utf::ToUtf8(lines.Lines()[0]);
 }

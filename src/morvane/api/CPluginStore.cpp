@@ -169,8 +169,11 @@ void CPluginStore::LoadPlugin(const wchar_t* name)
                 continue;
             void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (!handle) {
-                CDebug::PrintMessage(DEBUG_MESSAGE_DEBUGGER, L"Cannot load plug-in '%ls': %s", candidate.c_str(),
-                                     dlerror());
+                // The loader's reason is UTF-8 and names the path: a narrow %s
+                // would fail on any byte outside ASCII and lose the message.
+                const char* reason = dlerror();
+                CDebug::PrintMessage(DEBUG_MESSAGE_DEBUGGER, L"Cannot load plug-in '%ls': %ls", candidate.c_str(),
+                                     utf::FromUtf8(reason ? reason : "").c_str());
                 continue;
             }
             auto init = reinterpret_cast<TInitEntry>(dlsym(handle, kInitSymbol));
