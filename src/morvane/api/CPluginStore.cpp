@@ -77,10 +77,8 @@ struct TPluginStoreBody {
         std::wstring extension = utf::FromUtf8(path.extension().string());
         if (!extension.empty() && extension[0] == L'.')
             extension.erase(0, 1);
-        bool known = false;
-        for (const std::wstring& e : extensions)
-            known = known || e == extension;
-        return known && !EndsWith(utf::FromUtf8(path.stem().string()), L"_d");
+        return std::find(extensions.begin(), extensions.end(), extension) != extensions.end() &&
+               !EndsWith(utf::FromUtf8(path.stem().string()), L"_d");
     }
 
     std::vector<std::wstring> AvailableNames() const
@@ -102,14 +100,9 @@ struct TPluginStoreBody {
             // Listing order differs between file systems; sorted, the load
             // order is the same on every machine.
             std::sort(entries.begin(), entries.end());
-            for (const fs::path& entry : entries) {
-                if (!IsPluginFile(entry))
-                    continue;
-                std::wstring name = utf::FromUtf8(entry.stem().string());
-                if (EndsWith(name, L"_d"))
-                    name.resize(name.size() - 2);
-                names.push_back(name);
-            }
+            for (const fs::path& entry : entries)
+                if (IsPluginFile(entry)) // never a "_d" name: no suffix to drop
+                    names.push_back(utf::FromUtf8(entry.stem().string()));
         }
         return names;
     }
@@ -191,10 +184,8 @@ void CPluginStore::LoadPlugin(const wchar_t* name)
 
 bool CPluginStore::IsPluginLoaded(const wchar_t* name) const
 {
-    for (const std::wstring& loaded : m_body->loadedNames)
-        if (name && loaded == name)
-            return true;
-    return false;
+    const auto& loaded = m_body->loadedNames;
+    return name && std::find(loaded.begin(), loaded.end(), name) != loaded.end();
 }
 
 namespace {
