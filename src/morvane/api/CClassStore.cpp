@@ -1,6 +1,8 @@
 #include "morvane/api/CClassStore.h"
 
 #include <atomic>
+#include <cwchar>
+#include <memory>
 #include <vector>
 
 #include "morvane/api/CException.h"
@@ -13,35 +15,64 @@ namespace morvane {
 TClassInfo::TClassInfo(CId id_, const wchar_t* name_, IObject* (*create_)()) : id(id_), name(name_), create(create_) {}
 
 struct TClassStoreBody {
-    std::vector<TClassInfo*> classes; // the store's own copies, in registration order
+    // The store's own copies, in registration order; EnumerateClasses hands
+    // out their addresses, so each record stays where it was made.
+    std::vector<std::unique_ptr<TClassInfo>> classes;
     mutable CBinaryLock lock;
 
-    ~TClassStoreBody()
-    {
-        for (TClassInfo* info : classes)
-            delete info;
-    }
-
+    // The first record that matches. The lock is recursive: CreateObject
+    // already holds it, so that the factory runs under it.
     template <class Match>
     const TClassInfo* Find(Match match) const
     {
         CAutoLock<CBinaryLock> guard(lock);
-        for (const TClassInfo* info : classes)
+        for (const auto& info : classes)
             if (match(*info))
-                return info;
+                return info.get();
         return nullptr;
     }
 };
 
 namespace {
 
-bool SameName(const wchar_t* a, const wchar_t* b)
+const TClassStoreBody& OpenBody(const TClassStoreBody* body, const wchar_t* method)
 {
-    if (!a || !b)
-        return a == b;
-    for (; *a && *a == *b; ++a, ++b) {
+    if (!body)
+        MRV_THROW(CBugException, method, L"Not initialized");
+    return *body;
+}
+
+auto ById(const CId& id)
+{
+    return [&id](const TClassInfo& info) { return info.id == id; };
+}
+
+auto ByName(const wchar_t* name)
+{
+    return [name](const TClassInfo& info) {
+        return info.name && name ? std::wcscmp(info.name, name) == 0 : info.name == name;
+    };
+}
+
+template <class Match>
+const TClassInfo* Lookup(const TClassStoreBody& body, Match match)
+{
+    if (const TClassInfo* info = body.Find(match))
+        return info;
+    MRV_THROW(CClassNotFoundException, L"morvane::CClassStore::GetClass", L"");
+}
+
+// The lock is freed (by the guard, also when a factory throws) before a miss
+// is raised.
+template <class Match>
+IObject* Create(const TClassStoreBody& body, Match match, const wchar_t* missReason)
+{
+    {
+        CAutoLock<CBinaryLock> guard(body.lock);
+        if (const TClassInfo* info = body.Find(match))
+            return info->create();
     }
-    return *a == *b;
+    MRV_THROW(CClassNotFoundException, L"morvane::CClassStore::CreateObject", missReason);
 }
 
 } // namespace
@@ -74,64 +105,30 @@ void CClassStore::Close()
 
 void CClassStore::RegisterClassMrv(const TClassInfo& info)
 {
-    if (!m_body)
-        MRV_THROW(CBugException, L"morvane::CClassStore::RegisterClassMrv", L"Not initialized");
-    auto* copy = new TClassInfo(info);
+    OpenBody(m_body, L"morvane::CClassStore::RegisterClassMrv");
+    auto copy = std::make_unique<TClassInfo>(info);
     CAutoLock<CBinaryLock> guard(m_body->lock);
-    m_body->classes.push_back(copy);
+    m_body->classes.push_back(std::move(copy));
 }
 
 const TClassInfo* CClassStore::GetClassInfo(const CId& id) const
 {
-    if (!m_body)
-        MRV_THROW(CBugException, L"morvane::CClassStore::GetClassInfo", L"Not initialized");
-    const TClassInfo* info = m_body->Find([&id](const TClassInfo& c) { return c.id == id; });
-    if (!info)
-        MRV_THROW(CClassNotFoundException, L"morvane::CClassStore::GetClass", L"");
-    return info;
+    return Lookup(OpenBody(m_body, L"morvane::CClassStore::GetClassInfo"), ById(id));
 }
 
 const TClassInfo* CClassStore::GetClassInfo(const wchar_t* name) const
 {
-    if (!m_body)
-        MRV_THROW(CBugException, L"morvane::CClassStore::GetClassInfo", L"Not initialized");
-    const TClassInfo* info = m_body->Find([name](const TClassInfo& c) { return SameName(c.name, name); });
-    if (!info)
-        MRV_THROW(CClassNotFoundException, L"morvane::CClassStore::GetClass", L"");
-    return info;
+    return Lookup(OpenBody(m_body, L"morvane::CClassStore::GetClassInfo"), ByName(name));
 }
 
 IObject* CClassStore::CreateObject(const CId& id) const
 {
-    if (!m_body)
-        MRV_THROW(CBugException, L"morvane::CClassStore::CreateObject", L"Not initialized");
-    IObject* (*create)() = nullptr;
-    {
-        // The factory runs under the lock; the guard also frees the lock when
-        // a factory throws.
-        CAutoLock<CBinaryLock> guard(m_body->lock);
-        for (const TClassInfo* info : m_body->classes)
-            if (info->id == id) {
-                create = info->create;
-                break;
-            }
-        if (create)
-            return create();
-    }
-    MRV_THROW(CClassNotFoundException, L"morvane::CClassStore::CreateObject", L"Cannot find class");
+    return Create(OpenBody(m_body, L"morvane::CClassStore::CreateObject"), ById(id), L"Cannot find class");
 }
 
 IObject* CClassStore::CreateObject(const wchar_t* name) const
 {
-    if (!m_body)
-        MRV_THROW(CBugException, L"morvane::CClassStore::CreateObject", L"Not initialized");
-    {
-        CAutoLock<CBinaryLock> guard(m_body->lock);
-        for (const TClassInfo* info : m_body->classes)
-            if (SameName(info->name, name))
-                return info->create();
-    }
-    MRV_THROW(CClassNotFoundException, L"morvane::CClassStore::CreateObject", L"");
+    return Create(OpenBody(m_body, L"morvane::CClassStore::CreateObject"), ByName(name), L"");
 }
 
 IObjectEnumerator* CClassStore::EnumerateClasses() const
@@ -141,8 +138,8 @@ IObjectEnumerator* CClassStore::EnumerateClasses() const
         return enumerator;
     CAutoLock<CBinaryLock> guard(m_body->lock);
     enumerator->Reserve(static_cast<unsigned int>(m_body->classes.size()));
-    for (TClassInfo* info : m_body->classes) {
-        auto* pointer = new CPtrObject(info);
+    for (const auto& info : m_body->classes) {
+        auto* pointer = new CPtrObject(info.get());
         enumerator->Push(pointer);
         pointer->Release();
     }
@@ -154,8 +151,6 @@ void CClassStore::Clear()
     if (!m_body)
         return;
     CAutoLock<CBinaryLock> guard(m_body->lock);
-    for (TClassInfo* info : m_body->classes)
-        delete info;
     m_body->classes.clear();
 }
 
@@ -167,7 +162,7 @@ void CClassStore::Dump() const
     }
     CAutoLock<CBinaryLock> guard(m_body->lock);
     CDebug::PrintMessage(DEBUG_MESSAGE_STDOUT, L"Class dump");
-    for (const TClassInfo* info : m_body->classes)
+    for (const auto& info : m_body->classes)
         CDebug::PrintMessage(DEBUG_MESSAGE_STDOUT, L" * %ls - %ls", info->id.ToString().c_str(),
                              info->name ? info->name : L"");
     CDebug::PrintMessage(DEBUG_MESSAGE_STDOUT, L"---");
