@@ -106,28 +106,26 @@ void CReadWriteLock::Unlock()
     d.changed.notify_all();
 }
 
-TLockMode CReadWriteLock::GetLockMode() const
+namespace {
+
+// The calling thread's innermost level; a thread without locks gets 0 and 0
+// after the message box (one text for both callers).
+std::pair<TLockMode, unsigned int> Innermost(TReadWriteLockData& d)
 {
     {
-        std::lock_guard<std::mutex> guard(m_data->dataMutex);
-        auto it = m_data->threads.find(std::this_thread::get_id());
-        if (it != m_data->threads.end())
-            return it->second.levels.back().first;
+        std::lock_guard<std::mutex> guard(d.dataMutex);
+        auto it = d.threads.find(std::this_thread::get_id());
+        if (it != d.threads.end())
+            return it->second.levels.back();
     }
     CDebug::PrintMessage(DEBUG_MESSAGE_BOX, L"[morvane::TReadWriteLockData::GetLockMode] Not locked!");
-    return 0;
+    return {0, 0};
 }
 
-unsigned int CReadWriteLock::GetParam() const
-{
-    {
-        std::lock_guard<std::mutex> guard(m_data->dataMutex);
-        auto it = m_data->threads.find(std::this_thread::get_id());
-        if (it != m_data->threads.end())
-            return it->second.levels.back().second;
-    }
-    CDebug::PrintMessage(DEBUG_MESSAGE_BOX, L"[morvane::TReadWriteLockData::GetLockMode] Not locked!");
-    return 0;
-}
+} // namespace
+
+TLockMode CReadWriteLock::GetLockMode() const { return Innermost(*m_data).first; }
+
+unsigned int CReadWriteLock::GetParam() const { return Innermost(*m_data).second; }
 
 } // namespace morvane
