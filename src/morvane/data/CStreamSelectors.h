@@ -1,12 +1,12 @@
 #pragma once
 #include "morvane/api/CClassObject.h"
 #include "morvane/api/CId.h"
+#include "morvane/api/CRef.h"
 #include "morvane/api/MorvaneApi.h"
+#include "morvane/data/IStream.h"
 
 namespace morvane {
 
-class IInputStream;
-class IOutputStream;
 class IResource;
 struct TDataFormat;
 
@@ -18,19 +18,16 @@ public:
     explicit CInputStreamSelector(const wchar_t* path);
     explicit CInputStreamSelector(IResource* resource);
     explicit CInputStreamSelector(IInputStream* stream);
-    CInputStreamSelector(const CInputStreamSelector& other);
-    CInputStreamSelector& operator=(const CInputStreamSelector& other);
-    ~CInputStreamSelector() override;
 
     // Borrowed: valid while the selector lives.
-    IInputStream* GetInputStreamTmp() const { return m_stream; }
+    IInputStream* GetInputStreamTmp() const { return m_stream.Get(); }
     // One added reference, owned by the caller.
     IInputStream* GetInputStream() const;
     // The held stream decoded through the codec store (owned by the caller).
     IInputStream* DecodeStream(const CId& formatId) const;
 
 private:
-    IInputStream* m_stream;
+    CRef<IInputStream> m_stream;
 };
 
 // Turns a path, a resource or an existing stream into an output stream.
@@ -40,16 +37,13 @@ public:
     explicit COutputStreamSelector(const wchar_t* path);
     explicit COutputStreamSelector(IResource* resource);
     explicit COutputStreamSelector(IOutputStream* stream);
-    COutputStreamSelector(const COutputStreamSelector& other);
-    COutputStreamSelector& operator=(const COutputStreamSelector& other);
-    ~COutputStreamSelector() override;
 
-    IOutputStream* GetOutputStreamTmp() const { return m_stream; }
+    IOutputStream* GetOutputStreamTmp() const { return m_stream.Get(); }
     IOutputStream* GetOutputStream() const;
     IOutputStream* EncodeStream(const TDataFormat* from, const TDataFormat* to) const;
 
 private:
-    IOutputStream* m_stream;
+    CRef<IOutputStream> m_stream;
 };
 
 } // namespace morvane
