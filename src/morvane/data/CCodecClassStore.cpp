@@ -60,7 +60,8 @@ void RequireRegisteredClass(const CId& classId, const wchar_t* method)
         MRV_THROW(CBugException, method, L"Class must be registered first");
 }
 
-// The first record whose formats match, copied out under the read lock.
+// The first record whose formats match, looked up under the read lock; the
+// store keeps its records where they are until it closes.
 template <class TInfo>
 bool FindCodec(const std::vector<std::unique_ptr<TInfo>>& list, CReadWriteLock& lock, const CId& in, const CId& out,
                const TInfo** found)
@@ -86,6 +87,44 @@ IObjectEnumerator* EnumerateCodecs(const std::vector<std::unique_ptr<TInfo>>& li
         pointer->Release();
     }
     return enumerator;
+}
+
+// Tries the codecs registered for in -> out in registration order: each is
+// created and connected to stream, and the first that connects and that
+// accepted() approves is handed out (one reference). A codec class that
+// cannot be created, is no filter of the kind wanted or refuses the stream
+// is skipped (its exception was reported). The candidates are taken under
+// the read lock and tried without it, since connecting may decode again.
+template <class TFilter, class TInfo, class TStream, class Accepted>
+TFilter* ConnectFirst(const std::vector<std::unique_ptr<TInfo>>& list, CReadWriteLock& lock, const CId& in,
+                      const CId& out, TStream* stream, Accepted accepted)
+{
+    std::vector<CId> candidates;
+    {
+        CStoreLock guard(lock, LOCK_MODE_READ);
+        for (const auto& info : list)
+            if (info->inputFormat == in && info->outputFormat == out)
+                candidates.push_back(info->classId);
+    }
+    for (const CId& classId : candidates) {
+        CRef<IObject> object;
+        try {
+            object = CRef<IObject>::Adopt(q.classStore.CreateObject(classId));
+        } catch (const CClassNotFoundException&) {
+            continue;
+        }
+        auto filter = QueryRef<TFilter>(object.Get());
+        if (!filter)
+            continue;
+        try {
+            filter->Connect(stream);
+        } catch (const CException&) {
+            continue;
+        }
+        if (accepted(filter.Get()))
+            return filter.Detach();
+    }
+    return nullptr;
 }
 
 bool SameFormat(const TDataFormat* a, const TDataFormat* b)
@@ -196,35 +235,11 @@ IInputStream* CCodecClassStore::DecodeStream(IInputStream* stream, const CId& wa
         stream->AddRef();
         return stream;
     }
-    // The candidates, taken under the read lock; decoders are made and
-    // connected without it, since connecting may decode again.
-    std::vector<CId> candidates;
-    {
-        CStoreLock guard(m_body->lock, LOCK_MODE_READ);
-        for (const auto& info : m_body->decoders)
-            if (info->inputFormat == have && info->outputFormat == wantedFormat)
-                candidates.push_back(info->classId);
-    }
-    for (const CId& classId : candidates) {
-        IObject* object = nullptr;
-        try {
-            object = q.classStore.CreateObject(classId);
-        } catch (const CClassNotFoundException&) {
-            continue; // a decoder class that cannot be created is skipped
-        }
-        auto decoder = QueryRef<IInputStreamFilter>(object);
-        if (object)
-            object->Release();
-        if (!decoder)
-            continue;
-        try {
-            decoder->Connect(stream);
-        } catch (const CException&) {
-            continue; // this decoder does not understand the stream; its exception was reported
-        }
-        if (decoder->GetFormat()->formatId == wantedFormat)
-            return decoder.Detach();
-    }
+    IInputStreamFilter* decoder =
+        ConnectFirst<IInputStreamFilter>(m_body->decoders, m_body->lock, have, wantedFormat, stream,
+                                         [&](IInputStreamFilter* d) { return d->GetFormat()->formatId == wantedFormat; });
+    if (decoder)
+        return decoder;
     MRV_THROW(CDataFormatException, L"morvane::CCodecClassStore::DecodeStream", L"Cannot decode stream");
 }
 
@@ -247,32 +262,10 @@ IOutputStream* CCodecClassStore::EncodeStream(IOutputStream* stream, const TData
     }
     const CId fromId = from ? from->formatId : CId::Null();
     const CId toId = to ? to->formatId : CId::Null();
-    std::vector<CId> candidates;
-    {
-        CStoreLock guard(m_body->lock, LOCK_MODE_READ);
-        for (const auto& info : m_body->encoders)
-            if (info->inputFormat == fromId && info->outputFormat == toId)
-                candidates.push_back(info->classId);
-    }
-    for (const CId& classId : candidates) {
-        IObject* object = nullptr;
-        try {
-            object = q.classStore.CreateObject(classId);
-        } catch (const CClassNotFoundException&) {
-            continue;
-        }
-        auto encoder = QueryRef<IOutputStreamFilter>(object);
-        if (object)
-            object->Release();
-        if (!encoder)
-            continue;
-        try {
-            encoder->Connect(stream);
-        } catch (const CException&) {
-            continue;
-        }
-        return encoder.Detach();
-    }
+    IOutputStreamFilter* encoder = ConnectFirst<IOutputStreamFilter>(m_body->encoders, m_body->lock, fromId, toId,
+                                                                      stream, [](IOutputStreamFilter*) { return true; });
+    if (encoder)
+        return encoder;
     MRV_THROW(CDataFormatException, L"morvane::CCodecClassStore::EncodeStream", L"Cannot encode stream");
 }
 
