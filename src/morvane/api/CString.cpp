@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <new>
 #include <string>
@@ -28,14 +29,7 @@ std::wstring WidenAll(const char* text)
     return out;
 }
 
-std::size_t WideLength(const wchar_t* text)
-{
-    std::size_t n = 0;
-    if (text)
-        while (text[n])
-            ++n;
-    return n;
-}
+std::size_t WideLength(const wchar_t* text) { return text ? std::wcslen(text) : 0; }
 
 int Ordinal(const wchar_t* a, const wchar_t* b, bool ignoreCase)
 {
@@ -95,6 +89,8 @@ CString::CString(const wchar_t* text) : m_buffer(nullptr) { Assign(text, WideLen
 
 CString::~CString() { std::free(m_buffer); }
 
+// The new buffer is filled before the old one is freed, so text may point
+// into this string's own buffer.
 void CString::Assign(const wchar_t* text, std::size_t length)
 {
     wchar_t* fresh = NewBuffer(length + 1);
@@ -129,9 +125,7 @@ CString& CString::operator=(const char* text)
 
 CString& CString::operator=(const wchar_t* text)
 {
-    // The text may point into this string's own buffer.
-    std::wstring copy(text ? text : L"");
-    Assign(copy.c_str(), copy.size());
+    Assign(text, WideLength(text));
     return *this;
 }
 

@@ -1,6 +1,7 @@
 #include "morvane/api/Utf.h"
 
 #include <cstdint>
+#include <cwchar>
 
 namespace morvane::utf {
 
@@ -83,14 +84,7 @@ std::u16string ToUtf16(const wchar_t* text, std::size_t length)
     return out;
 }
 
-std::u16string ToUtf16(const wchar_t* text)
-{
-    std::size_t n = 0;
-    if (text)
-        while (text[n])
-            ++n;
-    return ToUtf16(text, n);
-}
+std::u16string ToUtf16(const wchar_t* text) { return ToUtf16(text, text ? std::wcslen(text) : 0); }
 
 std::wstring FromUtf16(const char16_t* units, std::size_t count)
 {
