@@ -3,6 +3,7 @@
 // small streams with behaviour the framework's own streams do not have.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "morvane/api/CException.h"
+#include "core_expect.h"
+#include "morvane/api/CMorvane.h"
+#include "morvane/api/CRef.h"
 #include "morvane/data/CInputStream.h"
 #include "morvane/data/COutputStream.h"
 
 namespace datatest {
+
+using core_test::RefCount;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -117,12 +122,15 @@ public:
 template <class E, class F>
 void ExpectThrowReason(F&& f, const std::wstring& reason)
 {
-    try {
-        f();
-        ADD_FAILURE() << "no exception";
-    } catch (const E& e) {
-        EXPECT_EQ(std::wstring(e.GetReason()), reason);
-    }
+    core_test::ExpectThrow<E>(std::forward<F>(f), nullptr, reason.c_str());
+}
+
+// Creates a registered class by id or name and asks it for I.
+template <class I, class Key>
+morvane::CRef<I> Create(const Key& key)
+{
+    auto object = morvane::CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(key));
+    return morvane::QueryRef<I>(object.Get());
 }
 
 } // namespace datatest

@@ -123,11 +123,9 @@ TEST(DeviceStore, RegistrationLookupAndFailures)
         device->Release();
     }
     // Through the registered name, as the editor does it.
-    IObject* viaName = q.classStore.CreateObject(L"morvane::CAudioDevice");
-    EXPECT_EQ(ClassOf(viaName), firstAudio);
-    auto asDevice = QueryRef<IDevice>(viaName);
-    EXPECT_TRUE(asDevice);
-    viaName->Release();
+    auto viaName = Create<IDevice>(L"morvane::CAudioDevice");
+    ASSERT_TRUE(viaName);
+    EXPECT_EQ(ClassOf(viaName.Get()), firstAudio);
 
     if (FirstOfType(devices, DEVICE_TYPE_VIDEO))
         GTEST_SKIP() << "a plug-in registered a video device";
@@ -177,17 +175,13 @@ TEST(DeviceStore, BothWaysOfCreatingADeviceRunTogether)
 
 TEST(DeviceClasses, DefaultDeviceAndSilentMediaControl)
 {
-    IObject* object = q.classStore.CreateObject(clsid::CDevice);
-    auto device = QueryRef<IDevice>(object);
-    object->Release();
+    auto device = Create<IDevice>(clsid::CDevice);
     ASSERT_TRUE(device);
     device->Open();
     device->Close();
     EXPECT_FALSE(QueryRef<IAudioDevice>(device.Get()));
 
-    object = q.classStore.CreateObject(clsid::CMediaControl);
-    auto control = QueryRef<IMediaControl>(object);
-    object->Release();
+    auto control = Create<IMediaControl>(clsid::CMediaControl);
     ASSERT_TRUE(control);
     EXPECT_EQ(control->GetCaps(), 31);
     control->SeekTime(12.5f);

@@ -20,15 +20,6 @@ using namespace datatest;
 
 namespace {
 
-template <class I>
-CRef<I> Create(const wchar_t* name)
-{
-    IObject* object = q.classStore.CreateObject(name);
-    CRef<I> result = QueryRef<I>(object);
-    object->Release();
-    return result;
-}
-
 // Samples of a format as bytes, and back.
 Bytes Pcm(std::uint32_t format, std::initializer_list<double> values)
 {
@@ -382,8 +373,7 @@ TEST(WavDecoder, RejectedFiles)
         // A failed connection leaves nothing connected or held.
         EXPECT_EQ(decoder->GetSource(), nullptr);
         EXPECT_EQ(decoder->GetCaps(), 0u);
-        source->AddRef();
-        EXPECT_EQ(source->Release(), 1);
+        EXPECT_EQ(RefCount(source.Get()), 1);
     };
     expectFailure(Wav(1, 1, 8000, 24, Bytes(6, 0)), L"Usupported bits per sample");
     expectFailure(Wav(3, 1, 8000, 16, Bytes(6, 0)), L"Unsupported wave format");

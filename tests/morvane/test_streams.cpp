@@ -18,25 +18,6 @@
 using namespace morvane;
 using namespace datatest;
 
-namespace {
-
-template <class I>
-CRef<I> Create(const CId& classId)
-{
-    IObject* object = q.classStore.CreateObject(classId);
-    CRef<I> result = QueryRef<I>(object);
-    object->Release();
-    return result;
-}
-
-int RefCount(IObject* object)
-{
-    object->AddRef();
-    return object->Release();
-}
-
-} // namespace
-
 TEST(BaseStreams, InputStreamOfNothing)
 {
     auto in = Create<IInputStream>(clsid::CInputStream);
