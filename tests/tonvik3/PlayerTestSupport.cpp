@@ -22,17 +22,6 @@ TSamples ReadSamples(ovk::COvkModulePlayer* player, std::size_t count)
     return samples;
 }
 
-TSamples ReadToEnd(ovk::COvkModulePlayer* player, std::size_t chunkBytes)
-{
-    TSamples all;
-    for (;;) {
-        TSamples part = ReadSamples(player, chunkBytes / 2);
-        all.insert(all.end(), part.begin(), part.end());
-        if (part.size() < chunkBytes / 2)
-            return all;
-    }
-}
-
 void PlainSong(ovk::COvkModuleData& song)
 {
     for (ovk::COvkModuleChannel& channel : song.channels)

@@ -24,8 +24,6 @@ void Edit(ovk::COvkModule* module, TEdit edit)
 
 // Reads up to count samples.
 TSamples ReadSamples(ovk::COvkModulePlayer* player, std::size_t count);
-// Reads to the end of the song in reads of chunkBytes.
-TSamples ReadToEnd(ovk::COvkModulePlayer* player, std::size_t chunkBytes = 4410);
 
 // Order position 0 of every channel plays pattern 1, and the song data uses
 // constant envelopes everywhere (so that the tick schedule does not matter).

@@ -381,7 +381,7 @@ TEST_F(PlayerTest, SeekPlacesEnvelopesWherePlayingWouldHaveThem)
     }
 }
 
-TEST_F(PlayerTest, ConnectingAgainStartsOverAndKeepsTheModuleAlive)
+TEST_F(PlayerTest, ConnectingAgainStartsOverAndKeepsOneReference)
 {
     Edit(module.Get(), [](COvkModuleData& song) {
         PlainSong(song);
@@ -391,12 +391,18 @@ TEST_F(PlayerTest, ConnectingAgainStartsOverAndKeepsTheModuleAlive)
     const TSamples first = ReadSamples(player.Get(), 3000);
     player->SetPatternLoop(true);
     player->SetChannelEnabled(0, false);
-    player->Connect(module.Get());
+    // Connected again while it holds the only reference: the module lives on,
+    // held once by the player.
+    COvkModule* song = module.Detach();
+    song->Release();
+    player->Connect(song);
+    EXPECT_EQ(song->AddRef(), 2);
+    module = CRef<COvkModule>::Adopt(song);
     EXPECT_EQ(player->Tell(), 0u);
     EXPECT_EQ(ReadSamples(player.Get(), 3000), first);  // unmuted, from scratch
-    module->Lock(0);
-    module->Unlock();
     player->Close();
+    EXPECT_EQ(song->AddRef(), 2);  // the test's and this one: the player let go
+    song->Release();
     EXPECT_EQ(player->GetCaps(), 0u);
     EXPECT_TRUE(player->Eof());
 }

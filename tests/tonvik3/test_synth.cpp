@@ -74,21 +74,6 @@ protected:
     void SetUp() override { CNoiseGenerator::ResetForThisThread(); }
 };
 
-TEST_F(NoiseTest, GeneratorFollowsItsCongruenceFromOne)
-{
-    std::uint32_t state = 1;
-    for (int i = 0; i < 1000; ++i) {
-        state = state * 214013u + 2531011u;
-        ASSERT_EQ(CNoiseGenerator::Next(), (state >> 16) & 0x7FFF);
-    }
-    std::uint32_t drawn[100];
-    CNoiseGenerator::Draw(drawn, 100);
-    for (std::uint32_t r : drawn) {
-        state = state * 214013u + 2531011u;
-        ASSERT_EQ(r, (state >> 16) & 0x7FFF);
-    }
-}
-
 TEST_F(NoiseTest, EachThreadStartsItsOwnGeneratorAtOne)
 {
     CNoiseGenerator::Next();
