@@ -1,4 +1,5 @@
-// The module object and the module player as a stream, built-in-code songs.
+// The song data's edits, the module object and the module player as a
+// stream, built-in-code songs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,62 @@ namespace {
 using namespace ovk;
 using namespace tonvik_test;
 using morvane::CRef;
+
+TEST(SongData, OrderAndRowEditsMoveOnlyTheirOwnEntries)
+{
+    COvkModuleData song;
+    EXPECT_EQ(song.SongLength(), 0);
+    song.orderTable[7][255] = 3;
+    EXPECT_EQ(song.SongLength(), 256);
+    song.orderTable[0][254] = 2;
+    song.orderTable[1][0] = 9;
+    song.InsertOrderPosition(255);  // clears the last position, moves nothing
+    EXPECT_EQ(song.SongLength(), 255);
+    EXPECT_EQ(song.orderTable[0][254], 2u);
+
+    song.orderTable[0][0] = 1;
+    song.InsertOrderPosition(0);
+    EXPECT_EQ(song.orderTable[0][0], 0u);
+    EXPECT_EQ(song.orderTable[0][1], 1u);
+    EXPECT_EQ(song.orderTable[0][255], 2u);
+    EXPECT_EQ(song.orderTable[1][1], 9u);
+    song.DeleteOrderPosition(0);
+    EXPECT_EQ(song.orderTable[0][0], 1u);
+    EXPECT_EQ(song.orderTable[0][255], 0u);
+    EXPECT_EQ(song.orderTable[1][0], 9u);
+
+    for (std::uint32_t r = 0; r < kRows; ++r)
+        song.patterns[2][5][r] = r + 1;
+    song.patterns[2][6][0] = 77;
+    song.InsertRow(2, 5, 3);
+    EXPECT_EQ(song.patterns[2][5][3], 0u);
+    EXPECT_EQ(song.patterns[2][5][15], 15u);
+    song.DeleteRow(2, 5, 0);
+    EXPECT_EQ(song.patterns[2][5][0], 2u);
+    EXPECT_EQ(song.patterns[2][5][2], 0u);
+    EXPECT_EQ(song.patterns[2][5][15], 0u);
+    EXPECT_EQ(song.patterns[2][6][0], 77u);
+
+    EXPECT_EQ(song.FirstEmptyPattern(2), 1);
+    for (int p = 1; p < kPatterns; ++p)
+        song.patterns[2][p][15] = kStopNote;
+    EXPECT_EQ(song.FirstEmptyPattern(2), 0);
+    song.patterns[2][9][15] = 0;
+    EXPECT_EQ(song.FirstEmptyPattern(2), 9);
+}
+
+TEST(SongData, ChoosingAnEffectTypeKeepsTheFieldsItDoesNotUse)
+{
+    TOvkEffect effect;
+    effect.SetType(EFFECT_FLANGE);
+    EXPECT_EQ(effect.p1, 400);
+    EXPECT_EQ(effect.p2, 128);
+    EXPECT_EQ(effect.envelopeA, TOvkEnvelope::FlangeDefault());
+    effect.SetType(EFFECT_LOWPASS);
+    EXPECT_EQ(effect.p1, 100);
+    EXPECT_EQ(effect.p2, 128);
+    EXPECT_EQ(effect.envelopeA, TOvkEnvelope::Default());
+}
 
 class ModuleTest : public ::testing::Test {
 protected:
