@@ -24,7 +24,7 @@ void CRecordStream::Seek(std::uint64_t position) { m_source->Seek(position); }
 std::uint64_t CRecordStream::Tell() { return m_source->Tell(); }
 // A stream that once came short is at its end, even if the source does not
 // say so itself.
-bool CRecordStream::Eof() { return m_lastReadShort || m_source->Eof(); }
+bool CRecordStream::Eof() { return m_cameShort || m_source->Eof(); }
 const morvane::TDataFormat* CRecordStream::GetFormat() { return m_source->GetFormat(); }
 void CRecordStream::Read(morvane::IMediaSample* sample) { m_source->Read(sample); }
 bool CRecordStream::HasProperty(const void* property) { return m_source->HasProperty(property); }
@@ -33,9 +33,7 @@ void CRecordStream::Skip(std::uint64_t count) { m_source->Skip(count); }
 std::uint64_t CRecordStream::Read(void* buffer, std::uint64_t count)
 {
     const std::uint64_t delivered = m_source->Read(buffer, count);
-    m_lastReadShort = delivered < count;
-    if (m_lastReadShort)
-        ++m_shortReads;
+    m_cameShort = m_cameShort || delivered < count;
     return delivered;
 }
 

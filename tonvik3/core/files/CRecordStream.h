@@ -6,10 +6,10 @@
 
 namespace ovk {
 
-// An input stream that reads another one and remembers whether every read
-// delivered all the bytes asked for. The value reader does not check counts,
-// so the file loaders read through this stream to tell a complete record
-// from one that the end of a damaged file cut short.
+// An input stream that reads another one and remembers whether some read
+// delivered fewer bytes than asked for. The value reader does not check
+// counts, so the file loaders read through this stream to tell a complete
+// record from one that the end of a damaged file cut short.
 class CRecordStream : public morvane::CObjectImpl<morvane::IInputStream> {
 public:
     static constexpr morvane::CId kClassId{0x5A0C3E71, 0x2B9D4F18, 0x8E6A1C07, 0xD43F9B25};
@@ -17,10 +17,8 @@ public:
     // A new stream (one reference, owned by the holder) reading source.
     static morvane::CRef<CRecordStream> Wrap(morvane::IInputStream* source);
 
-    // Reads that came short since the stream was made.
-    std::uint64_t ShortReads() const { return m_shortReads; }
-    // True when the most recent read came short.
-    bool LastReadShort() const { return m_lastReadShort; }
+    // True once some read since the stream was made came short.
+    bool CameShort() const { return m_cameShort; }
 
     void Close() override;
     unsigned int GetCaps() override;
@@ -45,8 +43,7 @@ private:
     explicit CRecordStream(morvane::IInputStream* source);
 
     morvane::CRef<morvane::IInputStream> m_source;
-    std::uint64_t m_shortReads = 0;
-    bool m_lastReadShort = false;
+    bool m_cameShort = false;
 };
 
 } // namespace ovk

@@ -95,7 +95,7 @@ void COvkModuleChannel::LoadVersion3(morvane::CVarReader& source)
             invalid();
         }
         // The file ended inside a record or before its end tag.
-        if (stream->ShortReads() != 0)
+        if (stream->CameShort())
             invalid();
 
         switch (tag) {
@@ -142,7 +142,7 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
             TOldEnvelope old;
             reader >> volumeRead;
             ReadOldEnvelope(reader, old);
-            if (stream->ShortReads() != 0)
+            if (stream->CameShort())
                 invalid();
             carriers.clear();
             modulators.clear();
@@ -156,7 +156,7 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
             bool enabled = false;
             float length = 0.0f, feedback = 0.0f;
             reader >> enabled >> length >> feedback;
-            if (stream->ShortReads() != 0)
+            if (stream->CameShort())
                 invalid();
             if (enabled)
                 effects.push_back(OldDelay(length, feedback));
@@ -168,7 +168,7 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
             TOldEnvelope old;
             reader >> enabled >> ignored;
             ReadOldEnvelope(reader, old);
-            if (stream->ShortReads() != 0)
+            if (stream->CameShort())
                 invalid();
             if (enabled)
                 effects.push_back(OldFlange(ConvertOldEnvelope(old, OLD_ENVELOPE_PLAIN)));
@@ -182,7 +182,7 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
             ReadOldEnvelope(reader, volumeEnvelope);
             ReadOldEnvelope(reader, transposeEnvelope);
             reader >> volumeRead >> pitch;
-            if (stream->ShortReads() != 0)
+            if (stream->CameShort())
                 invalid();
             TOvkOscillator carrier;
             carrier.type = ConvertOldOscillatorType(oldType);
@@ -214,7 +214,7 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
             invalid();
         }
         // Only tag 8 ends these files: one that ends before it is damaged.
-        if (stream->ShortReads() != 0)
+        if (stream->CameShort())
             invalid();
         if (tag == TAG2_END)
             return;

@@ -43,7 +43,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             reader >> tempoRead >> master;
             for (int i = 0; i < 3; ++i)
                 ReadCountedText(reader);  // title, author and comment are not kept
-            if (stream->ShortReads() != 0)
+            if (stream->CameShort())
                 InvalidData();
             tempo = tempoRead;
             masterVolume = TruncToInt(master * 255.0f);
@@ -53,7 +53,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
         case TAG2_PATTERNS:
             for (std::int32_t& word : words)
                 reader >> word;
-            if (stream->ShortReads() != 0)
+            if (stream->CameShort())
                 InvalidData();
             if (tag == TAG2_ORDER_TABLE) {
                 // Signed: -1 is accepted (and plays nothing), 16 and above are not.
@@ -70,7 +70,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             TOldEnvelope old;
             reader >> channel >> volume;
             ReadOldEnvelope(reader, old);
-            if (stream->ShortReads() != 0 || static_cast<std::uint32_t>(channel) >= kChannels)
+            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
                 InvalidData();
             COvkModuleChannel& target = channels[channel];
             target.volume = TruncToInt(volume * 255.0f);
@@ -83,7 +83,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             bool enabled = false;
             float length = 0.0f, feedback = 0.0f;
             reader >> channel >> enabled >> length >> feedback;
-            if (stream->ShortReads() != 0 || static_cast<std::uint32_t>(channel) >= kChannels)
+            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
                 InvalidData();
             if (enabled)
                 channels[channel].effects.push_back(OldDelay(length, feedback));
@@ -95,7 +95,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             TOldEnvelope old;
             reader >> channel >> enabled >> ignored;
             ReadOldEnvelope(reader, old);
-            if (stream->ShortReads() != 0 || static_cast<std::uint32_t>(channel) >= kChannels)
+            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
                 InvalidData();
             if (enabled)
                 channels[channel].effects.push_back(OldFlange(ConvertOldEnvelope(old, OLD_ENVELOPE_PLAIN)));
@@ -109,7 +109,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             ReadOldEnvelope(reader, volumeEnvelope);
             ReadOldEnvelope(reader, transposeEnvelope);
             reader >> volume >> pitch;
-            if (stream->ShortReads() != 0 || static_cast<std::uint32_t>(channel) >= kChannels)
+            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
                 InvalidData();
             TOvkOscillator carrier;
             carrier.type = ConvertOldOscillatorType(oldType);
@@ -141,7 +141,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             InvalidData();
         }
         // A record that the end of the file cut short is damage, not an end.
-        if (stream->ShortReads() != 0)
+        if (stream->CameShort())
             InvalidData();
     }
 }

@@ -89,7 +89,7 @@ void COvkModuleData::LoadVersion3(morvane::CVarReader& source)
                 ReadEffect(reader, tag, effect, currentSpeedUnit);
             break;
         }
-        if (stream->ShortReads() != 0 || channel >= kChannels)
+        if (stream->CameShort() || channel >= kChannels)
             InvalidData();
 
         COvkModuleChannel& target = channels[channel];
