@@ -9,6 +9,8 @@
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/CRef.h"
 #include "morvane/api/ClassIds.h"
+#include "morvane/api/FrameworkRegistry.h"
+#include "morvane/data/CInputStreamFilter.h"
 #include "morvane/data/CStreamSelectors.h"
 #include "morvane/data/TDataFormat.h"
 #include "morvane/data/filters/IPcmFilters.h"
@@ -483,4 +485,44 @@ TEST(CodecStore, DecodingAndRegistration)
     ExpectThrowReason<CDataFormatException>(
         [&] { q.codecStore.EncodeStream(&out, &FORMAT_44100HZ_16BIT_MONO, &FORMAT_44100HZ_16BIT_STEREO); },
         L"Cannot encode stream");
+}
+
+namespace {
+
+const TDataFormat kPrivateIn{CId(0x7E570003, 0, 0, 1), 20};
+const TDataFormat kPrivateOut{CId(0x7E570003, 0, 0, 2), 20};
+const CId kRelabelClass(0x7E570003, 0, 0, 3);
+
+// Passes its source on under the private output format.
+class CRelabel : public CInputStreamFilterImpl<IInputStreamFilter> {
+public:
+    CRelabel() : CInputStreamFilterImpl(kRelabelClass) {}
+    const TDataFormat* GetFormat() override { return &kPrivateOut; }
+};
+
+} // namespace
+
+TEST(CodecStore, TriesCodecsInOrderAndSkipsThoseThatFail)
+{
+    // Before the one that fits: no stream filter, a filter that refuses the
+    // stream, a filter that connects but delivers the wrong format.
+    RegisterClassOf<CRelabel>(kRelabelClass, L"test::CRelabel");
+    for (const CId& decoder : {clsid::CResource, clsid::CWavChunkDecoder, clsid::CInputStreamFilter, kRelabelClass})
+        q.codecStore.RegisterDecoder(TDecoderClassInfo(decoder, kPrivateIn.formatId, kPrivateOut.formatId));
+    auto source = CRef<IInputStream>::Adopt(CResourceIs::FromBytes(B({5, 6, 7}), &kPrivateIn));
+    auto decoded = CRef<IInputStream>::Adopt(q.codecStore.DecodeStream(source.Get(), kPrivateOut.formatId));
+    CId decoderClass;
+    EXPECT_EQ(decoded->GetClassId(decoderClass), kRelabelClass);
+    EXPECT_EQ(ReadAll(decoded.Get()), B({5, 6, 7}));
+    EXPECT_EQ(RefCount(source.Get()), 2); // ours and the decoder's: the skipped ones let go
+
+    // An encoder that connects is used: writes reach the target through it.
+    q.codecStore.RegisterEncoder(TEncoderClassInfo(clsid::CResource, kPrivateIn.formatId, kPrivateOut.formatId));
+    q.codecStore.RegisterEncoder(
+        TEncoderClassInfo(clsid::COutputStreamFilter, kPrivateIn.formatId, kPrivateOut.formatId));
+    CRecordingStream target;
+    auto encoder = CRef<IOutputStream>::Adopt(q.codecStore.EncodeStream(&target, &kPrivateIn, &kPrivateOut));
+    ASSERT_NE(encoder.Get(), &target);
+    encoder->Write("ok", 2);
+    EXPECT_EQ(target.All(), B({'o', 'k'}));
 }

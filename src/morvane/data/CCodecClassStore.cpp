@@ -1,5 +1,6 @@
 #include "morvane/data/CCodecClassStore.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -106,6 +107,17 @@ TFilter* ConnectFirst(const std::vector<std::unique_ptr<TInfo>>& list, CReadWrit
             if (info->inputFormat == in && info->outputFormat == out)
                 candidates.push_back(info->classId);
     }
+    if (candidates.empty())
+        return nullptr;
+    // A codec that refuses the stream may have read or written some of it:
+    // the next one starts where the caller left the stream.
+    const unsigned int seekable = STREAM_CAN_SEEK | STREAM_CAN_TELL;
+    const bool canReturn = (stream->GetCaps() & seekable) == seekable;
+    const std::uint64_t start = canReturn ? stream->Tell() : 0;
+    auto moveBack = [&] {
+        if (canReturn)
+            stream->Seek(start);
+    };
     for (const CId& classId : candidates) {
         CRef<IObject> object;
         try {
@@ -119,10 +131,13 @@ TFilter* ConnectFirst(const std::vector<std::unique_ptr<TInfo>>& list, CReadWrit
         try {
             filter->Connect(stream);
         } catch (const CException&) {
+            moveBack();
             continue;
         }
         if (accepted(filter.Get()))
             return filter.Detach();
+        filter.Reset();
+        moveBack();
     }
     return nullptr;
 }
