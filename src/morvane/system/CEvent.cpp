@@ -170,7 +170,16 @@ TWaitList MakeList(const wchar_t* method, std::vector<CEvent*> events)
     return list;
 }
 
-void Timeout(const wchar_t* method) { MRV_THROW(CTimeoutException, method, L"Timeout"); }
+// Waits for one (or all) of the events, without a limit or for the given
+// seconds; a wait that runs out raises CTimeoutException "Timeout".
+int WaitList(const wchar_t* method, std::vector<CEvent*> events, bool all, std::optional<float> seconds)
+{
+    const TWaitList list = MakeList(method, std::move(events));
+    const int index = WaitFor(list, all, seconds ? Deadline(*seconds) : std::optional<TClock::time_point>());
+    if (index < 0)
+        MRV_THROW(CTimeoutException, method, L"Timeout");
+    return index;
+}
 
 void RunAsync(std::shared_ptr<TAsyncWait> wait)
 {
@@ -298,16 +307,9 @@ void CEvent::Wait() { Wait(*this); }
 
 void CEvent::Wait(float seconds) { Wait(seconds, *this); }
 
-void CEvent::Wait(CEvent& event)
-{
-    WaitFor(MakeList(L"morvane::CEvent::Wait", {&event}), false, std::nullopt);
-}
+void CEvent::Wait(CEvent& event) { WaitList(L"morvane::CEvent::Wait", {&event}, false, std::nullopt); }
 
-void CEvent::Wait(float seconds, CEvent& event)
-{
-    if (WaitFor(MakeList(L"morvane::CEvent::Wait", {&event}), false, Deadline(seconds)) < 0)
-        Timeout(L"morvane::CEvent::Wait");
-}
+void CEvent::Wait(float seconds, CEvent& event) { WaitList(L"morvane::CEvent::Wait", {&event}, false, seconds); }
 
 int CEvent::WaitOne(int count, ...)
 {
@@ -315,7 +317,7 @@ int CEvent::WaitOne(int count, ...)
     va_start(args, count);
     std::vector<CEvent*> events = ReadEvents(count, args);
     va_end(args);
-    return WaitFor(MakeList(L"morvane::CEvent::WaitOne", std::move(events)), false, std::nullopt);
+    return WaitList(L"morvane::CEvent::WaitOne", std::move(events), false, std::nullopt);
 }
 
 int CEvent::WaitOne(float seconds, int count, ...)
@@ -324,10 +326,7 @@ int CEvent::WaitOne(float seconds, int count, ...)
     va_start(args, count);
     std::vector<CEvent*> events = ReadEvents(count, args);
     va_end(args);
-    int index = WaitFor(MakeList(L"morvane::CEvent::WaitOne", std::move(events)), false, Deadline(seconds));
-    if (index < 0)
-        Timeout(L"morvane::CEvent::WaitOne");
-    return index;
+    return WaitList(L"morvane::CEvent::WaitOne", std::move(events), false, seconds);
 }
 
 void CEvent::WaitAll(int count, ...)
@@ -336,7 +335,7 @@ void CEvent::WaitAll(int count, ...)
     va_start(args, count);
     std::vector<CEvent*> events = ReadEvents(count, args);
     va_end(args);
-    WaitFor(MakeList(L"morvane::CEvent::WaitAll", std::move(events)), true, std::nullopt);
+    WaitList(L"morvane::CEvent::WaitAll", std::move(events), true, std::nullopt);
 }
 
 void CEvent::WaitAll(float seconds, int count, ...)
@@ -345,8 +344,7 @@ void CEvent::WaitAll(float seconds, int count, ...)
     va_start(args, count);
     std::vector<CEvent*> events = ReadEvents(count, args);
     va_end(args);
-    if (WaitFor(MakeList(L"morvane::CEvent::WaitAll", std::move(events)), true, Deadline(seconds)) < 0)
-        Timeout(L"morvane::CEvent::WaitAll");
+    WaitList(L"morvane::CEvent::WaitAll", std::move(events), true, seconds);
 }
 
 unsigned int CEvent::WaitAsync(TAsyncCallback callback, void* user) { return WaitAsync(callback, user, *this); }
