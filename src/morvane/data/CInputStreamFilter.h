@@ -1,4 +1,5 @@
 #pragma once
+#include "morvane/api/CRef.h"
 #include "morvane/data/CInputStream.h"
 
 namespace morvane {
@@ -12,32 +13,14 @@ namespace morvane {
 template <class I = IInputStreamFilter>
 class CInputStreamFilterImpl : public CInputStreamImpl<I> {
 public:
-    ~CInputStreamFilterImpl() override
-    {
-        if (m_source)
-            m_source->Release();
-    }
-
     void Connect(IInputStream* source) override
     {
-        if (source)
-            source->AddRef();
+        CRef<IInputStream> kept(source); // before Disconnect: it may be the source held now
         Disconnect();
-        m_source = source;
+        m_source = std::move(kept);
     }
-    void Disconnect() override
-    {
-        if (IInputStream* source = m_source) {
-            m_source = nullptr;
-            source->Release();
-        }
-    }
-    IInputStream* GetSource() override
-    {
-        if (m_source)
-            m_source->AddRef();
-        return m_source;
-    }
+    void Disconnect() override { m_source.Reset(); }
+    IInputStream* GetSource() override { return CRef<IInputStream>(m_source).Detach(); }
 
     void Close() override
     {
@@ -74,10 +57,10 @@ protected:
     {
         if (!m_source)
             ThrowNotConnected(method, false);
-        return m_source;
+        return m_source.Get();
     }
 
-    IInputStream* m_source = nullptr;
+    CRef<IInputStream> m_source;
 };
 
 // The plain forwarding filter.

@@ -9,32 +9,14 @@ namespace morvane {
 template <class I = IOutputStreamFilter>
 class COutputStreamFilterImpl : public COutputStreamImpl<I> {
 public:
-    ~COutputStreamFilterImpl() override
-    {
-        if (m_target)
-            m_target->Release();
-    }
-
     void Connect(IOutputStream* target) override
     {
-        if (target)
-            target->AddRef();
+        CRef<IOutputStream> kept(target); // before Disconnect: it may be the target held now
         Disconnect();
-        m_target = target;
+        m_target = std::move(kept);
     }
-    void Disconnect() override
-    {
-        if (IOutputStream* target = m_target) {
-            m_target = nullptr;
-            target->Release();
-        }
-    }
-    IOutputStream* GetSource() override
-    {
-        if (m_target)
-            m_target->AddRef();
-        return m_target;
-    }
+    void Disconnect() override { m_target.Reset(); }
+    IOutputStream* GetSource() override { return CRef<IOutputStream>(m_target).Detach(); }
 
     void Close() override
     {
@@ -65,10 +47,10 @@ protected:
     {
         if (!m_target)
             ThrowNotConnected(method, false);
-        return m_target;
+        return m_target.Get();
     }
 
-    IOutputStream* m_target = nullptr;
+    CRef<IOutputStream> m_target;
 };
 
 class MORVANE_API COutputStreamFilter : public COutputStreamFilterImpl<IOutputStreamFilter> {

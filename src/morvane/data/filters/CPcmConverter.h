@@ -29,7 +29,7 @@ public:
         if (!Accepts(pcm))
             MRV_THROW(CDataFormatException, m_connectMethod, m_formatReason);
         m_sourceFormat = pcm;
-        this->m_source = decoded.Detach();
+        this->m_source = std::move(decoded);
     }
 
     const TDataFormat* GetFormat() override

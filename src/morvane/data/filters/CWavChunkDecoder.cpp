@@ -77,8 +77,7 @@ void CWavChunkDecoder::Connect(IInputStream* source)
         // A size that points where the source cannot go ends the list.
     }
     m_chunks = std::move(chunks);
-    source->AddRef();
-    m_source = source;
+    m_source = CRef<IInputStream>(source);
 }
 
 void CWavChunkDecoder::Disconnect()

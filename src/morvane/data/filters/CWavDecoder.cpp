@@ -55,8 +55,7 @@ void CWavDecoder::Connect(IInputStream* source)
         MRV_THROW(CDataFormatException, method, failure);
     }
     m_format = format;
-    m_chunks->AddRef();
-    m_source = m_chunks.Get();
+    m_source = CRef<IInputStream>(m_chunks.Get());
 }
 
 void CWavDecoder::Disconnect()
