@@ -97,4 +97,25 @@ TEST_F(DiskOutputTest, AStreamedSourceReachesTheCardByteForByte)
     }
 }
 
+// Closing a card's output takes a while; meanwhile the watch thread of a
+// looping whole buffer must not take the stopped ring for the end of a round
+// and start it again.
+TEST_F(DiskOutputTest, PausingALoopingWholeBufferSilencesIt)
+{
+    Prepare(nullptr);
+    ASSERT_TRUE(m_system->HasCard());
+    auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(1.0f));
+    CDxAudioBuffer buffer(m_system, source.Get(), BUFFERING_FULL);
+    buffer.SetLoopTimes(0.0f, 0.05f);
+    buffer.EnableLoop(true);
+    for (int round = 0; round < 5; ++round) {
+        buffer.Play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * round));
+        buffer.Pause();
+        float paused = buffer.TellTime();
+        std::this_thread::sleep_for(40ms);
+        EXPECT_EQ(buffer.TellTime(), paused) << "round " << round;
+    }
+}
+
 } // namespace

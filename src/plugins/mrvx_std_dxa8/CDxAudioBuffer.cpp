@@ -99,12 +99,8 @@ CDxAudioBuffer::CDxAudioBuffer(std::shared_ptr<CSoundSystem> system, IInputStrea
 CDxAudioBuffer::~CDxAudioBuffer()
 {
     std::lock_guard<std::recursive_mutex> guard(m_opMutex);
-    if (m_playing) {
-        m_playing = false;
-        m_ring->Stop();
-        m_events.Set(kStop);
-    }
-    JoinThreads();
+    m_playing = false;
+    StopThreads();
     m_ring.reset();
 }
 
@@ -518,8 +514,8 @@ void CDxAudioBuffer::Play()
         }
     } catch (...) {
         m_playing = false;
-        m_ring->Stop();
         StopThreads();
+        m_ring->Stop();
         throw;
     }
 }
@@ -530,11 +526,11 @@ void CDxAudioBuffer::Pause()
     if (!m_playing)
         return;
     m_playing = false;
+    // The threads end first: a watch thread that finds the ring stopped with
+    // the loop on would start it again. A buffer thread that stops playback
+    // itself is joined by the next Play or the destructor.
+    StopThreads();
     m_ring->Stop();
-    m_events.Set(kStop);
-    if (IsOwnThread())
-        m_threadSelfStopped = true; // joined by the next Play or the destructor
-    JoinThreads();
 }
 
 void CDxAudioBuffer::Stop()
