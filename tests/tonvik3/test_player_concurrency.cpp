@@ -1,8 +1,9 @@
 // One thread reads the player as the audio plug-in does while another edits
-// the song under the write lock and a third asks what the mixer asks.
+// the song under the write lock (and a third asks what the mixer asks).
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -76,6 +77,45 @@ TEST(PlayerConcurrency, ReadingEditingAndWatchingAtOnce)
     EXPECT_EQ(shortReads.load(), 0);  // with the pattern loop the song never ends
     EXPECT_EQ(module->GetChangeCount(), 1u + 1u + kEdits + 1u);
     EXPECT_EQ(ReadSamples(player.Get(), 2000), TSamples(2000, 0));
+}
+
+TEST(PlayerConcurrency, AReadThatWaitsForAnEditHearsIt)
+{
+    CRef<COvkModule> module = NewModule();
+    Edit(module.Get(), [](COvkModuleData& song) {
+        PlainSong(song);
+        song.channels[0].carriers[0].type = OSC_SQUARE;
+        song.patterns[0][1][0] = 58;
+    });
+    CRef<COvkModulePlayer> player = NewPlayer(module.Get());
+    player->SetPatternLoop(true);
+
+    // Each round the editor holds the song while the reader starts a read,
+    // which waits for the song and must then render with the new master
+    // volume: silent in odd rounds, sounding in even ones.
+    constexpr int kRounds = 200;
+    std::atomic<int> round{0};
+    std::atomic<int> done{0};
+    int wrong = 0;
+    std::thread reader([&] {
+        for (int i = 1; i <= kRounds; ++i) {
+            while (round.load() != i)
+                std::this_thread::yield();
+            const bool silent = ReadSamples(player.Get(), 64) == TSamples(64, 0);
+            wrong += silent != (i % 2 == 1);
+            done = i;
+        }
+    });
+    for (int i = 1; i <= kRounds; ++i) {
+        module->Lock(2)->masterVolume = i % 2 == 1 ? 0 : 100;
+        round = i;
+        std::this_thread::sleep_for(std::chrono::microseconds(20));
+        module->Unlock();
+        while (done.load() != i)
+            std::this_thread::yield();
+    }
+    reader.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace

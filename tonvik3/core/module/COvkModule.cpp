@@ -42,10 +42,14 @@ COvkModuleData* COvkModule::Lock(morvane::TLockMode mode)
 void COvkModule::Unlock()
 {
     const morvane::TLockMode mode = m_lock.GetLockMode();
+    const bool change = mode >= kWriteModeFirst && mode <= kWriteModeLast;
+    // Counted before the release: a player waiting for the lock must find the
+    // counter moved when it gets the lock, or it renders its block unsynchronised.
+    if (change)
+        m_changeCount.fetch_add(1, std::memory_order_acq_rel);
     m_lock.Unlock();
-    if (mode < kWriteModeFirst || mode > kWriteModeLast)
+    if (!change)
         return;
-    m_changeCount.fetch_add(1, std::memory_order_acq_rel);
     TModifiedHook hook;
     {
         std::lock_guard<std::mutex> guard(HookMutex());
