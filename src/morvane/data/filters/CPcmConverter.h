@@ -24,10 +24,10 @@ public:
         auto decoded = CRef<IInputStream>::Adopt(q.codecStore.DecodeStream(source, kAudioPcmFormatId));
         const TDataFormat* format = decoded->GetFormat();
         if (format->formatId != kAudioPcmFormatId || format->size != sizeof(TDataFormat_AudioPcm))
-            MRV_THROW(CDataFormatException, m_connectMethod, m_formatReason);
+            MRV_THROW(CDataFormatException, m_methods.connect, m_formatReason);
         TDataFormat_AudioPcm pcm = *static_cast<const TDataFormat_AudioPcm*>(format);
         if (!Accepts(pcm))
-            MRV_THROW(CDataFormatException, m_connectMethod, m_formatReason);
+            MRV_THROW(CDataFormatException, m_methods.connect, m_formatReason);
         m_sourceFormat = pcm;
         this->m_source = std::move(decoded);
     }
@@ -43,9 +43,9 @@ public:
     std::uint64_t Read(void* buffer, std::uint64_t count) override
     {
         if (!buffer)
-            ThrowNullBuffer(m_readMethod);
+            ThrowNullBuffer(m_methods.read);
         if (!this->m_source)
-            ThrowNotConnected(m_readMethod, true);
+            ThrowNotConnected(m_methods.read, true);
         const std::uint64_t in = SourceUnit(), out = OutputUnit();
         if (in == 0 || out == 0)
             return 0;
@@ -66,17 +66,17 @@ public:
 
     void Seek(std::uint64_t position) override
     {
-        this->Source(m_seekMethod)->Seek(position / OutputUnit() * SourceUnit());
+        this->Source(m_methods.seek)->Seek(position / OutputUnit() * SourceUnit());
     }
-    std::uint64_t Tell() override { return this->Source(m_tellMethod)->Tell() / SourceUnit() * OutputUnit(); }
+    std::uint64_t Tell() override { return this->Source(m_methods.tell)->Tell() / SourceUnit() * OutputUnit(); }
     std::uint64_t GetLength() override
     {
-        return this->Source(m_lengthMethod)->GetLength() / SourceUnit() * OutputUnit();
+        return this->Source(m_methods.length)->GetLength() / SourceUnit() * OutputUnit();
     }
-    void Flush() override { this->Source(m_flushMethod)->Flush(); }
+    void Flush() override { this->Source(m_methods.flush)->Flush(); }
     void Skip(std::uint64_t count) override
     {
-        IInputStream* source = this->Source(m_skipMethod);
+        IInputStream* source = this->Source(m_methods.skip);
         const unsigned int seekable = STREAM_CAN_SEEK | STREAM_CAN_TELL;
         if ((source->GetCaps() & seekable) == seekable) {
             Seek(Tell() + count);
@@ -106,21 +106,8 @@ protected:
     };
 
     CPcmConverterImpl(const CId& classId, const TMethods& methods, const wchar_t* formatReason)
-        : CInputStreamFilterImpl<I>(classId),
-          m_connectMethod(methods.connect),
-          m_readMethod(methods.read),
-          m_seekMethod(methods.seek),
-          m_tellMethod(methods.tell),
-          m_lengthMethod(methods.length),
-          m_flushMethod(methods.flush),
-          m_skipMethod(methods.skip),
-          m_formatReason(formatReason)
+        : CInputStreamFilterImpl<I>(classId), m_methods(methods), m_formatReason(formatReason)
     {
-    }
-
-    IObject* FindInterface(const CId& id) override
-    {
-        return CObjectImpl<I>::template AnswerFor<I, IInputStreamFilter, IInputStream, IStream>(this, id);
     }
 
     // Whether the decoded source can be converted at all.
@@ -135,13 +122,7 @@ protected:
 private:
     static constexpr std::uint64_t kUnitsPerPiece = 4096;
 
-    const wchar_t* m_connectMethod;
-    const wchar_t* m_readMethod;
-    const wchar_t* m_seekMethod;
-    const wchar_t* m_tellMethod;
-    const wchar_t* m_lengthMethod;
-    const wchar_t* m_flushMethod;
-    const wchar_t* m_skipMethod;
+    TMethods m_methods;
     const wchar_t* m_formatReason;
     TDataFormat_AudioPcm m_outputFormat{};
     std::vector<std::uint8_t> m_scratch;
