@@ -169,13 +169,6 @@ bool WriteEffect(CVarWriter& writer, const TOvkEffect& effect, int channel)
     }
 }
 
-void ReadOldEnvelope(CVarReader& reader, TOldEnvelope& envelope)
-{
-    for (float& x : envelope.x)
-        reader >> x;
-    reader >> envelope.keepEnabled >> envelope.sustainEnabled >> envelope.songReset;
-}
-
 namespace {
 
 // The old envelope stored positions as angles in radians.
@@ -198,23 +191,7 @@ std::int32_t OldBound(float x, TOldEnvelopeForm form)
 
 std::int32_t OldAngle(float x) { return TruncToInt(x * 32768.0f / kPi); }
 
-} // namespace
-
-TOvkEnvelope ConvertOldEnvelope(const TOldEnvelope& old, TOldEnvelopeForm form)
-{
-    TOvkEnvelope envelope;
-    envelope.min = OldBound(old.x[0], form);
-    envelope.max = OldBound(old.x[1], form);
-    envelope.speed = TruncToInt(old.x[2] * 655.0f * 44.0f / 441.0f);
-    envelope.phase = OldAngle(old.x[3]);
-    envelope.keepPosition = OldAngle(old.x[4]);
-    envelope.sustainPosition = OldAngle(old.x[5]);
-    envelope.keepEnabled = old.keepEnabled;
-    envelope.sustainEnabled = old.sustainEnabled;
-    envelope.resetMode = old.songReset ? RESET_SONG : RESET_NOTE;
-    return envelope;
-}
-
+// Version 2 wave numbers: 0 and 1 sine, 2 saw, 3 square, 4 noise, others sine.
 std::int32_t ConvertOldOscillatorType(std::int32_t oldType)
 {
     switch (oldType) {
@@ -229,8 +206,51 @@ std::int32_t ConvertOldOscillatorType(std::int32_t oldType)
     }
 }
 
-TOvkEffect OldDelay(float length, float feedback)
+} // namespace
+
+TOvkEnvelope ReadOldEnvelope(CVarReader& reader, TOldEnvelopeForm form)
 {
+    float x[6] = {};
+    bool keepEnabled = false, sustainEnabled = false, songReset = false;
+    for (float& value : x)
+        reader >> value;
+    reader >> keepEnabled >> sustainEnabled >> songReset;
+
+    TOvkEnvelope envelope;
+    envelope.min = OldBound(x[0], form);
+    envelope.max = OldBound(x[1], form);
+    envelope.speed = TruncToInt(x[2] * 655.0f * 44.0f / 441.0f);
+    envelope.phase = OldAngle(x[3]);
+    envelope.keepPosition = OldAngle(x[4]);
+    envelope.sustainPosition = OldAngle(x[5]);
+    envelope.keepEnabled = keepEnabled;
+    envelope.sustainEnabled = sustainEnabled;
+    envelope.resetMode = songReset ? RESET_SONG : RESET_NOTE;
+    return envelope;
+}
+
+TOvkOscillator ReadOldOscillator(CVarReader& reader)
+{
+    std::int32_t ignored = 0, oldType = 0;
+    float volume = 0.0f, pitch = 0.0f;
+    reader >> ignored >> oldType;
+    TOvkOscillator carrier;
+    carrier.type = ConvertOldOscillatorType(oldType);
+    carrier.volumeEnvelope = ReadOldEnvelope(reader, OLD_ENVELOPE_GAIN);
+    carrier.transposeEnvelope = ReadOldEnvelope(reader, OLD_ENVELOPE_SEMITONES);
+    reader >> volume >> pitch;
+    carrier.volume = TruncToInt(volume * 255.0f);
+    carrier.cents = TruncToInt(pitch * 100.0f);
+    return carrier;
+}
+
+std::optional<TOvkEffect> ReadOldDelay(CVarReader& reader)
+{
+    bool enabled = false;
+    float length = 0.0f, feedback = 0.0f;
+    reader >> enabled >> length >> feedback;
+    if (!enabled)
+        return std::nullopt;
     TOvkEffect effect;
     effect.SetType(EFFECT_DELAY);
     effect.p1 = TruncToInt(static_cast<double>(length) / 6.0 * 100.0 + 0.5);
@@ -238,12 +258,26 @@ TOvkEffect OldDelay(float length, float feedback)
     return effect;
 }
 
-TOvkEffect OldFlange(const TOvkEnvelope& envelope)
+std::optional<TOvkEffect> ReadOldFlange(CVarReader& reader)
 {
+    bool enabled = false;
+    float ignored = 0.0f;
+    reader >> enabled >> ignored;
+    const TOvkEnvelope envelope = ReadOldEnvelope(reader, OLD_ENVELOPE_PLAIN);
+    if (!enabled)
+        return std::nullopt;
     TOvkEffect effect;
     effect.SetType(EFFECT_FLANGE);
     effect.envelopeA = envelope;
     return effect;
+}
+
+void SkipOldIgnoredB(CVarReader& reader)
+{
+    bool flag = false;
+    float a = 0.0f, b = 0.0f;
+    reader >> flag >> a >> b;
+    ReadOldEnvelope(reader, OLD_ENVELOPE_GAIN);
 }
 
 std::u16string ReadCountedText(CVarReader& reader)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include "core/song/TOvkEffect.h"
 #include "core/song/TOvkEnvelope.h"
@@ -88,29 +89,25 @@ void ReadEffect(morvane::CVarReader& reader, std::int32_t tag, TOvkEffect& effec
 // nothing is written and the result is false.
 bool WriteEffect(morvane::CVarWriter& writer, const TOvkEffect& effect, int channel);
 
-// The envelope of version 2 files: 6 floats and 3 bools.
-struct TOldEnvelope {
-    float x[6] = {};
-    bool keepEnabled = false;
-    bool sustainEnabled = false;
-    bool songReset = false;
-};
-
-// How the two bounds of an old envelope are converted.
+// How the two bounds of a version 2 envelope are converted.
 enum TOldEnvelopeForm {
     OLD_ENVELOPE_GAIN,       // x × 256
     OLD_ENVELOPE_SEMITONES,  // 2^(x / 12) × 256
     OLD_ENVELOPE_PLAIN,      // x
 };
 
-void ReadOldEnvelope(morvane::CVarReader& reader, TOldEnvelope& envelope);
-TOvkEnvelope ConvertOldEnvelope(const TOldEnvelope& old, TOldEnvelopeForm form);
-// Version 2 wave numbers: 0 and 1 sine, 2 saw, 3 square, 4 noise, others sine.
-std::int32_t ConvertOldOscillatorType(std::int32_t oldType);
-// A delay effect from the fields of a version 2 record.
-TOvkEffect OldDelay(float length, float feedback);
-// A flange effect whose envelope A is the given envelope.
-TOvkEffect OldFlange(const TOvkEnvelope& envelope);
+// The envelope of version 2 files (6 floats and 3 bools), converted.
+TOvkEnvelope ReadOldEnvelope(morvane::CVarReader& reader, TOldEnvelopeForm form);
+
+// The version 2 records that songs and instruments share, read after the tag
+// and, in songs, the channel number.
+// Oscillator record: a carrier (FM flag false).
+TOvkOscillator ReadOldOscillator(morvane::CVarReader& reader);
+// Delay and flange records: the effect, or nothing when the record is disabled.
+std::optional<TOvkEffect> ReadOldDelay(morvane::CVarReader& reader);
+std::optional<TOvkEffect> ReadOldFlange(morvane::CVarReader& reader);
+// Tag 10, which nothing keeps.
+void SkipOldIgnoredB(morvane::CVarReader& reader);
 
 // The song header and the strings of version 2: three bytes that are not
 // checked, a count byte and as many UTF-16LE units.

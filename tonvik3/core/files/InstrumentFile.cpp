@@ -132,6 +132,11 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
     auto invalid = [] {
         MRV_THROW(CDataFormatException, L"ovk::COvkModuleData::LoadVersion2", L"Invalid data format");
     };
+    // A record is applied only when it was read whole.
+    auto checkWhole = [&] {
+        if (stream->CameShort())
+            invalid();
+    };
 
     for (;;) {
         std::int32_t tag = 0;
@@ -139,57 +144,28 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
         switch (tag) {
         case TAG2_CHANNEL: {
             float volumeRead = 0.0f;
-            TOldEnvelope old;
             reader >> volumeRead;
-            ReadOldEnvelope(reader, old);
-            if (stream->CameShort())
-                invalid();
+            const TOvkEnvelope envelopeRead = ReadOldEnvelope(reader, OLD_ENVELOPE_GAIN);
+            checkWhole();
             carriers.clear();
             modulators.clear();
             effects.clear();
             // Rounded here, unlike the song's channel records.
             volume = TruncToInt(volumeRead * 255.0f + 0.5);
-            envelope = ConvertOldEnvelope(old, OLD_ENVELOPE_GAIN);
+            envelope = envelopeRead;
             break;
         }
-        case TAG2_DELAY: {
-            bool enabled = false;
-            float length = 0.0f, feedback = 0.0f;
-            reader >> enabled >> length >> feedback;
-            if (stream->CameShort())
-                invalid();
-            if (enabled)
-                effects.push_back(OldDelay(length, feedback));
-            break;
-        }
+        case TAG2_DELAY:
         case TAG2_FLANGE: {
-            bool enabled = false;
-            float ignored = 0.0f;
-            TOldEnvelope old;
-            reader >> enabled >> ignored;
-            ReadOldEnvelope(reader, old);
-            if (stream->CameShort())
-                invalid();
-            if (enabled)
-                effects.push_back(OldFlange(ConvertOldEnvelope(old, OLD_ENVELOPE_PLAIN)));
+            const std::optional<TOvkEffect> effect = tag == TAG2_DELAY ? ReadOldDelay(reader) : ReadOldFlange(reader);
+            checkWhole();
+            if (effect)
+                effects.push_back(*effect);
             break;
         }
         case TAG2_OSCILLATOR: {
-            std::int32_t ignored = 0, oldType = 0;
-            TOldEnvelope volumeEnvelope, transposeEnvelope;
-            float volumeRead = 0.0f, pitch = 0.0f;
-            reader >> ignored >> oldType;
-            ReadOldEnvelope(reader, volumeEnvelope);
-            ReadOldEnvelope(reader, transposeEnvelope);
-            reader >> volumeRead >> pitch;
-            if (stream->CameShort())
-                invalid();
-            TOvkOscillator carrier;
-            carrier.type = ConvertOldOscillatorType(oldType);
-            carrier.volumeEnvelope = ConvertOldEnvelope(volumeEnvelope, OLD_ENVELOPE_GAIN);
-            carrier.transposeEnvelope = ConvertOldEnvelope(transposeEnvelope, OLD_ENVELOPE_SEMITONES);
-            carrier.volume = TruncToInt(volumeRead * 255.0f);
-            carrier.cents = TruncToInt(pitch * 100.0f);
+            const TOvkOscillator carrier = ReadOldOscillator(reader);
+            checkWhole();
             carriers.push_back(carrier);
             modulators.push_back(TOvkOscillator());
             break;
@@ -202,20 +178,14 @@ void COvkModuleChannel::LoadVersion2(morvane::CVarReader& source)
             reader >> flag >> value;
             break;
         }
-        case TAG2_IGNORED_B: {
-            bool flag = false;
-            float a = 0.0f, b = 0.0f;
-            TOldEnvelope old;
-            reader >> flag >> a >> b;
-            ReadOldEnvelope(reader, old);
+        case TAG2_IGNORED_B:
+            SkipOldIgnoredB(reader);
             break;
-        }
         default:
             invalid();
         }
         // Only tag 8 ends these files: one that ends before it is damaged.
-        if (stream->CameShort())
-            invalid();
+        checkWhole();
         if (tag == TAG2_END)
             return;
     }

@@ -27,6 +27,16 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
     morvane::CRef<CRecordStream> stream = CRecordStream::Wrap(source.GetStreamTmp());
     morvane::CVarReader reader(stream.Get());
     std::int32_t words[kChannels * 256];
+    // A record is applied only when it was read whole and names a channel of the song.
+    auto checkWhole = [&stream] {
+        if (stream->CameShort())
+            InvalidData();
+    };
+    auto checkChannel = [&checkWhole](std::int32_t channel) {
+        checkWhole();
+        if (static_cast<std::uint32_t>(channel) >= kChannels)
+            InvalidData();
+    };
 
     for (;;) {
         std::int32_t tag = 0;
@@ -43,8 +53,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             reader >> tempoRead >> master;
             for (int i = 0; i < 3; ++i)
                 ReadCountedText(reader);  // title, author and comment are not kept
-            if (stream->CameShort())
-                InvalidData();
+            checkWhole();
             tempo = tempoRead;
             masterVolume = TruncToInt(master * 255.0f);
             break;
@@ -53,8 +62,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
         case TAG2_PATTERNS:
             for (std::int32_t& word : words)
                 reader >> word;
-            if (stream->CameShort())
-                InvalidData();
+            checkWhole();
             if (tag == TAG2_ORDER_TABLE) {
                 // Signed: -1 is accepted (and plays nothing), 16 and above are not.
                 for (std::int32_t pattern : words)
@@ -67,56 +75,29 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             break;
         case TAG2_CHANNEL: {
             float volume = 0.0f;
-            TOldEnvelope old;
             reader >> channel >> volume;
-            ReadOldEnvelope(reader, old);
-            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
-                InvalidData();
+            const TOvkEnvelope envelope = ReadOldEnvelope(reader, OLD_ENVELOPE_GAIN);
+            checkChannel(channel);
             COvkModuleChannel& target = channels[channel];
             target.volume = TruncToInt(volume * 255.0f);
-            target.envelope = ConvertOldEnvelope(old, OLD_ENVELOPE_GAIN);
+            target.envelope = envelope;
             target.carriers.clear();
             target.modulators.clear();
             break;
         }
-        case TAG2_DELAY: {
-            bool enabled = false;
-            float length = 0.0f, feedback = 0.0f;
-            reader >> channel >> enabled >> length >> feedback;
-            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
-                InvalidData();
-            if (enabled)
-                channels[channel].effects.push_back(OldDelay(length, feedback));
-            break;
-        }
+        case TAG2_DELAY:
         case TAG2_FLANGE: {
-            bool enabled = false;
-            float ignored = 0.0f;
-            TOldEnvelope old;
-            reader >> channel >> enabled >> ignored;
-            ReadOldEnvelope(reader, old);
-            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
-                InvalidData();
-            if (enabled)
-                channels[channel].effects.push_back(OldFlange(ConvertOldEnvelope(old, OLD_ENVELOPE_PLAIN)));
+            reader >> channel;
+            const std::optional<TOvkEffect> effect = tag == TAG2_DELAY ? ReadOldDelay(reader) : ReadOldFlange(reader);
+            checkChannel(channel);
+            if (effect)
+                channels[channel].effects.push_back(*effect);
             break;
         }
         case TAG2_OSCILLATOR: {
-            std::int32_t ignored = 0, oldType = 0;
-            TOldEnvelope volumeEnvelope, transposeEnvelope;
-            float volume = 0.0f, pitch = 0.0f;
-            reader >> channel >> ignored >> oldType;
-            ReadOldEnvelope(reader, volumeEnvelope);
-            ReadOldEnvelope(reader, transposeEnvelope);
-            reader >> volume >> pitch;
-            if (stream->CameShort() || static_cast<std::uint32_t>(channel) >= kChannels)
-                InvalidData();
-            TOvkOscillator carrier;
-            carrier.type = ConvertOldOscillatorType(oldType);
-            carrier.volumeEnvelope = ConvertOldEnvelope(volumeEnvelope, OLD_ENVELOPE_GAIN);
-            carrier.transposeEnvelope = ConvertOldEnvelope(transposeEnvelope, OLD_ENVELOPE_SEMITONES);
-            carrier.volume = TruncToInt(volume * 255.0f);
-            carrier.cents = TruncToInt(pitch * 100.0f);
+            reader >> channel;
+            const TOvkOscillator carrier = ReadOldOscillator(reader);
+            checkChannel(channel);
             channels[channel].carriers.push_back(carrier);
             channels[channel].modulators.push_back(TOvkOscillator());
             break;
@@ -129,20 +110,14 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
             reader >> a >> flag >> b;
             break;
         }
-        case TAG2_IGNORED_B: {
-            bool flag = false;
-            float a = 0.0f, b = 0.0f;
-            TOldEnvelope old;
-            reader >> flag >> a >> b;
-            ReadOldEnvelope(reader, old);
+        case TAG2_IGNORED_B:
+            SkipOldIgnoredB(reader);
             break;
-        }
         default:
             InvalidData();
         }
         // A record that the end of the file cut short is damage, not an end.
-        if (stream->CameShort())
-            InvalidData();
+        checkWhole();
     }
 }
 
