@@ -337,29 +337,19 @@ void CDxAudioBuffer::FillRegionFromStaging(std::size_t from, std::size_t to)
 
 // ---- threads ------------------------------------------------------------
 
-bool CDxAudioBuffer::IsOwnThread() const
-{
-    auto self = std::this_thread::get_id();
-    return self == m_threadId.load() || self == m_readerThreadId.load();
-}
-
 void CDxAudioBuffer::JoinThreads()
 {
+    // A buffer thread that stops playback itself cannot join itself.
     auto self = std::this_thread::get_id();
-    if (m_thread.joinable() && m_thread.get_id() != self) {
+    if (m_thread.joinable() && m_thread.get_id() != self)
         m_thread.join();
-        m_threadId = std::thread::id();
-    }
-    if (m_readerThread.joinable() && m_readerThread.get_id() != self) {
+    if (m_readerThread.joinable() && m_readerThread.get_id() != self)
         m_readerThread.join();
-        m_readerThreadId = std::thread::id();
-    }
 }
 
 void CDxAudioBuffer::StartThreads()
 {
     JoinThreads();
-    m_threadSelfStopped = false;
     m_events.Reset(kStop | kStarted | kStagedStarted | kTick | kStagingRoom);
     unsigned wanted = kStarted;
     switch (m_mode) {
@@ -405,7 +395,6 @@ bool CDxAudioBuffer::TryStopFromThread()
 
 void CDxAudioBuffer::RefillThread()
 {
-    m_threadId = std::this_thread::get_id();
     CTickService& ticks = RefillTicks();
     bool failed = false;
     try {
@@ -441,7 +430,6 @@ void CDxAudioBuffer::RefillThread()
 
 void CDxAudioBuffer::WatchThread()
 {
-    m_threadId = std::this_thread::get_id();
     CTickService& ticks = RefillTicks();
     m_events.Set(kStarted);
     ticks.Register(&m_events, kTick);
@@ -467,7 +455,6 @@ void CDxAudioBuffer::WatchThread()
 
 void CDxAudioBuffer::ReaderThread()
 {
-    m_readerThreadId = std::this_thread::get_id();
     m_events.Set(kStagedStarted);
     for (;;) {
         if (m_events.WaitAny(kStagingRoom | kStop) & kStop)

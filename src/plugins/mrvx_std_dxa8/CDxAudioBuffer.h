@@ -102,7 +102,6 @@ private:
     void StartThreads();
     void StopThreads();
     void JoinThreads();
-    bool IsOwnThread() const;
     void RefillThread();
     void WatchThread();
     void ReaderThread();
@@ -145,7 +144,6 @@ private:
     std::atomic<bool> m_refillAll{true};
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_endReached{false};
-    bool m_threadSelfStopped = false;
     std::atomic<std::uint64_t> m_stalledBytes{0};
     std::atomic<std::size_t> m_minLeadBytes{0};
 
@@ -154,8 +152,6 @@ private:
     std::unique_ptr<CTickService> m_privateTicks; // mode 0
     std::thread m_thread;       // refill or watch thread
     std::thread m_readerThread; // mode 4
-    std::atomic<std::thread::id> m_threadId{};
-    std::atomic<std::thread::id> m_readerThreadId{};
 };
 
 } // namespace mrvx_std_dxa8
