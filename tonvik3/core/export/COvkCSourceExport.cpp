@@ -1,8 +1,8 @@
 #include "core/export/COvkCSourceExport.h"
 
 #include <cmath>
-#include <cstdlib>
 
+#include "core/synth/TOvkEnvelopeState.h"
 #include "morvane/data/CTextWriter.h"
 
 namespace ovk {
@@ -41,11 +41,11 @@ bool IsAudibleType(std::int32_t type) { return type >= OSC_SINE && type <= OSC_N
 
 std::int32_t COvkCSourceExport::StartValue(const TOvkEnvelope& envelope)
 {
-    const std::int32_t offset = envelope.keepEnabled && envelope.keepPosition < 0 ? envelope.keepPosition : 0;
-    const std::int32_t w = ((Wrap(U(envelope.phase) + U(offset)) >> 8) & 255) - 128;
-    const std::int32_t s = ((std::abs(w) * w) >> 5) - 4 * w + 128;
-    const std::int32_t scaled = Wrap(U(s) * (U(envelope.max) - U(envelope.min))) / 256;
-    return Wrap(U(envelope.min) + U(scaled));
+    // The replayer starts its counters where the player does: at the value of a reset envelope.
+    TOvkEnvelopeState state;
+    state.stored = envelope;
+    state.Reset();
+    return state.value;
 }
 
 void COvkCSourceExport::Pitch(std::int32_t cents, std::int32_t& octave, std::int32_t& fraction)

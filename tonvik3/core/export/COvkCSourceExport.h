@@ -36,7 +36,7 @@ public:
     int OscillatorCount() const { return m_oscillatorCount; }
     int EffectCount() const { return m_effectCount; }
 
-    // The start value of an envelope: its value at counter 0.
+    // The start value of an envelope: the player's value for it at counter 0.
     static std::int32_t StartValue(const TOvkEnvelope& envelope);
     // The replayer's pitch of an oscillator: octave (8 for 0 cents) and the
     // fraction of an octave above it in 1/256 of a doubling.
