@@ -175,11 +175,12 @@ void CDxAudioBuffer::FillRegion(std::size_t from, std::size_t to)
     std::uint8_t* dst = m_ring->Lock(from, n);
     if (!dst)
         return; // a region that cannot be locked is skipped
+    const bool staged = m_mode == BUFFERING_STREAM_STAGED;
     std::uint64_t* pos = m_scratchPositions.data() + from;
     std::uint64_t endMark = kAllOnes;
     std::size_t got = 0;
     try {
-        got = ReadSource(dst, pos, n, endMark);
+        got = staged ? TakeStaged(dst, pos, n, endMark) : ReadSource(dst, pos, n, endMark);
     } catch (...) {
         m_ring->Unlock();
         throw;
@@ -195,21 +196,17 @@ void CDxAudioBuffer::FillRegion(std::size_t from, std::size_t to)
     for (std::size_t i = 0; i < n; ++i)
         m_positions[from + i].store(pos[i], std::memory_order_relaxed);
     m_ring->Unlock();
+    if (staged)
+        m_events.Set(kStagingRoom);
 }
 
 void CDxAudioBuffer::FillWrapped(std::size_t from, std::size_t to)
 {
-    auto fill = [this](std::size_t a, std::size_t b) {
-        if (m_mode == BUFFERING_STREAM_STAGED)
-            FillRegionFromStaging(a, b);
-        else
-            FillRegion(a, b);
-    };
     if (from < to)
-        fill(from, to);
+        FillRegion(from, to);
     else if (from > to) {
-        fill(from, m_bufferBytes);
-        fill(0, to);
+        FillRegion(from, m_bufferBytes);
+        FillRegion(0, to);
     }
 }
 
@@ -231,10 +228,7 @@ void CDxAudioBuffer::ReadPlayCursor()
 void CDxAudioBuffer::FillBuffer()
 {
     if (m_refillAll) {
-        if (m_mode == BUFFERING_STREAM_STAGED)
-            FillRegionFromStaging(0, m_bufferBytes);
-        else
-            FillRegion(0, m_bufferBytes);
+        FillRegion(0, m_bufferBytes);
         m_writePos = m_playCursor;
         m_refillAll = false;
         return;
@@ -296,18 +290,11 @@ void CDxAudioBuffer::FillStaging()
     }
 }
 
-void CDxAudioBuffer::FillRegionFromStaging(std::size_t from, std::size_t to)
+std::size_t CDxAudioBuffer::TakeStaged(std::uint8_t* dst, std::uint64_t* pos, std::size_t n, std::uint64_t& endMark)
 {
-    if (to <= from)
-        return;
-    const std::size_t n = to - from;
-    std::uint8_t* dst = m_ring->Lock(from, n);
-    if (!dst)
-        return;
-    std::uint64_t* pos = m_scratchPositions.data() + from;
     std::size_t done = 0;
     const std::size_t size = m_staging.size();
-    std::unique_lock<std::mutex> lock(m_stagingMutex);
+    std::lock_guard<std::mutex> guard(m_stagingMutex);
     while (done < n && !m_stagingEmpty) {
         std::size_t end = m_stagingWrite > m_stagingRead ? m_stagingWrite : size;
         std::size_t run = std::min(n - done, end - m_stagingRead);
@@ -319,20 +306,14 @@ void CDxAudioBuffer::FillRegionFromStaging(std::size_t from, std::size_t to)
             m_stagingEmpty = true;
     }
     if (done < n) {
-        std::uint64_t mark = m_stagedEnd ? kAllOnes : m_nextStagedPosition;
         if (m_stagedEnd) {
+            endMark = kAllOnes;
             m_endReached = true;
             m_endPosition = m_nextStagedPosition;
         } else
-            m_stalledBytes += n - done;
-        std::memset(dst + done, m_format.GetZeroByte(), n - done);
-        std::fill(pos + done, pos + n, mark);
+            endMark = m_nextStagedPosition;
     }
-    lock.unlock();
-    for (std::size_t i = 0; i < n; ++i)
-        m_positions[from + i].store(pos[i], std::memory_order_relaxed);
-    m_ring->Unlock();
-    m_events.Set(kStagingRoom);
+    return done;
 }
 
 // ---- threads ------------------------------------------------------------

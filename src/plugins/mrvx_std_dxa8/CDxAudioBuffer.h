@@ -87,10 +87,12 @@ private:
     std::size_t ReadSource(std::uint8_t* dst, std::uint64_t* pos, std::size_t n, std::uint64_t& endMark);
     std::uint64_t SourceTell();
     void SourceSeek(std::uint64_t position);
-    // Writes ring bytes [from, to) from the source (no wrap-around).
+    // As ReadSource, from the staging buffer (mode 4): fewer than n when it
+    // ran empty, endMark all ones when the source has ended behind it.
+    std::size_t TakeStaged(std::uint8_t* dst, std::uint64_t* pos, std::size_t n, std::uint64_t& endMark);
+    // Writes ring bytes [from, to) (no wrap-around) from the source, or in
+    // mode 4 from the staging buffer.
     void FillRegion(std::size_t from, std::size_t to);
-    // Writes ring bytes [from, to) from the staging buffer (mode 4).
-    void FillRegionFromStaging(std::size_t from, std::size_t to);
     void FillWrapped(std::size_t from, std::size_t to);
     void WriteWhole();
     // Everything from the write position up to the play cursor.
