@@ -65,18 +65,12 @@ TEST(PlayerConcurrency, ReadingEditingAndWatchingAtOnce)
         while (reads.load() < i / 3)
             std::this_thread::yield();
     }
-    // The last edit silences the song; the next read must hear it.
-    Edit(module.Get(), [](COvkModuleData& song) { song.masterVolume = 0; });
-    const int readsBefore = reads.load();
-    while (reads.load() < readsBefore + 2)
-        std::this_thread::yield();
     editing = false;
     reader.join();
     watcher.join();
 
     EXPECT_EQ(shortReads.load(), 0);  // with the pattern loop the song never ends
-    EXPECT_EQ(module->GetChangeCount(), 1u + 1u + kEdits + 1u);
-    EXPECT_EQ(ReadSamples(player.Get(), 2000), TSamples(2000, 0));
+    EXPECT_EQ(module->GetChangeCount(), 1u + 1u + kEdits);
 }
 
 TEST(PlayerConcurrency, AReadThatWaitsForAnEditHearsIt)
