@@ -1,5 +1,6 @@
 #include "core/export/COvkWavExport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <thread>
@@ -10,7 +11,7 @@
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/CRef.h"
-#include "morvane/api/ClassIds.h"
+#include "morvane/data/CStreamSelectors.h"
 #include "morvane/data/CVarWriter.h"
 #include "morvane/data/IStream.h"
 
@@ -23,16 +24,13 @@ namespace {
 constexpr std::uint32_t kBlockBytes = 1024;
 constexpr std::uint32_t kHeaderBytes = 44;
 
-template <class I>
-CRef<I> CreateAs(const wchar_t* className)
+CRef<IOvkModulePlayer> NewPlayer()
 {
-    morvane::IObject* object = morvane::q.classStore.CreateObject(className);
-    CRef<I> result = morvane::QueryRef<I>(object);
-    if (object)
-        object->Release();
-    if (!result)
+    auto object = CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModulePlayer"));
+    CRef<IOvkModulePlayer> player = morvane::QueryRef<IOvkModulePlayer>(object.Get());
+    if (!player)
         MRV_THROW(morvane::CClassNotFoundException, L"ovk::ExportWav", L"Class does not offer the interface");
-    return result;
+    return player;
 }
 
 void WriteTag(morvane::CVarWriter& writer, const char (&tag)[5])
@@ -82,7 +80,7 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
     try {
         if (!module || !stream)
             MRV_THROW(morvane::CNullPtrException, L"ovk::ExportWav", L"No song or no output stream");
-        CRef<IOvkModulePlayer> player = CreateAs<IOvkModulePlayer>(L"ovk::COvkModulePlayer");
+        CRef<IOvkModulePlayer> player = NewPlayer();
         player->Connect(module);
         // Only the low 32 bits of the length count, in the header and for the loop.
         const auto length = static_cast<std::uint32_t>(player->GetLength());
@@ -145,15 +143,13 @@ TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, 
 TWavExportOutcome ExportWav(IOvkModule* module, const wchar_t* path, const TWavExportOptions& options)
 {
     try {
-        if (!path)
-            MRV_THROW(morvane::CNullPtrException, L"ovk::ExportWav", L"Given file name is NULL");
-        CRef<morvane::IFileOutputStream> file = CreateAs<morvane::IFileOutputStream>(L"morvane::CFileOutputStream");
-        file->Open(path, false);
-        TWavExportOutcome outcome = ExportWav(module, file.Get(), options);
+        const morvane::COutputStreamSelector file(path);
+        morvane::IOutputStream* stream = file.GetOutputStreamTmp();
+        TWavExportOutcome outcome = ExportWav(module, stream, options);
         // What the C library still buffers must reach the disk for the export to count.
         if (outcome.result != TWavExportResult::Failed)
-            file->Flush();
-        file->Close();
+            stream->Flush();
+        stream->Close();
         return outcome;
     } catch (const morvane::CException& e) {
         TWavExportOutcome outcome;
