@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <future>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "morvane/api/CException.h"
@@ -83,13 +80,8 @@ TEST(CoreClassStore, LockIsFreeAfterAFactoryThrows)
     ExpectThrow<CFailedException>([&] { q.classStore.CreateObject(failing); }, L"test::Factory", L"factory failed");
 
     // The lock is recursive, so only another thread shows whether it was freed.
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> created = done->get_future();
-    std::thread([done] {
-        q.classStore.CreateObject(clsid::CObject)->Release();
-        done->set_value();
-    }).detach();
-    EXPECT_EQ(created.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "class store still locked";
+    EXPECT_TRUE(core_test::FinishesOnThread([] { q.classStore.CreateObject(clsid::CObject)->Release(); }))
+        << "class store still locked";
 }
 
 TEST(CoreClassStore, ClosedStoreRaisesNotInitialized)

@@ -14,6 +14,7 @@ using namespace morvane;
 
 namespace {
 
+using core_test::ExpectThrow;
 using core_test::RefCount;
 
 // Every object an enumerator hands out, in order; the enumerator is released.
@@ -33,18 +34,6 @@ template <class I>
 CRef<I> Create(const CId& classId)
 {
     return QueryRef<I>(CRef<IObject>::Adopt(q.classStore.CreateObject(classId)).Get());
-}
-
-void ExpectThrows(void (*call)(IObjectList*, IObject*), IObjectList* list, IObject* object, TExceptionType type,
-                  const wchar_t* reason)
-{
-    try {
-        call(list, object);
-        ADD_FAILURE() << "no exception";
-    } catch (const CException& e) {
-        EXPECT_EQ(e.GetType(), type);
-        EXPECT_STREQ(e.GetReason(), reason);
-    }
 }
 
 } // namespace
@@ -75,16 +64,13 @@ TEST(CoreContainers, ObjectListKeepsOneReferencePerEntry)
 
     // Misses leave the list as it was.
     list->AddObject(a);
-    auto removeAt1 = [](IObjectList* l, IObject*) { l->RemoveObject(1u); };
-    auto getAt1 = [](IObjectList* l, IObject*) { l->GetObject(1u); };
-    auto find = [](IObjectList* l, IObject* o) { l->FindObject(o); };
-    auto remove = [](IObjectList* l, IObject* o) { l->RemoveObject(o); };
-    auto addNull = [](IObjectList* l, IObject*) { l->AddObject(nullptr); };
-    ExpectThrows(removeAt1, list.Get(), b, EXCEPTION_BAD_INDEX, L"Index out of bounds");
-    ExpectThrows(getAt1, list.Get(), b, EXCEPTION_BAD_INDEX, L"Index out of bounds");
-    ExpectThrows(find, list.Get(), b, EXCEPTION_OBJECT_NOT_FOUND, L"Cannot find object");
-    ExpectThrows(remove, list.Get(), b, EXCEPTION_OBJECT_NOT_FOUND, L"Cannot find object");
-    ExpectThrows(addNull, list.Get(), b, EXCEPTION_NULL_PTR, L"Null object");
+    const wchar_t* outOfBounds = L"Index out of bounds";
+    const wchar_t* notFound = L"Cannot find object";
+    ExpectThrow<CBadIndexException>([&] { list->RemoveObject(1u); }, nullptr, outOfBounds);
+    ExpectThrow<CBadIndexException>([&] { list->GetObject(1u); }, nullptr, outOfBounds);
+    ExpectThrow<CObjectNotFoundException>([&] { list->FindObject(b); }, nullptr, notFound);
+    ExpectThrow<CObjectNotFoundException>([&] { list->RemoveObject(b); }, nullptr, notFound);
+    ExpectThrow<CNullPtrException>([&] { list->AddObject(nullptr); }, nullptr, L"Null object");
     EXPECT_EQ(list->GetCount(), 1u);
 
     list.Reset(); // releasing the list releases what it holds

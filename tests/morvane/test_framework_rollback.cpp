@@ -16,14 +16,6 @@ namespace {
 
 std::wstring Folder(const char* name) { return utf::FromUtf8(std::string(MRVT_PLUGINS) + "/" + name); }
 
-int Count(const tonvik_test::CDiagnosticCapture& capture, const std::wstring& text)
-{
-    int n = 0;
-    for (const std::wstring& line : capture.Lines())
-        n += line.find(text) != std::wstring::npos;
-    return n;
-}
-
 } // namespace
 
 TEST(CoreFrameworkRollback, FailedInitLeavesEverythingClosed)
@@ -48,12 +40,12 @@ TEST(CoreFrameworkRollback, FailedInitLeavesEverythingClosed)
         EXPECT_FALSE(q.deviceStore.IsOpen());
         EXPECT_FALSE(q.pluginStore.IsPluginLoaded(L"mrvt_good"));
         // The plug-in loaded before the failure was closed again.
-        EXPECT_EQ(Count(lines, L"mrvt_good init"), attempt);
-        EXPECT_EQ(Count(lines, L"mrvt_good close"), attempt);
+        EXPECT_EQ(lines.Count(L"mrvt_good init"), attempt);
+        EXPECT_EQ(lines.Count(L"mrvt_good close"), attempt);
         // The counter is closed again: nothing can be made.
         EXPECT_THROW((void)new CObject, CBugException);
     }
-    EXPECT_EQ(Count(lines, L"mrvt_throw init"), 2);
+    EXPECT_EQ(lines.Count(L"mrvt_throw init"), 2);
     // Nothing was left open: closing reports no bug.
     q.Close();
     for (const std::wstring& text : boxes.Texts())

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,18 +26,6 @@ void ExpectBug(const std::function<void()>& call, const wchar_t* reason)
     core_test::ExpectThrow<CBugException>(call, L"morvane::CBinaryLock::~CBinaryLock", reason);
 }
 
-// Runs body on a new thread; true when it finished within ten seconds.
-bool FinishesOnThread(std::function<void()> body, std::thread& thread)
-{
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> finished = done->get_future();
-    thread = std::thread([body = std::move(body), done] {
-        body();
-        done->set_value();
-    });
-    return finished.wait_for(10s) == std::future_status::ready;
-}
-
 // Waits until a thread has said it is about to ask for a lock, then a little
 // longer, so that it is blocked in the lock by the time this returns.
 void Settle(const std::atomic<bool>& asking)
@@ -59,9 +46,8 @@ TEST(CoreBinaryLock, NestedLocksNeedAsManyUnlocks)
     for (int i = 0; i < 3; ++i)
         lock.Unlock();
     ExpectBug([&] { lock.Unlock(); }, L"Not locked");
-    std::thread other; // free again: another thread takes it at once
-    EXPECT_TRUE(FinishesOnThread([&] { CAutoLock<CBinaryLock> guard(lock); }, other));
-    other.join();
+    // Free again: another thread takes it at once.
+    EXPECT_TRUE(core_test::FinishesOnThread([&] { CAutoLock<CBinaryLock> guard(lock); }));
 }
 
 TEST(CoreBinaryLock, OnlyTheOwnerUnlocksAndDestroyingItHeldIsReported)

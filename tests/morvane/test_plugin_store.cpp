@@ -49,14 +49,6 @@ bool Loaded(const std::wstring& path)
     return handle != nullptr;
 }
 
-int Count(const CDiagnosticCapture& capture, const std::wstring& line)
-{
-    int n = 0;
-    for (const std::wstring& l : capture.Lines())
-        n += l == line;
-    return n;
-}
-
 // A store searching the first and second test folders.
 void AddTestFolders(CPluginStore& store)
 {
@@ -99,9 +91,9 @@ TEST(CorePluginStore, LoadsEachGoodCopyOnceAndUnloadsTheRest)
     EXPECT_TRUE(store.IsPluginLoaded(L"mrvt_good"));
     for (const wchar_t* name : {L"mrvt_noentry", L"mrvt_refuse", L"mrvt_debug", L"mrvt_debug_d", L"MRVT_GOOD"})
         EXPECT_FALSE(store.IsPluginLoaded(name)) << utf::ToUtf8(name);
-    EXPECT_EQ(Count(lines, L"mrvt_good init " + good1), 1);
-    EXPECT_EQ(Count(lines, L"mrvt_good init " + good2), 1);
-    EXPECT_EQ(Count(lines, L"mrvt_refuse init " + Library("first", "mrvt_refuse")), 1);
+    EXPECT_EQ(lines.Count(L"mrvt_good init " + good1), 1);
+    EXPECT_EQ(lines.Count(L"mrvt_good init " + good2), 1);
+    EXPECT_EQ(lines.Count(L"mrvt_refuse init " + Library("first", "mrvt_refuse")), 1);
     EXPECT_FALSE(lines.Contains(L"mrvt_debug"));
     EXPECT_TRUE(Loaded(good1));
     EXPECT_TRUE(Loaded(good2));
@@ -117,8 +109,8 @@ TEST(CorePluginStore, LoadsEachGoodCopyOnceAndUnloadsTheRest)
     }
 
     store.Close();
-    EXPECT_EQ(Count(lines, L"mrvt_good close " + good1), 1);
-    EXPECT_EQ(Count(lines, L"mrvt_good close " + good2), 1);
+    EXPECT_EQ(lines.Count(L"mrvt_good close " + good1), 1);
+    EXPECT_EQ(lines.Count(L"mrvt_good close " + good2), 1);
     EXPECT_FALSE(lines.Contains(L"mrvt_refuse close"));
     EXPECT_TRUE(Names(store.EnumerateLoadedPlugins()).empty());
     EXPECT_FALSE(store.IsPluginLoaded(L"mrvt_good"));
@@ -137,8 +129,8 @@ TEST(CorePluginStore, LoadPluginTakesEveryCopyEachTime)
         store.LoadPlugin(L"mrvt_debug"); // a debug build is found by its full name only
         EXPECT_EQ(Names(store.EnumerateLoadedPlugins()).size(), 4u);
     } // the store closes what it loaded
-    EXPECT_EQ(Count(lines, L"mrvt_good close " + Library("first", "mrvt_good")), 2);
-    EXPECT_EQ(Count(lines, L"mrvt_good close " + Library("second", "mrvt_good")), 2);
+    EXPECT_EQ(lines.Count(L"mrvt_good close " + Library("first", "mrvt_good")), 2);
+    EXPECT_EQ(lines.Count(L"mrvt_good close " + Library("second", "mrvt_good")), 2);
 }
 
 TEST(CorePluginStore, AFileThatIsNoLibraryIsReportedWithTheLoadersReason)

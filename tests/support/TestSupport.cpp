@@ -38,12 +38,12 @@ std::vector<std::wstring> CDiagnosticCapture::Lines() const
     return m_lines;
 }
 
-bool CDiagnosticCapture::Contains(const std::wstring& text) const
+int CDiagnosticCapture::Count(const std::wstring& text) const
 {
+    int n = 0;
     for (const std::wstring& line : Lines())
-        if (line.find(text) != std::wstring::npos)
-            return true;
-    return false;
+        n += line.find(text) != std::wstring::npos;
+    return n;
 }
 
 CMessageBoxCapture::CMessageBoxCapture()

@@ -19,8 +19,9 @@ public:
     CDiagnosticCapture& operator=(const CDiagnosticCapture&) = delete;
 
     std::vector<std::wstring> Lines() const;
-    // True when some captured line contains text.
-    bool Contains(const std::wstring& text) const;
+    // How many captured lines contain text; Contains: at least one.
+    int Count(const std::wstring& text) const;
+    bool Contains(const std::wstring& text) const { return Count(text) > 0; }
 
 private:
     int m_sink;
