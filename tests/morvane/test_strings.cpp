@@ -97,9 +97,6 @@ TEST(CoreStrings, ConcatenationAndRemoval)
     EXPECT_EQ(W(t), L"abab");
     s += s.GetBuffer(); // its own text
     EXPECT_EQ(W(s), L"abab");
-    CString abcab(L"abcab");
-    abcab.Remove(L"ab");
-    EXPECT_EQ(W(abcab), L"c");
     CString chars(L"a.b.c");
     chars.Remove(L'.');
     EXPECT_EQ(W(chars), L"abc");
