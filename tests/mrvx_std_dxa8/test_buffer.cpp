@@ -229,6 +229,9 @@ TEST_F(BufferTest, WholeModesNeedALength)
             L"Cannot use STABLE or FULL buffering mode with source with unknown length"));
     }
     auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.2f, STREAM_CAN_SEEK | STREAM_CAN_TELL));
+    EXPECT_TRUE(Throws<CInvalidParameterException>(
+        [&] { CDxAudioBuffer buffer(m_system, source.Get(), static_cast<TBufferingMode>(5)); },
+        L"Unknown buffering mode"));
     CDxAudioBuffer buffer(m_system, source.Get(), BUFFERING_STREAM);
     EXPECT_EQ(ReasonOf([&] { buffer.GetTimeLength(); }), L"Stream does not support GetLength");
     EXPECT_EQ(ReasonOf([&] { buffer.EnableLoop(true); }), L"Stream does not support GetLength");

@@ -32,6 +32,10 @@ CDxAudioBuffer::CDxAudioBuffer(std::shared_ptr<CSoundSystem> system, IInputStrea
     const wchar_t* method = L"mrvx_std_dxa8::CDxAudioBuffer::CDxAudioBuffer";
     if (!m_source)
         MRV_THROW(CNullPtrException, method, L"Given input stream is NULL");
+    // Any other value would size the ring from the stream's length, which may
+    // be unknown.
+    if (m_mode < BUFFERING_STABLE || m_mode > BUFFERING_STREAM_STAGED)
+        MRV_THROW(CInvalidParameterException, method, L"Unknown buffering mode");
     const TDataFormat* format = m_source->GetFormat();
     if (!format || format->formatId != kAudioPcmFormatId || format->size < sizeof(TDataFormat_AudioPcm))
         MRV_THROW(CDeviceFailedException, method, L"CreateSoundBuffer failed");
