@@ -1,7 +1,6 @@
 #include "morvane/data/CReader.h"
 
 #include "morvane/api/CException.h"
-#include "morvane/data/IStream.h"
 
 namespace morvane {
 
@@ -9,12 +8,7 @@ CReader::CReader(IInputStream* stream) : m_stream(stream)
 {
     if (!m_stream)
         MRV_THROW(CNullPtrException, L"morvane::CReader::CReader", L"Given input stream is NULL");
-    m_stream->AddRef();
 }
-
-CReader::CReader(const CReader& other) : CClassObject(), m_stream(other.m_stream) { m_stream->AddRef(); }
-
-CReader::~CReader() { m_stream->Release(); }
 
 bool CReader::Eof() { return m_stream->Eof(); }
 

@@ -15,19 +15,6 @@ CTextWriter::CTextWriter(IOutputStream* stream, TCharFormat charFormat, TLineBre
 {
 }
 
-CTextWriter::CTextWriter(const CTextWriter& other)
-    : CWriter(other), m_charFormat(other.m_charFormat), m_lineBreakFormat(other.m_lineBreakFormat)
-{
-}
-
-CTextWriter& CTextWriter::operator=(const CTextWriter& other)
-{
-    CWriter::operator=(other);
-    m_charFormat = other.m_charFormat;
-    m_lineBreakFormat = other.m_lineBreakFormat;
-    return *this;
-}
-
 void CTextWriter::Write(const wchar_t* format, ...)
 {
     va_list args;

@@ -10,8 +10,6 @@ namespace morvane {
 class MORVANE_API CTextWriter : public CWriter {
 public:
     CTextWriter(IOutputStream* stream, TCharFormat charFormat, TLineBreakFormat lineBreakFormat);
-    CTextWriter(const CTextWriter& other);
-    CTextWriter& operator=(const CTextWriter& other);
 
     // Formats like the C library's wide printf: %ls for wide text (%s takes
     // 8-bit text, which must be ASCII in the C locale). 8-bit output keeps the

@@ -20,7 +20,6 @@ constexpr std::uint64_t kStringChunkUnits = 32 * 1024;
 } // namespace
 
 CVarReader::CVarReader(IInputStream* stream) : CReader(stream) {}
-CVarReader::CVarReader(const CVarReader& other) : CReader(other) {}
 
 std::uint64_t CVarReader::ReadBytes(void* data, std::uint64_t size) { return m_stream->Read(data, size); }
 

@@ -14,7 +14,6 @@ namespace morvane {
 class MORVANE_API CVarReader : public CReader {
 public:
     explicit CVarReader(IInputStream* stream);
-    CVarReader(const CVarReader& other);
 
     CVarReader& operator>>(bool& value);
     CVarReader& operator>>(double& value);

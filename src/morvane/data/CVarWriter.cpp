@@ -13,13 +13,6 @@ static_assert(std::endian::native == std::endian::little);
 static_assert(sizeof(long) == 8 && sizeof(long long) == 8 && sizeof(float) == 4 && sizeof(double) == 8);
 
 CVarWriter::CVarWriter(IOutputStream* stream) : CWriter(stream) {}
-CVarWriter::CVarWriter(const CVarWriter& other) : CWriter(other) {}
-
-CVarWriter& CVarWriter::operator=(const CVarWriter& other)
-{
-    CWriter::operator=(other);
-    return *this;
-}
 
 void CVarWriter::WriteBytes(const void* data, std::uint64_t size) { m_stream->Write(data, size); }
 

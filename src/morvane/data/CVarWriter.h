@@ -10,8 +10,6 @@ namespace morvane {
 class MORVANE_API CVarWriter : public CWriter {
 public:
     explicit CVarWriter(IOutputStream* stream);
-    CVarWriter(const CVarWriter& other);
-    CVarWriter& operator=(const CVarWriter& other);
 
     CVarWriter& operator<<(bool value);
     CVarWriter& operator<<(double value);
