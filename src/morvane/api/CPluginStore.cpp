@@ -36,11 +36,6 @@ struct TLoadedPlugin {
     TCloseEntry close;
 };
 
-bool EndsWith(const std::wstring& text, const std::wstring& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 std::wstring ExecutableFolder()
 {
     std::error_code error;
@@ -78,7 +73,7 @@ struct TPluginStoreBody {
         if (!extension.empty() && extension[0] == L'.')
             extension.erase(0, 1);
         return std::find(extensions.begin(), extensions.end(), extension) != extensions.end() &&
-               !EndsWith(utf::FromUtf8(path.stem().string()), L"_d");
+               !utf::FromUtf8(path.stem().string()).ends_with(L"_d");
     }
 
     std::vector<std::wstring> AvailableNames() const
