@@ -58,26 +58,15 @@ CDxAudioBuffer::CDxAudioBuffer(std::shared_ptr<CSoundSystem> system, IInputStrea
                   L"Cannot use STABLE or FULL buffering mode with source with unknown length");
     m_loopEnd = hasLength ? m_length : 0;
 
-    const std::uint32_t block = m_format.GetBlockSize();
-    switch (m_mode) {
-    case BUFFERING_STREAM_SHORT:
-        m_bufferSeconds = kStreamShortSeconds;
-        break;
-    case BUFFERING_STREAM:
-    case BUFFERING_STREAM_STAGED:
-        m_bufferSeconds = kStreamSeconds;
-        break;
-    default:
-        m_bufferSeconds = m_format.ByteToTime(m_length);
-        break;
-    }
     if (whole) {
         // The whole stream, counted in bytes: a length in seconds would lose
         // the last frame to rounding. A stream shorter than a frame still
         // gets a ring of one frame (of silence).
+        const std::uint32_t block = m_format.GetBlockSize();
         m_bufferBytes = static_cast<std::size_t>(std::max<std::uint64_t>(m_length - m_length % block, block));
     } else
-        m_bufferBytes = BytesFor(m_format, m_bufferSeconds);
+        m_bufferBytes =
+            BytesFor(m_format, m_mode == BUFFERING_STREAM_SHORT ? kStreamShortSeconds : kStreamSeconds);
 
     if (!m_system)
         MRV_THROW(CDeviceFailedException, method, L"CreateSoundBuffer failed");

@@ -122,7 +122,6 @@ private:
     std::atomic<std::uint64_t> m_loopEnd{0};
     std::atomic<bool> m_loop{false};
 
-    float m_bufferSeconds = 0;
     std::size_t m_bufferBytes = 0;
     std::unique_ptr<CSoundRing> m_ring;
     std::unique_ptr<std::atomic<std::uint64_t>[]> m_positions;
