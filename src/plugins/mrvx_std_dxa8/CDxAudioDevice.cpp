@@ -6,6 +6,7 @@
 #include "CSoundSystem.h"
 #include "morvane/api/CException.h"
 #include "morvane/data/CStreamSelectors.h"
+#include "morvane/data/TDataFormat.h"
 
 namespace mrvx_std_dxa8 {
 
@@ -137,7 +138,7 @@ IMediaControl* CDxAudioDevice::RenderAudio(const CInputStreamSelector& source, T
 {
     if (!m_open)
         MRV_THROW(CDeviceFailedException, L"mrvx_std_dxa8::CDxAudioDevice::RenderAudio", L"Device is not open");
-    auto decoded = CRef<IInputStream>::Adopt(DecodeToPcm(source.GetInputStreamTmp()));
+    auto decoded = CRef<IInputStream>::Adopt(source.DecodeStream(kAudioPcmFormatId));
     auto* renderer = new CDxAudioRenderer;
     try {
         renderer->Open(this, decoded.Get(), mode);

@@ -9,18 +9,6 @@ namespace mrvx_std_dxa8 {
 
 using namespace morvane;
 
-IInputStream* DecodeToPcm(IInputStream* source)
-{
-    if (!source)
-        return nullptr;
-    const TDataFormat* format = source->GetFormat();
-    if (format && format->formatId == kAudioPcmFormatId) {
-        source->AddRef();
-        return source;
-    }
-    return q.codecStore.DecodeStream(source, kAudioPcmFormatId);
-}
-
 CDxAudioRenderer::CDxAudioRenderer() : CObjectImpl(clsid::CDxAudioRenderer) {}
 
 CDxAudioRenderer::~CDxAudioRenderer()
@@ -53,9 +41,8 @@ void CDxAudioRenderer::Open(IDxAudioDevice* device, IInputStream* pcmSource, TBu
         MRV_THROW(CNullPtrException, method, L"Given device is NULL");
     if (!pcmSource)
         MRV_THROW(CNullPtrException, method, L"Given input stream is NULL");
-    auto source = CRef<IInputStream>::Adopt(DecodeToPcm(pcmSource));
-    if (!source)
-        MRV_THROW(CDataFormatException, method, L"Cannot decode stream");
+    // A PCM stream comes back as it is.
+    auto source = CRef<IInputStream>::Adopt(q.codecStore.DecodeStream(pcmSource, kAudioPcmFormatId));
     const unsigned int caps = source->GetCaps();
 
     // The device is called with no lock of ours held: its thread calls

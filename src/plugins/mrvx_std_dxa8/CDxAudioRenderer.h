@@ -11,10 +11,6 @@ namespace mrvx_std_dxa8 {
 
 class CDxAudioBuffer;
 
-// The input stream decoded to PCM: the stream itself when it already is PCM,
-// otherwise through the codec store. One reference for the caller.
-morvane::IInputStream* DecodeToPcm(morvane::IInputStream* source);
-
 // The media control that the device hands out for one rendered stream. It
 // owns the stream's sound buffer while the device is open; once the device
 // closes, the buffer is gone and every playback operation reports that the
