@@ -81,6 +81,13 @@ void CDxAudioRenderer::OnDeviceClosed()
 
 void CDxAudioRenderer::OnDeviceDestroyed() { m_deviceGone = true; }
 
+CDxAudioBuffer& CDxAudioRenderer::BufferOrThrow(const wchar_t* method)
+{
+    if (!m_buffer)
+        MRV_THROW(COperationNotSupportedException, method, L"Device is not open");
+    return *m_buffer;
+}
+
 void CDxAudioRenderer::EnableLoop(bool on)
 {
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -117,10 +124,7 @@ int CDxAudioRenderer::GetCaps()
 float CDxAudioRenderer::GetTimeLength()
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_open || !m_buffer)
-        MRV_THROW(COperationNotSupportedException, L"mrvx_std_dxa8::CDxAudioRenderer::GetTimeLength",
-                  L"Device is not open");
-    return m_buffer->GetTimeLength();
+    return BufferOrThrow(L"mrvx_std_dxa8::CDxAudioRenderer::GetTimeLength").GetTimeLength();
 }
 
 bool CDxAudioRenderer::IsPlaying()
@@ -147,19 +151,13 @@ void CDxAudioRenderer::Play()
 void CDxAudioRenderer::SeekTime(float seconds)
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_buffer)
-        MRV_THROW(COperationNotSupportedException, L"mrvx_std_dxa8::CDxAudioRenderer::SeekTime",
-                  L"Device is not open");
-    m_buffer->SeekTime(seconds);
+    BufferOrThrow(L"mrvx_std_dxa8::CDxAudioRenderer::SeekTime").SeekTime(seconds);
 }
 
 void CDxAudioRenderer::SetLoopTimes(float start, float end)
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_buffer)
-        MRV_THROW(COperationNotSupportedException, L"mrvx_std_dxa8::CDxAudioRenderer::SetLoopTimes",
-                  L"Device is not open");
-    m_buffer->SetLoopTimes(start, end);
+    BufferOrThrow(L"mrvx_std_dxa8::CDxAudioRenderer::SetLoopTimes").SetLoopTimes(start, end);
 }
 
 void CDxAudioRenderer::Stop()
@@ -172,10 +170,7 @@ void CDxAudioRenderer::Stop()
 float CDxAudioRenderer::TellTime()
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_buffer)
-        MRV_THROW(COperationNotSupportedException, L"mrvx_std_dxa8::CDxAudioRenderer::TellTime",
-                  L"Device is not open");
-    return m_buffer->TellTime();
+    return BufferOrThrow(L"mrvx_std_dxa8::CDxAudioRenderer::TellTime").TellTime();
 }
 
 std::uint64_t CDxAudioRenderer::StalledBytes()

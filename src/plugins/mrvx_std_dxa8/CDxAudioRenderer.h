@@ -51,6 +51,10 @@ protected:
     morvane::IObject* FindInterface(const morvane::CId& id) override;
 
 private:
+    // The sound buffer; without one (the device closed) COperationNotSupportedException
+    // "Device is not open" for method. Under m_mutex.
+    CDxAudioBuffer& BufferOrThrow(const wchar_t* method);
+
     // Operations run under m_mutex; the device thread frees the buffer under
     // it too, so no operation ever sees a buffer being freed.
     std::mutex m_mutex;
