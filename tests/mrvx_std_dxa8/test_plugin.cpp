@@ -95,7 +95,14 @@ TEST(PluginTest, CapsFollowTheModeAndTheSource)
     EXPECT_EQ(idle->GetCaps(), 0);
     EXPECT_FALSE(idle->IsPlaying());
     EXPECT_TRUE(Throws<CDeviceFailedException>([&] { idle->Play(); }, L"Device is not open"));
+    // Nor does it open on a closed device.
     device->Close();
+    EXPECT_TRUE(Throws<CDeviceFailedException>(
+        [&] {
+            QueryRef<dx::IDxAudioRenderer>(object.Get())
+                ->Open(QueryRef<dx::IDxAudioDevice>(device.Get()).Get(), full.Get(), BUFFERING_STREAM);
+        },
+        L"Device is not open"));
 }
 
 TEST(PluginTest, ClosingTheDeviceFreesTheRenderersBuffer)

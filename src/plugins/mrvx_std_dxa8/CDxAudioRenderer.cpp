@@ -54,6 +54,8 @@ void CDxAudioRenderer::Open(IDxAudioDevice* device, IInputStream* pcmSource, TBu
         m_deviceGone = false;
     }
     std::shared_ptr<CSoundSystem> system = device->GetSoundSystem();
+    if (!system)
+        MRV_THROW(CDeviceFailedException, method, L"Device is not open");
     auto buffer = std::make_unique<CDxAudioBuffer>(system, source.Get(), mode);
     {
         std::lock_guard<std::mutex> guard(m_mutex);
