@@ -5,7 +5,6 @@
 
 #include "morvane/api/CException.h"
 #include "morvane/api/ClassIds.h"
-#include "morvane/data/TDataFormat.h"
 
 namespace morvane {
 
@@ -15,25 +14,6 @@ void CMediaSampleImpl<I>::SetDataLength(std::uint64_t length)
     if (length > m_size)
         MRV_THROW(CInvalidParameterException, L"morvane::CMediaSample::SetDataLength", L"Length exceeds the buffer");
     m_length = length;
-}
-
-template <class I>
-const TDataFormat* CMediaSampleImpl<I>::GetFormat()
-{
-    return m_format.empty() ? GetNullFormat() : reinterpret_cast<const TDataFormat*>(m_format.data());
-}
-
-template <class I>
-void CMediaSampleImpl<I>::SetFormat(const TDataFormat* format)
-{
-    if (!format) {
-        m_format.clear();
-        return;
-    }
-    if (format->size < sizeof(TDataFormat) || format->size > 64 * 1024)
-        MRV_THROW(CInvalidParameterException, L"morvane::CMediaSample::SetFormat", L"Invalid data format size");
-    auto* bytes = reinterpret_cast<const std::uint8_t*>(format);
-    m_format.assign(bytes, bytes + format->size);
 }
 
 template class CMediaSampleImpl<IMediaSample>;

@@ -3,6 +3,7 @@
 #include <vector>
 #include "morvane/api/CObjectImpl.h"
 #include "morvane/data/IMediaSample.h"
+#include "morvane/data/TDataFormat.h"
 
 namespace morvane {
 
@@ -14,8 +15,8 @@ public:
     std::uint64_t GetSize() override { return m_size; }
     std::uint64_t GetDataLength() override { return m_length; }
     void SetDataLength(std::uint64_t length) override;
-    const TDataFormat* GetFormat() override;
-    void SetFormat(const TDataFormat* format) override;
+    const TDataFormat* GetFormat() override { return m_format.Get(); }
+    void SetFormat(const TDataFormat* format) override { m_format.Assign(format, L"morvane::CMediaSample::SetFormat"); }
 
 protected:
     explicit CMediaSampleImpl(const CId& classId) : CObjectImpl<I>(classId) {}
@@ -27,7 +28,7 @@ protected:
     void* m_pointer = nullptr;
     std::uint64_t m_size = 0;
     std::uint64_t m_length = 0;
-    std::vector<std::uint8_t> m_format; // a copy of the record; empty: no known format
+    CFormatCopy m_format;
 };
 
 // A media sample over memory that its user provides and keeps alive.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "morvane/api/CException.h"
+
 namespace morvane {
 
 namespace {
@@ -25,6 +27,23 @@ std::int64_t TruncateTo64(double value)
 } // namespace
 
 const TDataFormat* GetNullFormat() { return &kNullFormat; }
+
+void CFormatCopy::Assign(const TDataFormat* format, const wchar_t* method)
+{
+    if (!format) {
+        m_bytes.clear();
+        return;
+    }
+    if (format->size < sizeof(TDataFormat) || format->size > 64 * 1024)
+        MRV_THROW(CInvalidParameterException, method, L"Invalid data format size");
+    auto* bytes = reinterpret_cast<const std::uint8_t*>(format);
+    m_bytes.assign(bytes, bytes + format->size);
+}
+
+const TDataFormat* CFormatCopy::Get() const
+{
+    return m_bytes.empty() ? GetNullFormat() : reinterpret_cast<const TDataFormat*>(m_bytes.data());
+}
 
 const TDataFormat_AudioPcm FORMAT_44100HZ_16BIT_MONO = MakeAudioPcmFormat(SAMPLE_FORMAT_S16, 1, 44100);
 const TDataFormat_AudioPcm FORMAT_44100HZ_16BIT_STEREO = MakeAudioPcmFormat(SAMPLE_FORMAT_S16, 2, 44100);

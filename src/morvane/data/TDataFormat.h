@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "morvane/api/CId.h"
 #include "morvane/api/MorvaneApi.h"
 
@@ -14,6 +15,20 @@ static_assert(sizeof(TDataFormat) == 20);
 
 // The record that streams of no known format report: null id, size 20.
 MORVANE_API const TDataFormat* GetNullFormat();
+
+// A private copy of a format record, as many bytes as its size field says:
+// records of every kind are kept without knowing their type.
+class MORVANE_API CFormatCopy {
+public:
+    // Null forgets the copy. A size field below 20 or above 64 KiB is damage:
+    // CInvalidParameterException "Invalid data format size" from method.
+    void Assign(const TDataFormat* format, const wchar_t* method);
+    // The copy, or the null format while there is none.
+    const TDataFormat* Get() const;
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
 
 constexpr CId kAudioPcmFormatId{0x47A8ECCB, 0x40364B9F, 0xA014B125, 0x721626DF};
 

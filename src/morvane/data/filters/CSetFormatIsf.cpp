@@ -2,7 +2,6 @@
 
 #include "morvane/api/CException.h"
 #include "morvane/api/ClassIds.h"
-#include "morvane/data/TDataFormat.h"
 
 namespace morvane {
 
@@ -10,20 +9,10 @@ CSetFormatIsf::CSetFormatIsf() : CInputStreamFilterImpl(clsid::CSetFormatIsf) {}
 
 void CSetFormatIsf::SetFormat(const TDataFormat* format)
 {
-    if (!format) {
-        m_format.clear();
-        return;
-    }
-    if (format->size < sizeof(TDataFormat) || format->size > 64 * 1024)
-        MRV_THROW(CInvalidParameterException, L"morvane::CSetFormatIsf::SetFormat", L"Invalid data format size");
-    auto* bytes = reinterpret_cast<const std::uint8_t*>(format);
-    m_format.assign(bytes, bytes + format->size);
+    m_format.Assign(format, L"morvane::CSetFormatIsf::SetFormat");
 }
 
-const TDataFormat* CSetFormatIsf::GetFormat()
-{
-    return m_format.empty() ? GetNullFormat() : reinterpret_cast<const TDataFormat*>(m_format.data());
-}
+const TDataFormat* CSetFormatIsf::GetFormat() { return m_format.Get(); }
 
 void CSetFormatIsf::Skip(std::uint64_t count) { Source(L"morvane::CSetFormatIsf::Skip")->Skip(count); }
 

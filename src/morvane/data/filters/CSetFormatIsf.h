@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
-#include <vector>
 #include "morvane/data/CInputStreamFilter.h"
+#include "morvane/data/TDataFormat.h"
 #include "morvane/data/filters/IPcmFilters.h"
 
 namespace morvane {
@@ -18,7 +18,7 @@ public:
     void Skip(std::uint64_t count) override;
 
 private:
-    std::vector<std::uint8_t> m_format;
+    CFormatCopy m_format;
 };
 
 } // namespace morvane

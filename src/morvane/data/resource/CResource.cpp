@@ -10,41 +10,20 @@
 
 namespace morvane {
 
-namespace {
-
-// A format record is never larger than this; a bigger size field is damage.
-constexpr std::uint32_t kMaxFormatSize = 64 * 1024;
-
-} // namespace
-
 CResource::CResource() : CObjectImpl(clsid::CResource) {}
 
 CResource::CResource(std::vector<std::uint8_t> bytes, const TDataFormat* format)
     : CObjectImpl(clsid::CResource), m_bytes(std::move(bytes))
 {
-    AssignFormat(format);
+    m_format.Assign(format, L"morvane::CResource::SetFormat");
 }
 
 CResource::~CResource() = default;
 
-void CResource::AssignFormat(const TDataFormat* format)
-{
-    if (!format) {
-        m_format.clear();
-        return;
-    }
-    if (format->size < sizeof(TDataFormat) || format->size > kMaxFormatSize)
-        MRV_THROW(CInvalidParameterException, L"morvane::CResource::SetFormat", L"Invalid data format size");
-    m_format.assign(reinterpret_cast<const std::uint8_t*>(format),
-                    reinterpret_cast<const std::uint8_t*>(format) + format->size);
-}
-
 const TDataFormat* CResource::GetFormat()
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (m_format.empty())
-        return GetNullFormat();
-    return reinterpret_cast<const TDataFormat*>(m_format.data());
+    return m_format.Get();
 }
 
 void CResource::SetFormat(const TDataFormat* format)
@@ -53,7 +32,7 @@ void CResource::SetFormat(const TDataFormat* format)
     // The bytes held are in the current format; it cannot change under them.
     if (!m_bytes.empty())
         MRV_THROW(CInvalidStateException, L"morvane::CResource::SetFormat", L"Data format is locked");
-    AssignFormat(format);
+    m_format.Assign(format, L"morvane::CResource::SetFormat");
 }
 
 std::uint64_t CResource::GetSize()

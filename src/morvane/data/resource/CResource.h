@@ -32,11 +32,9 @@ protected:
     IObject* FindInterface(const CId& id) override { return AnswerFor<IResource>(this, id); }
 
 private:
-    void AssignFormat(const TDataFormat* format);
-
     mutable std::mutex m_mutex;
     std::vector<std::uint8_t> m_bytes;
-    std::vector<std::uint8_t> m_format; // a copy of the format record, as many bytes as its size says
+    CFormatCopy m_format;
 };
 
 } // namespace morvane
