@@ -250,9 +250,9 @@ IInputStream* CCodecClassStore::DecodeStream(IInputStream* stream, const CId& wa
         stream->AddRef();
         return stream;
     }
+    auto delivers = [&](IInputStreamFilter* decoder) { return decoder->GetFormat()->formatId == wantedFormat; };
     IInputStreamFilter* decoder =
-        ConnectFirst<IInputStreamFilter>(m_body->decoders, m_body->lock, have, wantedFormat, stream,
-                                         [&](IInputStreamFilter* d) { return d->GetFormat()->formatId == wantedFormat; });
+        ConnectFirst<IInputStreamFilter>(m_body->decoders, m_body->lock, have, wantedFormat, stream, delivers);
     if (decoder)
         return decoder;
     MRV_THROW(CDataFormatException, L"morvane::CCodecClassStore::DecodeStream", L"Cannot decode stream");
@@ -277,8 +277,9 @@ IOutputStream* CCodecClassStore::EncodeStream(IOutputStream* stream, const TData
     }
     const CId fromId = from ? from->formatId : CId::Null();
     const CId toId = to ? to->formatId : CId::Null();
-    IOutputStreamFilter* encoder = ConnectFirst<IOutputStreamFilter>(m_body->encoders, m_body->lock, fromId, toId,
-                                                                      stream, [](IOutputStreamFilter*) { return true; });
+    auto any = [](IOutputStreamFilter*) { return true; };
+    IOutputStreamFilter* encoder =
+        ConnectFirst<IOutputStreamFilter>(m_body->encoders, m_body->lock, fromId, toId, stream, any);
     if (encoder)
         return encoder;
     MRV_THROW(CDataFormatException, L"morvane::CCodecClassStore::EncodeStream", L"Cannot encode stream");
