@@ -1,5 +1,6 @@
 #include "morvane/devices/CDeviceClassStore.h"
 
+#include <memory>
 #include <vector>
 
 #include "morvane/api/CException.h"
@@ -12,14 +13,9 @@ namespace morvane {
 TDeviceClassInfo::TDeviceClassInfo(CId classId_, TDeviceType type_) : classId(classId_), type(type_) {}
 
 struct TDeviceStoreBody {
-    std::vector<TDeviceClassInfo*> devices; // the store's own copies, in registration order
+    // The store's own copies, in registration order; their addresses are handed out.
+    std::vector<std::unique_ptr<TDeviceClassInfo>> devices;
     mutable CBinaryLock lock;
-
-    ~TDeviceStoreBody()
-    {
-        for (TDeviceClassInfo* info : devices)
-            delete info;
-    }
 };
 
 CDeviceClassStore::CDeviceClassStore() : m_body(nullptr) {}
@@ -56,9 +52,9 @@ void CDeviceClassStore::RegisterDevice(const TDeviceClassInfo& info)
     }
     if (!registered)
         MRV_THROW(CBugException, L"morvane::CDeviceClassStore::RegisterDevice", L"Class must be registered first");
-    auto* copy = new TDeviceClassInfo(info);
+    auto copy = std::make_unique<TDeviceClassInfo>(info);
     CAutoLock<CBinaryLock> guard(m_body->lock);
-    m_body->devices.push_back(copy);
+    m_body->devices.push_back(std::move(copy));
 }
 
 IDevice* CDeviceClassStore::CreateDevice(TDeviceType type) const
@@ -73,7 +69,7 @@ IDevice* CDeviceClassStore::CreateDevice(TDeviceType type) const
     bool found = false;
     {
         CAutoLock<CBinaryLock> guard(m_body->lock);
-        for (const TDeviceClassInfo* info : m_body->devices) {
+        for (const auto& info : m_body->devices) {
             if (info->type == type) {
                 classId = info->classId;
                 found = true;
@@ -99,8 +95,8 @@ IObjectEnumerator* CDeviceClassStore::EnumerateDevices() const
     if (!m_body)
         return enumerator;
     CAutoLock<CBinaryLock> guard(m_body->lock);
-    for (TDeviceClassInfo* info : m_body->devices) {
-        auto* pointer = new CPtrObject(info);
+    for (const auto& info : m_body->devices) {
+        auto* pointer = new CPtrObject(info.get());
         enumerator->Push(pointer);
         pointer->Release();
     }
