@@ -6,6 +6,22 @@
 
 namespace morvane {
 
+namespace {
+
+// The bound resource, or "No resource bound": a CIOException for reads and
+// writes, a COperationNotSupportedException for the other operations.
+IResource* RequireBound(const CRef<IResource>& resource, const wchar_t* method, bool io)
+{
+    if (!resource) {
+        if (io)
+            MRV_THROW(CIOException, method, L"No resource bound");
+        MRV_THROW(COperationNotSupportedException, method, L"No resource bound");
+    }
+    return resource.Get();
+}
+
+} // namespace
+
 // ---- CResourceIs
 
 CResourceIs::CResourceIs() : CInputStreamImpl(clsid::CResourceIs) {}
@@ -24,22 +40,9 @@ void CResourceIs::Bind(IResource* resource)
     m_position = 0;
 }
 
-IResource* CResourceIs::GetResource()
-{
-    if (m_resource)
-        m_resource->AddRef();
-    return m_resource.Get();
-}
+IResource* CResourceIs::GetResource() { return CRef<IResource>(m_resource).Detach(); }
 
-IResource* CResourceIs::Bound(const wchar_t* method, bool io) const
-{
-    if (!m_resource) {
-        if (io)
-            MRV_THROW(CIOException, method, L"No resource bound");
-        MRV_THROW(COperationNotSupportedException, method, L"No resource bound");
-    }
-    return m_resource.Get();
-}
+IResource* CResourceIs::Bound(const wchar_t* method, bool io) const { return RequireBound(m_resource, method, io); }
 
 unsigned int CResourceIs::GetCaps()
 {
@@ -95,12 +98,7 @@ void CResourceOs::Bind(IResource* resource)
     m_position = 0;
 }
 
-IResource* CResourceOs::GetResource()
-{
-    if (m_resource)
-        m_resource->AddRef();
-    return m_resource.Get();
-}
+IResource* CResourceOs::GetResource() { return CRef<IResource>(m_resource).Detach(); }
 
 std::vector<std::uint8_t> CResourceOs::GetBytes()
 {
@@ -113,15 +111,7 @@ std::vector<std::uint8_t> CResourceOs::GetBytes()
     return bytes;
 }
 
-IResource* CResourceOs::Bound(const wchar_t* method, bool io) const
-{
-    if (!m_resource) {
-        if (io)
-            MRV_THROW(CIOException, method, L"No resource bound");
-        MRV_THROW(COperationNotSupportedException, method, L"No resource bound");
-    }
-    return m_resource.Get();
-}
+IResource* CResourceOs::Bound(const wchar_t* method, bool io) const { return RequireBound(m_resource, method, io); }
 
 unsigned int CResourceOs::GetCaps()
 {
