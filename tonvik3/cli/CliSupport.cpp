@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
+#include "core/files/SongFiles.h"
 #include "morvane/api/CMorvane.h"
 
 namespace ovk::cli {
@@ -24,6 +26,17 @@ morvane::CRef<IOvkModule> NewModule()
         object->Release();
     if (!module)
         throw CCliError(kExitFailure, "the song class is not registered");
+    return module;
+}
+
+morvane::CRef<IOvkModule> LoadModule(const std::string& path)
+{
+    // Loaded aside, so that a file that fails to load never holds the song's lock.
+    COvkModuleData song;
+    OnFile(path, [&] { LoadSongFile(WidePath(path).c_str(), song); });
+    morvane::CRef<IOvkModule> module = NewModule();
+    *module->Lock(2) = std::move(song);
+    module->Unlock();
     return module;
 }
 

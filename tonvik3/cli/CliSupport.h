@@ -46,5 +46,7 @@ bool IsInstrumentPath(const std::string& path);
 
 // A new song object from the class store.
 morvane::CRef<IOvkModule> NewModule();
+// A new song object holding the song file at path (errors as OnFile gives them).
+morvane::CRef<IOvkModule> LoadModule(const std::string& path);
 
 } // namespace ovk::cli

@@ -11,7 +11,6 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "core/export/COvkWavExport.h"
-#include "core/files/SongFiles.h"
 
 namespace ovk::cli {
 
@@ -36,15 +35,7 @@ void ShowProgress(const std::string& out, int percent)
 
 int Render(const std::string& songPath, const std::string& outPath)
 {
-    morvane::CRef<IOvkModule> module = NewModule();
-    COvkModuleData* song = module->Lock(2);
-    try {
-        OnFile(songPath, [&] { LoadSongFile(WidePath(songPath).c_str(), *song); });
-    } catch (...) {
-        module->Unlock();
-        throw;
-    }
-    module->Unlock();
+    const morvane::CRef<IOvkModule> module = LoadModule(songPath);
 
     // Ctrl+C cancels the export as the editor's ESC does: what was rendered stays, as a valid file.
     struct sigaction interrupt {}, previous {};
