@@ -132,6 +132,23 @@ TEST(CorePluginStore, LoadPluginTakesEveryCopyEachTime)
     EXPECT_EQ(lines.Count(L"mrvt_good close " + Library("second", "mrvt_good")), 2);
 }
 
+TEST(CorePluginStore, AThrowingCloseEntryNeitherEscapesNorKeepsOthersOpen)
+{
+    CDiagnosticCapture lines;
+    {
+        CPluginStore store;
+        store.AddPluginPath(Folder("closing").c_str());
+        store.LoadAvailablePlugins();
+        ASSERT_EQ(Names(store.EnumerateLoadedPlugins()), (TNames{L"mrvt_closethrow", L"mrvt_good"}));
+        EXPECT_NO_THROW(store.Close());
+        EXPECT_TRUE(Names(store.EnumerateLoadedPlugins()).empty());
+    }
+    EXPECT_EQ(lines.Count(L"mrvt_closethrow close " + Library("closing", "mrvt_closethrow")), 1);
+    EXPECT_EQ(lines.Count(L"mrvt_good close " + Library("closing", "mrvt_good")), 1);
+    EXPECT_FALSE(Loaded(Library("closing", "mrvt_closethrow")));
+    EXPECT_FALSE(Loaded(Library("closing", "mrvt_good")));
+}
+
 TEST(CorePluginStore, AFileThatIsNoLibraryIsReportedWithTheLoadersReason)
 {
     // The folder's name is not ASCII, and the loader's reason repeats it.

@@ -2,7 +2,8 @@
 //   MRVT_NAME         the name in its messages
 //   MRVT_ENTRIES      0: exports neither entry point
 //   MRVT_INIT_RESULT  what its init entry returns
-//   MRVT_INIT_THROWS  1: its init entry throws CFailedException
+//   MRVT_INIT_THROWS  1: its init entry throws CFailedException;
+//                     2: its close entry throws CFailedException
 // Each entry it has writes "<name> init <path>" or "<name> close <path>" to
 // the debugger output, the path being the file this copy was loaded from.
 #include <dlfcn.h>
@@ -36,13 +37,19 @@ std::wstring OwnPath()
 __attribute__((visibility("default"))) bool MrvInitPlugin()
 {
     Say(L"init");
-#if MRVT_INIT_THROWS
+#if MRVT_INIT_THROWS == 1
     MRV_THROW(morvane::CFailedException, L"MrvInitPlugin", L"Plug-in refuses to start");
 #endif
     return MRVT_INIT_RESULT;
 }
 
-__attribute__((visibility("default"))) void MrvClosePlugin() { Say(L"close"); }
+__attribute__((visibility("default"))) void MrvClosePlugin()
+{
+    Say(L"close");
+#if MRVT_INIT_THROWS == 2
+    MRV_THROW(morvane::CFailedException, L"MrvClosePlugin", L"Plug-in fails to close");
+#endif
+}
 
 #else
 

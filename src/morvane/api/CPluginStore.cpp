@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "morvane/api/CDebug.h"
+#include "morvane/api/CException.h"
 #include "morvane/api/Utf.h"
 #include "morvane/util/Containers.h"
 
@@ -218,7 +219,16 @@ void CPluginStore::Close()
     plugins.swap(m_body->loadedPlugins);
     m_body->loadedNames.clear();
     for (const TLoadedPlugin& plugin : plugins) {
-        plugin.close();
+        // Close runs from the framework's Close and, at exit, from the store's
+        // destructor: a close entry that throws must not end the program or
+        // keep the other plug-ins open. Its exception reported itself.
+        try {
+            plugin.close();
+        } catch (const CException&) {
+        } catch (const std::exception& e) {
+            CDebug::PrintMessage(DEBUG_MESSAGE_DEBUGGER, L"Plug-in close entry failed: %ls",
+                                 utf::FromUtf8(e.what()).c_str());
+        }
         dlclose(plugin.handle);
     }
 }
