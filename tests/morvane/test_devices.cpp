@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
-#include <thread>
+#include <memory>
 
 #include "DataTestHelpers.h"
 #include "morvane/api/CMorvane.h"
@@ -70,25 +70,17 @@ CId ClassOf(IObject* object)
 // the store's lock is free.
 void ExpectAudioDeviceFromAnotherThread(const CId& expectedClass)
 {
-    auto result = std::make_shared<std::promise<CId>>();
-    std::future<CId> created = result->get_future();
-    std::thread worker([result] {
+    auto created = std::make_shared<CId>(); // outlives a thread that never finishes
+    bool finished = core_test::FinishesOnThread([created] {
         try {
-            IDevice* device = q.deviceStore.CreateDevice(DEVICE_TYPE_AUDIO);
-            CId id = ClassOf(device);
-            device->Release();
-            result->set_value(id);
-        } catch (...) {
-            result->set_exception(std::current_exception());
+            auto device = CRef<IDevice>::Adopt(q.deviceStore.CreateDevice(DEVICE_TYPE_AUDIO));
+            *created = ClassOf(device.Get());
+        } catch (const CException&) {
+            // the null id left behind fails the check below
         }
     });
-    if (created.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        ADD_FAILURE() << "the device store stayed locked";
-        worker.detach(); // blocked for good; the process ends with the test
-        return;
-    }
-    worker.join();
-    EXPECT_EQ(created.get(), expectedClass);
+    ASSERT_TRUE(finished) << "the device store stayed locked";
+    EXPECT_EQ(*created, expectedClass);
 }
 
 } // namespace
