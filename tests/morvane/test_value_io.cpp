@@ -275,17 +275,6 @@ TEST(TextReader, Utf16LinesAcrossFills)
     EXPECT_EQ(first, std::wstring(511, L'k') + L"\U0001D11E");
     EXPECT_EQ(std::wstring(r.ReadLine().GetBuffer()), L"end");
     EXPECT_TRUE(r.Eof());
-
-    // Written by the text writer, read back by the reader.
-    CMemoryOut out;
-    {
-        CTextWriter w(out.stream.Get(), CHARFORMAT_UTF16, LINEBREAK_CRLF);
-        w.Write(L"%ls\n%d\n", L"\u00DCbung", 42);
-    }
-    auto back = MemoryIn(out.Bytes_());
-    CTextReader r2(back.Get(), CHARFORMAT_UTF16);
-    EXPECT_EQ(std::wstring(r2.ReadLine().GetBuffer()), L"\u00DCbung");
-    EXPECT_EQ(std::wstring(r2.ReadLine().GetBuffer()), L"42");
 }
 
 TEST(TextReader, SeekDropsTheBuffer)
