@@ -239,10 +239,12 @@ void COvkModulePlayer::Synchronise()
         return;
     CModuleHold hold(*this);
     const std::uint32_t rowLength = COvkModuleData::RowLengthOf(m_data->tempo);
-    const bool newTempo = rowLength != m_rowLength;
-    if (newTempo) {
+    if (rowLength != m_rowLength) {
+        // A new tempo moves the position to the start of the current row.
         m_rowLength = rowLength;
         m_rowSeconds = static_cast<float>(static_cast<double>(rowLength) / 44100.0);
+        m_samplePosition = (m_orderPosition * 16u + m_row) * m_rowLength;
+        Seek(static_cast<std::uint64_t>(m_samplePosition) * 2u);
     }
     m_songLength = static_cast<std::uint32_t>(m_data->SongLength());
     m_masterVolume = m_data->masterVolume;
@@ -258,12 +260,6 @@ void COvkModulePlayer::Synchronise()
     // Read while the song is still locked: an edit that slips in after the
     // release moves the counter again and is picked up next time.
     m_lastChangeCount = m_module->GetChangeCount();
-    if (newTempo) {
-        // A new tempo moves the position to the start of the current row;
-        // done last, so that the seek finds the player in step with the song.
-        m_samplePosition = (m_orderPosition * 16u + m_row) * m_rowLength;
-        Seek(static_cast<std::uint64_t>(m_samplePosition) * 2u);
-    }
 }
 
 void COvkModulePlayer::ClearHistories()
