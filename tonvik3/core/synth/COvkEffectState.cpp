@@ -8,7 +8,7 @@ COvkEffectState::COvkEffectState() { Prepare(); }
 
 void COvkEffectState::Refresh(const TOvkEffect& newRecord, std::uint32_t newRowLength)
 {
-    if (newRecord == m_record && newRowLength == m_rowLength)
+    if (m_prepared && newRecord == m_record && newRowLength == m_rowLength)
         return;
     m_record = newRecord;
     m_rowLength = newRowLength;
@@ -81,6 +81,7 @@ void COvkEffectState::Prepare()
         std::vector<std::int32_t>().swap(m_input);
         std::vector<std::int32_t>().swap(m_output);
     }
+    m_prepared = true;
 }
 
 std::int32_t COvkEffectState::Process(std::int32_t x)

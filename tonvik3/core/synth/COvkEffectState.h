@@ -33,6 +33,8 @@ public:
     static void ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                               std::uint32_t count);
 
+    const TOvkEffect& Record() const { return m_record; }
+    std::uint32_t RowLength() const { return m_rowLength; }
     std::uint32_t LineLength() const { return m_length; }
     // True when the record asks for a delay line that cannot be made (empty
     // or absurdly long): the effect then passes its input unchanged.
@@ -74,6 +76,7 @@ private:
     std::int32_t m_amount = 0;
     std::int32_t m_s1 = 0;
     std::int32_t m_s2 = 0;
+    bool m_prepared = false;
 };
 
 } // namespace ovk
