@@ -1,12 +1,16 @@
 #include "SongFileTestSupport.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 #include "core/export/COvkCSourceExport.h"
-#include "morvane/api/CRef.h"
+#include "morvane/api/CMorvane.h"
 #include "morvane/data/resource/CResource.h"
 #include "morvane/data/resource/CResourceIs.h"
 #include "morvane/data/resource/CResourceOs.h"
@@ -32,16 +36,49 @@ void WriteFileBytes(const std::string& path, const TBytes& bytes)
 
 TBytes GoldenBytes(const std::string& name) { return ReadFileBytes(DataPath("golden/" + name)); }
 
-namespace {
+long long FirstDifference(const TBytes& a, const TBytes& b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return static_cast<long long>(i);
+    return a.size() == b.size() ? -1 : static_cast<long long>(n);
+}
 
-template <class Fn>
-TBytes WriteToMemory(Fn write)
+CTempFolder::CTempFolder()
+{
+    char pattern[] = "/tmp/tonvik-test-XXXXXX";
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("cannot make a temporary folder");
+    m_folder = pattern;
+}
+
+CTempFolder::~CTempFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
+}
+
+TBytes WriteToMemory(const std::function<void(morvane::IOutputStream*)>& write)
 {
     auto resource = CRef<morvane::IResource>::Adopt(new morvane::CResource());
     auto stream = CRef<morvane::CResourceOs>::Adopt(new morvane::CResourceOs(resource.Get()));
     write(stream.Get());
     return stream->GetBytes();
 }
+
+morvane::CRef<ovk::IOvkModule> SongModule(const ovk::COvkModuleData& song)
+{
+    auto object = CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModule"));
+    auto module = morvane::QueryRef<ovk::IOvkModule>(object.Get());
+    if (!module)
+        throw std::runtime_error("the song class does not offer its interface");
+    *module->Lock(2) = song;
+    module->Unlock();
+    return module;
+}
+
+namespace {
 
 template <class Fn>
 void ReadFromMemory(const TBytes& bytes, Fn read)

@@ -1,12 +1,20 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+#include "core/module/IOvkModule.h"
 #include "core/song/COvkModuleChannel.h"
 #include "core/song/COvkModuleData.h"
+#include "morvane/api/CRef.h"
+
+namespace morvane {
+class IOutputStream;
+}
 
 // Helpers for the song file, instrument file and export tests: files as byte
-// vectors, and a builder for hand-made record streams.
+// vectors, temporary folders, song objects, and a builder for hand-made
+// record streams.
 namespace tonvik_test {
 
 using TBytes = std::vector<std::uint8_t>;
@@ -15,6 +23,30 @@ TBytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const TBytes& bytes);
 // A file of the reference set in the test tree.
 TBytes GoldenBytes(const std::string& name);
+// Index of the first byte in which a and b differ (or where the shorter one
+// ends), -1 when they are equal.
+long long FirstDifference(const TBytes& a, const TBytes& b);
+
+// A new folder under /tmp, removed with what it holds when this ends.
+class CTempFolder {
+public:
+    CTempFolder();
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    const std::string& Get() const { return m_folder; }
+    std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+
+private:
+    std::string m_folder;
+};
+
+// The bytes that write puts on an in-memory output stream.
+TBytes WriteToMemory(const std::function<void(morvane::IOutputStream*)>& write);
+
+// A song object from the class store holding song; the core classes must be registered.
+morvane::CRef<ovk::IOvkModule> SongModule(const ovk::COvkModuleData& song);
 
 // Through in-memory streams.
 TBytes SaveSong(const ovk::COvkModuleData& song);

@@ -72,16 +72,9 @@ std::string Golden(const std::string& name) { return DataPath("golden/" + name);
 
 class Cli : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tonvik-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-    std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+    std::string Path(const std::string& name) const { return m_folder.Path(name); }
 
-    std::string m_folder;
+    CTempFolder m_folder;
 };
 
 TEST_F(Cli, HelpListsTheSubcommandsAndExitsZero)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -12,10 +11,7 @@
 #include "core/files/SongFiles.h"
 #include "core/module/CoreClasses.h"
 #include "core/module/IOvkModule.h"
-#include "morvane/api/CMorvane.h"
 #include "morvane/api/Utf.h"
-#include "morvane/data/resource/CResource.h"
-#include "morvane/data/resource/CResourceOs.h"
 #include "support/TestSupport.h"
 
 using namespace tonvik_test;
@@ -37,16 +33,13 @@ ovk::COvkModuleData LoadExampleSong(const std::string& name)
 
 TEST(Examples, FilesAreWhatTheGeneratorMakes)
 {
-    char pattern[] = "/tmp/tonvik-demos-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string folder = pattern;
-    const std::string command = BinPath("make_demos") + " " + folder + " > /dev/null";
+    const CTempFolder folder;
+    const std::string command = BinPath("make_demos") + " " + folder.Get() + " > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const char* name : kSongs)
-        EXPECT_EQ(ReadFileBytes(folder + "/" + name), ReadFileBytes(Example(name))) << name;
+        EXPECT_EQ(ReadFileBytes(folder.Path(name)), ReadFileBytes(Example(name))) << name;
     for (const char* name : kInstruments)
-        EXPECT_EQ(ReadFileBytes(folder + "/" + name), ReadFileBytes(Example(name))) << name;
-    std::filesystem::remove_all(folder);
+        EXPECT_EQ(ReadFileBytes(folder.Path(name)), ReadFileBytes(Example(name))) << name;
 }
 
 TEST(Examples, TogetherTheyUseEveryWaveEffectAndResetMode)
@@ -94,15 +87,11 @@ TEST(Examples, SongsRenderLoudWithoutClipping)
 {
     ovk::RegisterCoreClasses();
     for (const char* name : kSongs) {
-        morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModule");
-        auto module = morvane::QueryRef<ovk::IOvkModule>(object);
-        object->Release();
-        *module->Lock(2) = LoadExampleSong(name);
-        module->Unlock();
-        auto resource = morvane::CRef<morvane::IResource>::Adopt(new morvane::CResource());
-        auto stream = morvane::CRef<morvane::CResourceOs>::Adopt(new morvane::CResourceOs(resource.Get()));
-        ASSERT_EQ(ovk::ExportWav(module.Get(), stream.Get()).result, ovk::TWavExportResult::Completed);
-        const TBytes wav = stream->GetBytes();
+        const auto module = SongModule(LoadExampleSong(name));
+        ovk::TWavExportResult result = ovk::TWavExportResult::Failed;
+        const TBytes wav =
+            WriteToMemory([&](morvane::IOutputStream* stream) { result = ovk::ExportWav(module.Get(), stream).result; });
+        ASSERT_EQ(result, ovk::TWavExportResult::Completed);
         int peak = 0, clipped = 0;
         for (std::size_t i = 44; i + 1 < wav.size(); i += 2) {
             const int sample = static_cast<std::int16_t>(wav[i] | wav[i + 1] << 8);

@@ -10,16 +10,6 @@ using namespace tonvik_test;
 
 namespace {
 
-// Index of the first differing byte, or -1 when equal.
-long long FirstDifference(const TBytes& a, const TBytes& b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i)
-        if (a[i] != b[i])
-            return static_cast<long long>(i);
-    return a.size() == b.size() ? -1 : static_cast<long long>(n);
-}
-
 std::string AsText(const TBytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 class GoldenSong : public ::testing::TestWithParam<std::string> {};
@@ -62,8 +52,7 @@ TEST(GoldenFiles, OldVersionSongFieldsAsLoaded)
 {
     ovk::COvkModuleData song;
     LoadSong(song, GoldenBytes("v2_basic.tonvik"));
-    const std::string json = ovk::SongToJson(song);
-    EXPECT_EQ(json, AsText(GoldenBytes("v2_basic.json")));
+    EXPECT_EQ(ovk::SongToJson(song), AsText(GoldenBytes("v2_basic.json")));
     EXPECT_EQ(song.masterVolume, 153);
     EXPECT_EQ(song.orderTable[3][1], 0xFFFFFFFFu);
 }

@@ -6,9 +6,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <string>
 
@@ -393,22 +390,14 @@ TEST(InstrumentFileV2, RecordsConvertAndOnlyTheEndTagEndsTheFile)
 
 class SaveToPath : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tonvik-save-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-
-    std::wstring Path(const std::string& name) const { return morvane::utf::FromUtf8(m_folder + "/" + name); }
+    std::wstring Path(const std::string& name) const { return morvane::utf::FromUtf8(m_folder.Path(name)); }
     std::size_t EntryCount() const
     {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_folder),
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_folder.Get()),
                                                       std::filesystem::directory_iterator()));
     }
 
-    std::string m_folder;
+    CTempFolder m_folder;
 };
 
 TEST_F(SaveToPath, ReplacedFileKeepsItsNameLinkAndPermissions)
@@ -419,10 +408,10 @@ TEST_F(SaveToPath, ReplacedFileKeepsItsNameLinkAndPermissions)
     ovk::SaveSongFile(path.c_str(), song);
     const std::string utf8 = morvane::utf::ToUtf8(path);
     ASSERT_EQ(chmod(utf8.c_str(), 0640), 0);
-    ASSERT_EQ(symlink(utf8.c_str(), (m_folder + "/link.tonvik").c_str()), 0);
+    ASSERT_EQ(symlink(utf8.c_str(), m_folder.Path("link.tonvik").c_str()), 0);
     song.tempo = 61;
     ovk::SaveSongFile(Path("link.tonvik").c_str(), song);
-    EXPECT_TRUE(std::filesystem::is_symlink(m_folder + "/link.tonvik"));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_folder.Path("link.tonvik")));
     struct stat info {};
     ASSERT_EQ(stat(utf8.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);

@@ -1,7 +1,6 @@
 // The WAV export: reference renders, header sizes, cancelling and failures.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "SongFileTestSupport.h"
@@ -9,12 +8,9 @@
 #include "core/module/CoreClasses.h"
 #include "core/module/IOvkModule.h"
 #include "morvane/api/CException.h"
-#include "morvane/api/CMorvane.h"
 #include "morvane/api/CRef.h"
 #include "morvane/api/Utf.h"
 #include "morvane/data/COutputStream.h"
-#include "morvane/data/resource/CResource.h"
-#include "morvane/data/resource/CResourceOs.h"
 
 using namespace tonvik_test;
 using morvane::CRef;
@@ -26,28 +22,18 @@ class WavExport : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ovk::RegisterCoreClasses(); }
 
-    void SetUp() override
-    {
-        morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModule");
-        m_module = morvane::QueryRef<ovk::IOvkModule>(object);
-        object->Release();
-        ASSERT_TRUE(m_module);
-    }
-
     void LoadGolden(const std::string& name)
     {
-        ovk::COvkModuleData* song = m_module->Lock(2);
-        LoadSong(*song, GoldenBytes(name));
-        m_module->Unlock();
+        ovk::COvkModuleData song;
+        LoadSong(song, GoldenBytes(name));
+        m_module = SongModule(song);
     }
 
     // Exports into memory; the outcome and the bytes.
     TBytes Export(ovk::TWavExportOutcome& outcome, const ovk::TWavExportOptions& options = {})
     {
-        auto resource = CRef<morvane::IResource>::Adopt(new morvane::CResource());
-        auto stream = CRef<morvane::CResourceOs>::Adopt(new morvane::CResourceOs(resource.Get()));
-        outcome = ovk::ExportWav(m_module.Get(), stream.Get(), options);
-        return stream->GetBytes();
+        return WriteToMemory(
+            [&](morvane::IOutputStream* stream) { outcome = ovk::ExportWav(m_module.Get(), stream, options); });
     }
 
     static std::uint32_t Field(const TBytes& bytes, std::size_t at)
@@ -68,12 +54,7 @@ TEST_P(GoldenWavExport, ExportIsByteIdentical)
     ovk::TWavExportOutcome outcome;
     const TBytes wav = Export(outcome, {nullptr, [&](int percent) { progress.push_back(percent); }});
     ASSERT_EQ(outcome.result, TWavExportResult::Completed);
-    const TBytes expected = GoldenBytes(GetParam() + ".wav");
-    ASSERT_EQ(wav.size(), expected.size());
-    std::size_t first = 0;
-    while (first < wav.size() && wav[first] == expected[first])
-        ++first;
-    EXPECT_EQ(first, wav.size()) << "first difference at byte " << first;
+    EXPECT_EQ(FirstDifference(wav, GoldenBytes(GetParam() + ".wav")), -1);
     EXPECT_EQ(Field(wav, 40), wav.size() - 44);
     EXPECT_EQ(Field(wav, 4), wav.size() - 8);
     EXPECT_EQ(outcome.sampleBytes, wav.size() - 44);
@@ -86,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Songs, GoldenWavExport,
 
 TEST_F(WavExport, EmptySongGivesAHeaderOnly)
 {
+    LoadGolden("empty.tonvik");
     std::vector<int> progress;
     ovk::TWavExportOutcome outcome;
     const TBytes wav = Export(outcome, {nullptr, [&](int percent) { progress.push_back(percent); }});
@@ -149,11 +131,11 @@ TEST_F(WavExport, StreamErrorEndsTheExportWithItsReason)
 TEST_F(WavExport, FileExportWritesTheFileOrSaysWhyNot)
 {
     LoadGolden("one_sine.tonvik");
-    const std::string path = "/tmp/tonvik-wav-export-" + std::to_string(getpid()) + ".wav";
+    const CTempFolder folder;
+    const std::string path = folder.Path("one_sine.wav");
     const ovk::TWavExportOutcome done = ovk::ExportWav(m_module.Get(), morvane::utf::FromUtf8(path).c_str());
     EXPECT_EQ(done.result, TWavExportResult::Completed);
     EXPECT_EQ(ReadFileBytes(path), GoldenBytes("one_sine.wav"));
-    std::remove(path.c_str());
 
     const ovk::TWavExportOutcome failed = ovk::ExportWav(m_module.Get(), L"/no/such/folder/x.wav");
     EXPECT_EQ(failed.result, TWavExportResult::Failed);

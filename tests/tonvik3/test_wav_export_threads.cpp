@@ -11,7 +11,6 @@
 #include "core/export/COvkWavExport.h"
 #include "core/module/CoreClasses.h"
 #include "core/module/IOvkModule.h"
-#include "morvane/api/CMorvane.h"
 #include "morvane/data/resource/CResource.h"
 #include "morvane/data/resource/CResourceOs.h"
 
@@ -22,11 +21,9 @@ namespace {
 TEST(WavExportThreads, CancelFromAnotherThreadWhileTheSongIsEdited)
 {
     ovk::RegisterCoreClasses();
-    morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModule");
-    auto module = morvane::QueryRef<ovk::IOvkModule>(object);
-    object->Release();
-    LoadSong(*module->Lock(2), GoldenBytes("arrangement.tonvik"));
-    module->Unlock();
+    ovk::COvkModuleData song;
+    LoadSong(song, GoldenBytes("arrangement.tonvik"));
+    const auto module = SongModule(song);
 
     std::mutex mutex;
     std::condition_variable changed;
