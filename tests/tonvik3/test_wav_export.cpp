@@ -55,8 +55,6 @@ TEST_P(GoldenWavExport, ExportIsByteIdentical)
     const TBytes wav = Export(outcome, {nullptr, [&](int percent) { progress.push_back(percent); }});
     ASSERT_EQ(outcome.result, TWavExportResult::Completed);
     EXPECT_EQ(FirstDifference(wav, GoldenBytes(GetParam() + ".wav")), -1);
-    EXPECT_EQ(Field(wav, 40), wav.size() - 44);
-    EXPECT_EQ(Field(wav, 4), wav.size() - 8);
     EXPECT_EQ(outcome.sampleBytes, wav.size() - 44);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
@@ -64,22 +62,6 @@ TEST_P(GoldenWavExport, ExportIsByteIdentical)
 
 INSTANTIATE_TEST_SUITE_P(Songs, GoldenWavExport,
                          ::testing::Values("empty", "one_sine", "waves", "effects", "arrangement", "v2_basic"));
-
-TEST_F(WavExport, EmptySongGivesAHeaderOnly)
-{
-    LoadGolden("empty.tonvik");
-    std::vector<int> progress;
-    ovk::TWavExportOutcome outcome;
-    const TBytes wav = Export(outcome, {nullptr, [&](int percent) { progress.push_back(percent); }});
-    EXPECT_EQ(outcome.result, TWavExportResult::Completed);
-    ASSERT_EQ(wav.size(), 44u);
-    EXPECT_EQ(Field(wav, 4), 36u);
-    EXPECT_EQ(Field(wav, 40), 0u);
-    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
-    EXPECT_EQ(progress, std::vector<int>{100});
-}
 
 TEST_F(WavExport, CancelStopsBeforeTheNextBlockAndLeavesAValidFile)
 {
