@@ -52,23 +52,6 @@ TEST_P(BufferModeTest, PlaysToItsEndInRealTimeAndStopsByItself)
     EXPECT_TRUE(buffer->WaitEnded(3000ms));
 }
 
-TEST_P(BufferModeTest, TellTimeGrowsAtTheRealRate)
-{
-    auto buffer = Make(3.0f, GetParam());
-    buffer->Play();
-    auto start = TClock::now();
-    std::this_thread::sleep_for(300ms);
-    auto t0 = TClock::now();
-    float a = buffer->TellTime();
-    std::this_thread::sleep_for(600ms);
-    float b = buffer->TellTime();
-    double wall = SecondsSince(t0);
-    EXPECT_NEAR(a, std::chrono::duration<double>(t0 - start).count(), kTimeSlack);
-    EXPECT_NEAR(b - a, wall, kTimeSlack);
-    buffer->Stop();
-    EXPECT_FALSE(buffer->IsPlaying());
-}
-
 TEST_P(BufferModeTest, PauseKeepsThePositionAndStopRewinds)
 {
     auto buffer = Make(3.0f, GetParam());
