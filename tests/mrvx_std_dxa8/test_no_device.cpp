@@ -1,5 +1,6 @@
-// Without any sound card the buffer plays against a silent clock: the user
-// hears of it once, and playback behaves as with a card.
+// When SDL audio cannot start at all, buffers play against the silent clock
+// and the user hears of it once. (The buffer tests play against that clock
+// too: SDL's dummy driver counts as no card.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,25 +26,14 @@ TEST(NoDeviceTest, PlaysSilentlyInRealTimeAndSaysSoOnce)
     auto system = std::make_shared<CSoundSystem>();
     EXPECT_FALSE(system->HasCard());
 
+    // Two outputs (a whole and a streamed buffer), one message.
     for (TBufferingMode mode : {BUFFERING_FULL, BUFFERING_STREAM}) {
-        auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(1.0f));
+        auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.3f));
         CDxAudioBuffer buffer(system, source.Get(), mode);
-        buffer.SetLoopTimes(0.2f, 0.5f);
-        buffer.Play();
         auto start = TClock::now();
-        std::this_thread::sleep_for(300ms);
-        float t = buffer.TellTime();
-        EXPECT_NEAR(t, SecondsSince(start), kTimeSlack);
-        // Looping, as with a card.
-        buffer.EnableLoop(true);
-        std::this_thread::sleep_for(450ms);
-        t = buffer.TellTime();
-        EXPECT_GE(t, 0.2f - 1e-3f);
-        EXPECT_LE(t, 0.5f + 0.035f);
-        buffer.EnableLoop(false);
-        buffer.SeekTime(0.8f);
-        EXPECT_TRUE(buffer.WaitEnded(2000ms));
-        EXPECT_FALSE(buffer.IsPlaying());
+        buffer.Play();
+        ASSERT_TRUE(buffer.WaitEnded(2000ms));
+        EXPECT_GE(SecondsSince(start), 0.28);
     }
     std::vector<std::wstring> texts = boxes.Texts();
     ASSERT_EQ(texts.size(), 1u);
