@@ -71,20 +71,18 @@ TRun RunProgram(const std::string& program, const std::vector<std::string>& args
         while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
             run.output.append(buffer, static_cast<std::size_t>(n));
     });
+    int status = 0;
+    bool reaped = false;
     if (interruptAfter > 0ms) {
         std::this_thread::sleep_for(interruptAfter);
-        int status = 0;
-        run.stillRunningAtInterrupt = waitpid(pid, &status, WNOHANG) == 0;
-        if (run.stillRunningAtInterrupt)
+        reaped = waitpid(pid, &status, WNOHANG) == pid;
+        run.stillRunningAtInterrupt = !reaped;
+        if (!reaped)
             kill(pid, SIGINT);
-        else
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    if (run.status == -1 && (interruptAfter == 0ms || run.stillRunningAtInterrupt)) {
-        int status = 0;
+    if (!reaped)
         waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     reader.join();
     close(pipeFds[0]);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
