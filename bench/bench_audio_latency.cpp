@@ -9,8 +9,8 @@
 //     another thread edits the song 100 times a second (goal: no stalls).
 //
 // bench_audio_latency [--seconds N] [--trials N]. Without a sound card (or with
-// SDL_AUDIODRIVER=dummy, the default here) the output is SDL's real-time
-// dummy driver or the plug-in's silent clock: the timing is the same.
+// SDL_AUDIODRIVER=dummy, the default here) the output is the plug-in's silent
+// clock, which takes the ring's bytes at the pace a card would.
 #include <SDL.h>
 
 #include <algorithm>
