@@ -29,8 +29,6 @@ public:
     // Writes the whole text. Stream errors propagate; what was written stays.
     void Write(morvane::IOutputStream* stream) const;
 
-    int SongLength() const { return m_length; }
-    std::uint32_t RowLength() const { return m_rowLength; }
     std::size_t EnvelopeCount() const { return m_envelopes.size(); }
     std::size_t CounterCount() const { return m_counters.size(); }
     int OscillatorCount() const { return m_oscillatorCount; }
