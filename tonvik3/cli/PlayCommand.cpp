@@ -33,20 +33,38 @@ const char* const kNoPlugin =
     "cannot play: no audio output plug-in loaded (mrvx_std_dxa8.so was not found in the plug-in folders, or it "
     "failed to start)";
 
+// Ctrl+C ends playback: SIGINT is ours while this lives.
+class CInterruptHandler {
+public:
+    CInterruptHandler()
+    {
+        g_interrupted = false;
+        struct sigaction interrupt {};
+        interrupt.sa_handler = OnInterrupt;
+        sigemptyset(&interrupt.sa_mask);
+        sigaction(SIGINT, &interrupt, &m_previous);
+    }
+    ~CInterruptHandler() { sigaction(SIGINT, &m_previous, nullptr); }
+    CInterruptHandler(const CInterruptHandler&) = delete;
+    CInterruptHandler& operator=(const CInterruptHandler&) = delete;
+
+private:
+    struct sigaction m_previous {};
+};
+
 // The audio device that the plug-in registered, opened.
 morvane::CRef<morvane::IAudioDevice> OpenAudioDevice()
 {
     if (!morvane::q.pluginStore.IsPluginLoaded(L"mrvx_std_dxa8"))
         throw CCliError(kExitFailure, kNoPlugin);
-    morvane::IObject* object = nullptr;
+    morvane::CRef<morvane::IObject> object;
     try {
-        object = morvane::q.classStore.CreateObject(morvane::clsid::CAudioDevice);
+        object = morvane::CRef<morvane::IObject>::Adopt(
+            morvane::q.classStore.CreateObject(morvane::clsid::CAudioDevice));
     } catch (const morvane::CClassNotFoundException&) {
         throw CCliError(kExitFailure, kNoPlugin);
     }
-    auto device = morvane::QueryRef<morvane::IAudioDevice>(object);
-    if (object)
-        object->Release();
+    auto device = morvane::QueryRef<morvane::IAudioDevice>(object.Get());
     if (!device)
         throw CCliError(kExitFailure, kNoPlugin);
     device->Open();
@@ -55,10 +73,9 @@ morvane::CRef<morvane::IAudioDevice> OpenAudioDevice()
 
 morvane::CRef<IOvkModulePlayer> NewPlayer(IOvkModule* module)
 {
-    morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModulePlayer");
-    auto player = morvane::QueryRef<IOvkModulePlayer>(object);
-    if (object)
-        object->Release();
+    auto object =
+        morvane::CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModulePlayer"));
+    auto player = morvane::QueryRef<IOvkModulePlayer>(object.Get());
     if (!player)
         throw CCliError(kExitFailure, "the song player class is not registered");
     player->Connect(module);
@@ -66,10 +83,18 @@ morvane::CRef<IOvkModulePlayer> NewPlayer(IOvkModule* module)
 }
 
 // "position 3/12  row  7  0:05.43", redrawn in place on a terminal; elsewhere
-// one line per order position.
+// one line per order position. The line ends with the object.
 class CPositionLine {
 public:
     explicit CPositionLine(int positions) : m_positions(positions), m_terminal(isatty(STDOUT_FILENO)) {}
+    ~CPositionLine()
+    {
+        if (m_terminal)
+            std::printf("\n");
+        std::fflush(stdout);
+    }
+    CPositionLine(const CPositionLine&) = delete;
+    CPositionLine& operator=(const CPositionLine&) = delete;
 
     void Show(std::int64_t songRow, float seconds)
     {
@@ -82,13 +107,6 @@ public:
         else if (order != m_lastOrder)
             std::printf("position %lld/%d  row %d  %d:%05.2f\n", order, m_positions, row, minutes, rest);
         m_lastOrder = order;
-        std::fflush(stdout);
-    }
-
-    void End()
-    {
-        if (m_terminal)
-            std::printf("\n");
         std::fflush(stdout);
     }
 
@@ -127,15 +145,9 @@ int Play(const std::string& songPath, int from, bool patternLoop)
         control = morvane::CRef<morvane::IMediaControl>::Adopt(device->RenderAudio(selector, morvane::BUFFERING_STREAM));
     }
 
-    // Ctrl+C ends playback; everything is released on the way out.
-    g_interrupted = false;
-    struct sigaction interrupt {}, previous {};
-    interrupt.sa_handler = OnInterrupt;
-    sigemptyset(&interrupt.sa_mask);
-    sigaction(SIGINT, &interrupt, &previous);
-
-    CPositionLine line(positions);
-    try {
+    {
+        CInterruptHandler interrupt;
+        CPositionLine line(positions);
         control->SeekTime(player->RowToTime(static_cast<unsigned int>(from) * 16));
         control->Play();
         while (!g_interrupted && control->IsPlaying()) {
@@ -143,14 +155,9 @@ int Play(const std::string& songPath, int from, bool patternLoop)
             line.Show(player->TimeToRow(seconds), seconds);
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-    } catch (...) {
-        sigaction(SIGINT, &previous, nullptr);
-        line.End();
-        throw;
+        control->Stop();
     }
-    control->Stop();
-    line.End();
-    sigaction(SIGINT, &previous, nullptr);
+    // The control goes before its device closes.
     control.Reset();
     device->Close();
     return kExitSuccess;
