@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,7 +25,9 @@ struct TRun {
 };
 
 // Runs the program with arguments; collects its output and exit status.
-TRun RunCli(const std::vector<std::string>& arguments)
+// unprivileged: a test run by root runs the program as "nobody", so that file
+// permissions apply to it.
+TRun RunCli(const std::vector<std::string>& arguments, bool unprivileged = false)
 {
     const std::string program = BinPath("tonvik3-cli");
     int outPipe[2], errPipe[2];
@@ -35,6 +39,9 @@ TRun RunCli(const std::vector<std::string>& arguments)
         dup2(errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
         close(errPipe[0]);
+        constexpr uid_t kNobody = 65534;
+        if (unprivileged && geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(126);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -158,6 +165,19 @@ TEST_F(Cli, OtherFailuresExitOneNamingTheFile)
     const TRun render = RunCli({"render", Golden("one_sine.tonvik"), Path("no/folder/x.wav")});
     EXPECT_EQ(render.status, 1);
     EXPECT_NE(render.err.find("for writing"), std::string::npos);
+}
+
+TEST_F(Cli, ReadOnlyFileIsRefusedAndKept)
+{
+    ASSERT_EQ(chmod(m_folder.Get().c_str(), 0777), 0);
+    const std::string out = Path("locked.tonvik");
+    WriteFileBytes(out, GoldenBytes("empty.tonvik"));
+    ASSERT_EQ(chmod(out.c_str(), 0444), 0);
+    const TRun run = RunCli({"convert", Golden("one_sine.tonvik"), out}, true);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tonvik3-cli: " + out + ": Cannot open '" + out + "' for writing\n");
+    EXPECT_EQ(ReadFileBytes(out), GoldenBytes("empty.tonvik"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Get()), std::filesystem::directory_iterator()), 1);
 }
 
 } // namespace

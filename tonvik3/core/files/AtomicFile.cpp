@@ -62,9 +62,6 @@ std::string CreateTemporary(const std::string& target, const wchar_t* path)
         // 0666 before the umask, as a plainly created file would get.
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            struct stat info {};
-            if (stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-                (void)fchmod(fd, info.st_mode & 07777);
             close(fd);
             return candidate;
         }
@@ -90,6 +87,11 @@ void WriteFileAtomically(const wchar_t* path, const std::function<void(morvane::
     if (!path)
         MRV_THROW(morvane::CNullPtrException, kMethod, L"Given file name is NULL");
     const std::string target = ResolveTarget(morvane::utf::ToUtf8(path));
+    // An existing file that could not be overwritten in place is not replaced either.
+    struct stat existing {};
+    const bool replacing = stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (replacing && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        MRV_THROW(morvane::CFileAccessException, kMethod, morvane::MakeReason(L"Cannot open '%ls' for writing", path));
     const std::string temporary = CreateTemporary(target, path);
     try {
         {
@@ -99,6 +101,10 @@ void WriteFileAtomically(const wchar_t* path, const std::function<void(morvane::
             stream->Flush();
             stream->Close();
         }
+        // The replaced file's permissions, set only now: with them the
+        // temporary file might not have been writable.
+        if (replacing)
+            (void)chmod(temporary.c_str(), existing.st_mode & 07777);
         SyncFile(temporary);
         if (std::rename(temporary.c_str(), target.c_str()) != 0)
             MRV_THROW(morvane::CIOException, kMethod, morvane::MakeReason(L"Cannot replace '%ls'", path));

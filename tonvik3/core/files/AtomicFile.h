@@ -13,7 +13,9 @@ namespace ovk {
 // If write throws, or the file cannot be completed, the temporary file is
 // removed, the target is left as it was, and the exception reaches the caller.
 // A target that is a symbolic link keeps the link: the file it points to is
-// replaced. An existing target's permissions carry over to the new file.
+// replaced. An existing target's permissions carry over to the new file; a
+// target that may not be written is refused (CFileAccessException), as
+// writing it in place would be.
 void WriteFileAtomically(const wchar_t* path, const std::function<void(morvane::IOutputStream*)>& write);
 
 } // namespace ovk
