@@ -12,8 +12,9 @@
 
 namespace dxa8_test {
 
-// A PCM input stream over bytes in memory, with switchable capabilities and a
-// switch that makes it stall (deliver nothing without being at its end).
+// A PCM input stream over bytes in memory, with switchable capabilities, a
+// switch that makes it stall (deliver nothing without being at its end) and
+// one that makes every Seek fail.
 class CMemoryPcmSource : public morvane::CObjectImpl<morvane::IInputStream> {
 public:
     static constexpr morvane::CId kClassId{0x7E570001, 0x00000001, 0x00000002, 0x00000003};
@@ -35,6 +36,7 @@ public:
     }
 
     void SetStalled(bool stalled) { m_stalled = stalled; }
+    void SetSeekFails(bool fails) { m_seekFails = fails; }
     std::uint64_t Reads() const { return m_reads.load(); }
 
     void Close() override {}
@@ -50,6 +52,8 @@ public:
     {
         if (!(m_caps & morvane::STREAM_CAN_SEEK))
             MRV_THROW(morvane::COperationNotSupportedException, L"CMemoryPcmSource::Seek", L"No seek");
+        if (m_seekFails)
+            MRV_THROW(morvane::CFileAccessException, L"CMemoryPcmSource::Seek", L"Seek failed");
         m_pos = position;
     }
     std::uint64_t Tell() override
@@ -86,6 +90,7 @@ private:
     unsigned int m_caps;
     std::uint64_t m_pos = 0;
     std::atomic<bool> m_stalled{false};
+    std::atomic<bool> m_seekFails{false};
     std::atomic<std::uint64_t> m_reads{0};
 };
 

@@ -173,6 +173,17 @@ TEST_P(StreamingModeTest, AStalledSourceIsSilenceNotTheEnd)
     EXPECT_TRUE(buffer->WaitEnded(3000ms));
 }
 
+// The refill thread stops playback at the end and rewinds; a source that
+// cannot rewind after all must not take the program down with it.
+TEST_P(StreamingModeTest, ARewindThatFailsAtTheEndStillStops)
+{
+    auto buffer = Make(0.2f, GetParam());
+    buffer->Play();
+    m_source->SetSeekFails(true);
+    EXPECT_TRUE(buffer->WaitEnded(2000ms));
+    EXPECT_FALSE(buffer->IsPlaying());
+}
+
 INSTANTIATE_TEST_SUITE_P(Streaming, StreamingModeTest,
                          ::testing::Values(BUFFERING_STREAM_SHORT, BUFFERING_STREAM, BUFFERING_STREAM_STAGED));
 

@@ -363,7 +363,12 @@ bool CDxAudioBuffer::TryStopFromThread()
     std::unique_lock<std::recursive_mutex> lock(m_opMutex, std::try_to_lock);
     if (!lock.owns_lock())
         return false;
-    Stop();
+    try {
+        Stop();
+    } catch (...) {
+        // Reported when thrown: only the rewind failed, playback has stopped
+        // and the ended event is set. Nothing may leave the thread.
+    }
     return true;
 }
 

@@ -108,7 +108,8 @@ private:
     void WatchThread();
     void ReaderThread();
     // Stop() from a buffer thread: only when no caller is inside an operation
-    // (that caller may be waiting for this very thread).
+    // (that caller may be waiting for this very thread). A failed rewind is
+    // swallowed: the thread ends either way.
     bool TryStopFromThread();
 
     std::shared_ptr<CSoundSystem> m_system;
