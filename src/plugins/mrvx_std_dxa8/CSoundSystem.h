@@ -24,7 +24,8 @@ public:
     // An output draining ring in real time, started; never null.
     std::unique_ptr<CSoundOutput> OpenOutput(CSoundRing& ring, bool looping);
 
-    // False once the card could not be opened (or SDL audio did not start).
+    // False when outputs are silent clocks: SDL audio did not start, runs its
+    // dummy driver, or could not open the card. For diagnostics only.
     bool HasCard() const;
 
     // Sees every chunk that an output hands to the card, on the output's
