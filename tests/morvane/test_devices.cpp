@@ -121,13 +121,8 @@ TEST(DeviceStore, RegistrationLookupAndFailures)
 
     if (FirstOfType(devices, DEVICE_TYPE_VIDEO))
         GTEST_SKIP() << "a plug-in registered a video device";
-    try {
-        q.deviceStore.CreateDevice(DEVICE_TYPE_VIDEO);
-        ADD_FAILURE() << "created a video device";
-    } catch (const CClassNotFoundException& e) {
-        EXPECT_EQ(std::wstring(e.GetReason()), L"");
-        EXPECT_EQ(std::wstring(e.GetMethod()), L"morvane::CDeviceClassStore::CreateDevice");
-    }
+    core_test::ExpectThrow<CClassNotFoundException>([] { q.deviceStore.CreateDevice(DEVICE_TYPE_VIDEO); },
+                                                    L"morvane::CDeviceClassStore::CreateDevice", L"");
     EXPECT_THROW(q.classStore.CreateObject(clsid::CVideoDevice), CClassNotFoundException);
     ExpectAudioDeviceFromAnotherThread(firstAudio);
 

@@ -129,21 +129,14 @@ TEST(FileStreams, OpenFailuresNameThePath)
 {
     CTempFolder folder;
     std::wstring missing = folder.Wide(L"missing.bin");
-    try {
-        CInputStreamSelector selector(missing.c_str());
-        FAIL() << "opened a missing file";
-    } catch (const CFileAccessException& e) {
-        EXPECT_EQ(std::wstring(e.GetReason()), L"Cannot open '" + missing + L"' for reading");
-    }
+    ExpectThrowReason<CFileAccessException>([&] { CInputStreamSelector selector(missing.c_str()); },
+                                            L"Cannot open '" + missing + L"' for reading");
     // A folder is not a file, for reading or for writing.
     std::wstring self = folder.Wide(L"");
     EXPECT_THROW(CInputStreamSelector selector(self.c_str()), CFileAccessException);
-    try {
-        COutputStreamSelector selector(folder.Wide(L"no/such/folder.bin").c_str());
-        FAIL() << "created a file in a missing folder";
-    } catch (const CFileAccessException& e) {
-        EXPECT_NE(std::wstring(e.GetReason()).find(L"' for writing"), std::wstring::npos);
-    }
+    std::wstring unreachable = folder.Wide(L"no/such/folder.bin");
+    ExpectThrowReason<CFileAccessException>([&] { COutputStreamSelector selector(unreachable.c_str()); },
+                                            L"Cannot open '" + unreachable + L"' for writing");
 }
 
 TEST(FileStreams, NonAsciiPathsReachTheFileSystemAsUtf8)
