@@ -12,10 +12,15 @@
 
 #include "CSoundRing.h"
 #include "morvane/api/CDebug.h"
+#include "morvane/api/Utf.h"
 
 namespace mrvx_std_dxa8 {
 
 namespace {
+
+// SDL's error text is UTF-8 and may name a device in any language; the
+// diagnostic line is wide text.
+std::wstring SdlError() { return morvane::utf::FromUtf8(SDL_GetError()); }
 
 // Frames per chunk that an output takes at a time: SDL paces its dummy and
 // disk drivers in real time from 1024 frames on; a looping ring must hold
@@ -125,8 +130,8 @@ CSoundSystem::CSoundSystem()
     std::lock_guard<std::mutex> guard(m_mutex);
     m_sdlStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (!m_sdlStarted) {
-        morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"mrvx_std_dxa8: SDL audio failed: %s",
-                                      SDL_GetError());
+        morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"mrvx_std_dxa8: SDL audio failed: %ls",
+                                      SdlError().c_str());
         m_silent = true;
         if (g_sdlUsers == 0)
             SDL_Quit();
@@ -203,7 +208,8 @@ std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool lo
                 return std::make_unique<CSdlOutput>(*this, device);
             }
             morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER,
-                                          L"mrvx_std_dxa8: SDL_OpenAudioDevice failed: %s", SDL_GetError());
+                                          L"mrvx_std_dxa8: SDL_OpenAudioDevice failed: %ls",
+                                          SdlError().c_str());
             // Nothing of ours holds the card, so there is none to be had: stop
             // trying. (With another ring playing, the driver may just take one
             // stream at a time.)
