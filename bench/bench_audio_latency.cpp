@@ -98,7 +98,7 @@ private:
 
 CRef<ovk::IOvkModule> MakeSong()
 {
-    auto module = QueryRef<ovk::IOvkModule>(CRef<IObject>::Adopt(q.classStore.CreateObject(L"ovk::COvkModule")).Get());
+    auto module = CreateRef<ovk::IOvkModule>(L"ovk::COvkModule");
     ovk::COvkModuleData* song = module->Lock(kEditorWrite);
     // Channel 0 plays pattern 1, a note on every row, over the whole order table.
     for (int row = 0; row < ovk::kRows; ++row)
@@ -126,8 +126,7 @@ struct TPlayback {
 TPlayback StartPlayback(mrvx_std_dxa8::CDxAudioDevice& device, ovk::IOvkModule* module)
 {
     TPlayback playback;
-    playback.player = QueryRef<ovk::IOvkModulePlayer>(
-        CRef<IObject>::Adopt(q.classStore.CreateObject(L"ovk::COvkModulePlayer")).Get());
+    playback.player = CreateRef<ovk::IOvkModulePlayer>(L"ovk::COvkModulePlayer");
     playback.player->Connect(module);
     CInputStreamSelector selector(playback.player.Get());
     playback.control = CRef<IMediaControl>::Adopt(device.RenderAudio(selector, BUFFERING_STREAM));

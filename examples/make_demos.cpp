@@ -181,15 +181,6 @@ COvkModuleData GlassGarden()
     return song;
 }
 
-template <class I>
-morvane::CRef<I> Create(const wchar_t* name)
-{
-    morvane::IObject* object = morvane::q.classStore.CreateObject(name);
-    morvane::CRef<I> result = morvane::QueryRef<I>(object);
-    object->Release();
-    return result;
-}
-
 struct TLevels {
     std::int64_t peak = 0;  // of the mix before the master volume, at a gain of 1
     double rms = 0;
@@ -198,12 +189,12 @@ struct TLevels {
 // Renders the song at master volume 1/8, so the mix cannot clip, and scales back.
 TLevels Measure(const COvkModuleData& song)
 {
-    auto module = Create<ovk::IOvkModule>(L"ovk::COvkModule");
+    auto module = morvane::CreateRef<ovk::IOvkModule>(L"ovk::COvkModule");
     ovk::COvkModuleData* data = module->Lock(2);
     *data = song;
     data->masterVolume = 32;
     module->Unlock();
-    auto player = Create<ovk::IOvkModulePlayer>(L"ovk::COvkModulePlayer");
+    auto player = morvane::CreateRef<ovk::IOvkModulePlayer>(L"ovk::COvkModulePlayer");
     player->Connect(module.Get());
     std::vector<std::int16_t> block(4096);
     TLevels levels;

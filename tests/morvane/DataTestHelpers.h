@@ -125,12 +125,4 @@ void ExpectThrowReason(F&& f, const std::wstring& reason)
     core_test::ExpectThrow<E>(std::forward<F>(f), nullptr, reason.c_str());
 }
 
-// Creates a registered class by id or name and asks it for I.
-template <class I, class Key>
-morvane::CRef<I> Create(const Key& key)
-{
-    auto object = morvane::CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(key));
-    return morvane::QueryRef<I>(object.Get());
-}
-
 } // namespace datatest

@@ -30,17 +30,11 @@ std::vector<IObject*> Drain(IObjectEnumerator* enumerator)
     return out;
 }
 
-template <class I>
-CRef<I> Create(const CId& classId)
-{
-    return QueryRef<I>(CRef<IObject>::Adopt(q.classStore.CreateObject(classId)).Get());
-}
-
 } // namespace
 
 TEST(CoreContainers, ObjectListKeepsOneReferencePerEntry)
 {
-    CRef<IObjectList> list = Create<IObjectList>(clsid::CObjectList);
+    CRef<IObjectList> list = CreateRef<IObjectList>(clsid::CObjectList);
     IObject* a = (new CObject)->AsObject();
     IObject* b = (new CObject)->AsObject();
     list->AddObject(a);
@@ -81,7 +75,7 @@ TEST(CoreContainers, ObjectListKeepsOneReferencePerEntry)
 
 TEST(CoreContainers, ListEnumerationsKeepOrderAndFilterByInterface)
 {
-    CRef<IObjectList> list = Create<IObjectList>(clsid::CObjectList);
+    CRef<IObjectList> list = CreateRef<IObjectList>(clsid::CObjectList);
     IObject* plain = (new CObject)->AsObject();
     auto* pointer = new CPtrObject(&plain);
     auto* text = new CStringObject(CString(L"text"));
@@ -117,7 +111,7 @@ TEST(CoreContainers, PushEnumeratorFreezesOnceTheWalkStarts)
     EXPECT_EQ(Drain(enumerator), std::vector<IObject*>{b});
     EXPECT_EQ(RefCount(a), 1);
     EXPECT_EQ(RefCount(b), 1);
-    CRef<IObjectEnumerator> empty = Create<IObjectEnumerator>(clsid::CObjectEnumerator);
+    CRef<IObjectEnumerator> empty = CreateRef<IObjectEnumerator>(clsid::CObjectEnumerator);
     EXPECT_FALSE(empty->HasNext());
     EXPECT_EQ(empty->GetNext(), nullptr);
     a->Release();

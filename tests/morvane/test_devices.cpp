@@ -115,7 +115,7 @@ TEST(DeviceStore, RegistrationLookupAndFailures)
         device->Release();
     }
     // Through the registered name, as the editor does it.
-    auto viaName = Create<IDevice>(L"morvane::CAudioDevice");
+    auto viaName = CreateRef<IDevice>(L"morvane::CAudioDevice");
     ASSERT_TRUE(viaName);
     EXPECT_EQ(ClassOf(viaName.Get()), firstAudio);
 
@@ -162,13 +162,13 @@ TEST(DeviceStore, BothWaysOfCreatingADeviceRunTogether)
 
 TEST(DeviceClasses, DefaultDeviceAndSilentMediaControl)
 {
-    auto device = Create<IDevice>(clsid::CDevice);
+    auto device = CreateRef<IDevice>(clsid::CDevice);
     ASSERT_TRUE(device);
     device->Open();
     device->Close();
     EXPECT_FALSE(QueryRef<IAudioDevice>(device.Get()));
 
-    auto control = Create<IMediaControl>(clsid::CMediaControl);
+    auto control = CreateRef<IMediaControl>(clsid::CMediaControl);
     ASSERT_TRUE(control);
     EXPECT_EQ(control->GetCaps(), 31);
     control->SeekTime(12.5f);

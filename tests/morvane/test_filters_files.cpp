@@ -25,7 +25,7 @@ using namespace datatest;
 
 TEST(StreamFilters, UnconnectedFiltersRefuseToWork)
 {
-    auto in = Create<IInputStreamFilter>(L"morvane::CInputStreamFilter");
+    auto in = CreateRef<IInputStreamFilter>(L"morvane::CInputStreamFilter");
     ASSERT_TRUE(in);
     EXPECT_EQ(in->GetCaps(), 0u);
     EXPECT_TRUE(in->Eof());
@@ -40,7 +40,7 @@ TEST(StreamFilters, UnconnectedFiltersRefuseToWork)
     ExpectThrowReason<COperationNotSupportedException>([&] { in->GetLength(); }, L"Stream is not connected");
     ExpectThrowReason<COperationNotSupportedException>([&] { in->Flush(); }, L"Stream is not connected");
 
-    auto out = Create<IOutputStreamFilter>(L"morvane::COutputStreamFilter");
+    auto out = CreateRef<IOutputStreamFilter>(L"morvane::COutputStreamFilter");
     ASSERT_TRUE(out);
     EXPECT_EQ(out->GetCaps(), 0u);
     ExpectThrowReason<CIOException>([&] { out->Write("x", 1); }, L"Stream is not connected");
@@ -50,7 +50,7 @@ TEST(StreamFilters, UnconnectedFiltersRefuseToWork)
 TEST(StreamFilters, ConnectedFiltersForwardAndHoldTheirSource)
 {
     auto source = CRef<IInputStream>::Adopt(CResourceIs::FromBytes(B({1, 2, 3, 4, 5})));
-    auto filter = Create<IInputStreamFilter>(L"morvane::CInputStreamFilter");
+    auto filter = CreateRef<IInputStreamFilter>(L"morvane::CInputStreamFilter");
     filter->Connect(source.Get());
     EXPECT_EQ(RefCount(source.Get()), 2); // the filter holds one reference
     EXPECT_EQ(filter->GetCaps(), 15u);
@@ -74,7 +74,7 @@ TEST(StreamFilters, ConnectedFiltersForwardAndHoldTheirSource)
 
     auto resource = CRef<CResource>::Adopt(new CResource);
     auto target = CRef<IOutputStream>::Adopt(new CResourceOs(resource.Get()));
-    auto outFilter = Create<IOutputStreamFilter>(L"morvane::COutputStreamFilter");
+    auto outFilter = CreateRef<IOutputStreamFilter>(L"morvane::COutputStreamFilter");
     outFilter->Connect(target.Get());
     EXPECT_EQ(outFilter->GetCaps(), 7u);
     EXPECT_EQ(outFilter->Write("ab", 2), 2u);
@@ -89,7 +89,7 @@ TEST(FilesAndFolders, ChecksNamesAndListing)
     WriteFileBytes(folder.Path(L"noext"), {});
     std::filesystem::create_directory(folder.Path(L"sub"));
 
-    auto file = Create<IFile>(L"morvane::CFile");
+    auto file = CreateRef<IFile>(L"morvane::CFile");
     file->Initialize(folder.Wide(L"song.tonvik").c_str());
     EXPECT_EQ(std::wstring(file->GetName()), L"song.tonvik");
     EXPECT_EQ(std::wstring(file->GetBaseName()), L"song");
@@ -104,7 +104,7 @@ TEST(FilesAndFolders, ChecksNamesAndListing)
     ExpectThrowReason<CFileAccessException>([&] { file->Initialize(missing.c_str()); },
                                             L"Cannot find '" + missing + L"'");
 
-    auto dir = Create<IFolder>(L"morvane::CFolder");
+    auto dir = CreateRef<IFolder>(L"morvane::CFolder");
     std::wstring song = folder.Wide(L"song.tonvik");
     ExpectThrowReason<CFileAccessException>([&] { dir->Initialize(song.c_str()); },
                                             L"'" + song + L"' is not a directory");
@@ -128,7 +128,7 @@ TEST(FilesAndFolders, ChecksNamesAndListing)
 
 TEST(MediaSamples, BuffersAndTheirRefusalByStreams)
 {
-    auto sample = Create<ISwBufferMediaSample>(L"morvane::CSwBufferMediaSample");
+    auto sample = CreateRef<ISwBufferMediaSample>(L"morvane::CSwBufferMediaSample");
     ASSERT_TRUE(sample);
     EXPECT_EQ(sample->GetSize(), 0u);
     sample->Allocate(64);
@@ -149,7 +149,7 @@ TEST(MediaSamples, BuffersAndTheirRefusalByStreams)
     // No stream reads media samples.
     auto stream = CRef<IInputStream>::Adopt(CResourceIs::FromBytes(B({1})));
     ExpectThrowReason<CInvalidStateException>([&] { stream->Read(sample.Get()); }, L"Media samples are not supported");
-    auto filter = Create<IInputStreamFilter>(L"morvane::CInputStreamFilter");
+    auto filter = CreateRef<IInputStreamFilter>(L"morvane::CInputStreamFilter");
     ExpectThrowReason<CInvalidStateException>([&] { filter->Read(wrapped.Get()); }, L"Media samples are not supported");
 }
 

@@ -190,7 +190,7 @@ TEST(PcmSampleFormatConverter, EveryKernel)
     };
     for (const TSampleCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "from " << c.from << " to " << c.to);
-        auto converter = Create<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
+        auto converter = CreateRef<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
         converter->SetSampleFormat(c.to);
         converter->Connect(PcmStream(c.from, 1, Pcm(c.from, c.in)).Get());
         const auto* format = static_cast<const TDataFormat_AudioPcm*>(converter->GetFormat());
@@ -238,7 +238,7 @@ TEST(PcmChannelNumberConverter, EveryKernel)
     };
     for (const TChannelCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "format " << c.format << ", " << c.from << " -> " << c.to);
-        auto converter = Create<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
+        auto converter = CreateRef<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
         converter->SetNumChannels(c.to);
         converter->Connect(PcmStream(c.format, c.from, Pcm(c.format, c.in)).Get());
         EXPECT_EQ(static_cast<const TDataFormat_AudioPcm*>(converter->GetFormat())->channels, c.to);
@@ -252,7 +252,7 @@ TEST(PcmConverters, PositionsMapBetweenUnits)
     Bytes samples;
     for (int i = 0; i < 10; ++i)
         PutLe(samples, static_cast<std::uint32_t>(i), 2);
-    auto converter = Create<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
+    auto converter = CreateRef<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
     converter->SetNumChannels(2);
     converter->Connect(PcmStream(SAMPLE_FORMAT_S16, 1, samples).Get());
     EXPECT_EQ(converter->GetLength(), 40u);
@@ -270,13 +270,13 @@ TEST(PcmConverters, PositionsMapBetweenUnits)
     EXPECT_TRUE(converter->Eof());
 
     // Skipping on a source that cannot seek reads and drops.
-    auto pcmPipe = Create<ISetFormatIsf>(L"morvane::CSetFormatIsf");
+    auto pcmPipe = CreateRef<ISetFormatIsf>(L"morvane::CSetFormatIsf");
     auto* pipe = new CPipeStream(samples);
     auto holdPipe = CRef<IInputStream>::Adopt(pipe);
     pcmPipe->Connect(pipe);
     TDataFormat_AudioPcm mono8k = MakeAudioPcmFormat(SAMPLE_FORMAT_S16, 1, 8000);
     pcmPipe->SetFormat(&mono8k);
-    auto widen = Create<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
+    auto widen = CreateRef<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
     widen->SetSampleFormat(SAMPLE_FORMAT_S32);
     widen->Connect(pcmPipe.Get());
     widen->Skip(12); // three 32-bit samples
@@ -286,10 +286,10 @@ TEST(PcmConverters, PositionsMapBetweenUnits)
 
 TEST(PcmConverters, ConnectionAndSettingFailures)
 {
-    auto channels = Create<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
+    auto channels = CreateRef<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
     ExpectThrowReason<CInvalidParameterException>([&] { channels->SetNumChannels(3); },
                                                   L"Channel amount must be 1, 2 or 6");
-    auto samples = Create<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
+    auto samples = CreateRef<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
     EXPECT_THROW(samples->SetSampleFormat(4), CInvalidParameterException);
 
     char buffer[4];
@@ -303,7 +303,7 @@ TEST(PcmConverters, ConnectionAndSettingFailures)
     EXPECT_EQ(samples->GetSource(), nullptr);
 
     // A stream that claims PCM with a record of the wrong size.
-    auto liar = Create<ISetFormatIsf>(L"morvane::CSetFormatIsf");
+    auto liar = CreateRef<ISetFormatIsf>(L"morvane::CSetFormatIsf");
     liar->Connect(junk.Get());
     TDataFormat head{kAudioPcmFormatId, 20};
     liar->SetFormat(&head);
@@ -345,10 +345,10 @@ TEST(WavDecoder, RoundTripFromAFile)
 
     // The converters decode the WAV themselves: 8-bit mono to 16-bit stereo.
     WriteFileBytes(folder.Path(L"bytes.wav"), Wav(1, 1, 8000, 8, B({0, 128, 255})));
-    auto widen = Create<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
+    auto widen = CreateRef<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
     CInputStreamSelector bytes(folder.Wide(L"bytes.wav").c_str());
     widen->Connect(bytes.GetInputStreamTmp());
-    auto stereo = Create<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
+    auto stereo = CreateRef<IAudioPcmChannelNumberConverter>(L"morvane::CAudioPcmChannelNumberConverter");
     stereo->Connect(widen.Get());
     EXPECT_EQ(Values(SAMPLE_FORMAT_S16, ReadAll(stereo.Get())),
               (std::vector<double>{-32768, -32768, 0, 0, 32512, 32512}));
@@ -356,7 +356,7 @@ TEST(WavDecoder, RoundTripFromAFile)
 
 TEST(WavDecoder, RejectedFiles)
 {
-    auto decoder = Create<IInputStreamFilter>(L"morvane::CWavDecoder");
+    auto decoder = CreateRef<IInputStreamFilter>(L"morvane::CWavDecoder");
     auto expectFailure = [&](const Bytes& file, const wchar_t* reason) {
         auto source = Memory(file);
         core_test::ExpectThrow<CDataFormatException>([&] { decoder->Connect(source.Get()); },
@@ -376,7 +376,7 @@ TEST(WavDecoder, RejectedFiles)
     ExpectThrowReason<CObjectNotFoundException>([&] { decoder->Connect(noData.Get()); }, L"Cannot find chunk");
     EXPECT_EQ(decoder->GetSource(), nullptr);
 
-    auto chunks = Create<IWavChunkDecoder>(L"morvane::CWavChunkDecoder");
+    auto chunks = CreateRef<IWavChunkDecoder>(L"morvane::CWavChunkDecoder");
     Bytes notRiff = Wav(1, 1, 8000, 16, {});
     notRiff[0] = 'X';
     auto bad = Memory(notRiff);
@@ -394,7 +394,7 @@ TEST(WavDecoder, RejectedFiles)
 
 TEST(WavChunkDecoder, SelectsChunksWithoutRegardToCase)
 {
-    auto chunks = Create<IWavChunkDecoder>(L"morvane::CWavChunkDecoder");
+    auto chunks = CreateRef<IWavChunkDecoder>(L"morvane::CWavChunkDecoder");
     auto source = Memory(Wav(1, 1, 8000, 8, B({9, 8, 7, 6, 5})));
     chunks->Connect(source.Get());
     chunks->SelectChunk("DATA");
@@ -421,7 +421,7 @@ TEST(WavChunkDecoder, SelectsChunksWithoutRegardToCase)
 
 TEST(SetFormatIsf, PassesBytesAndReportsItsOwnCopy)
 {
-    auto filter = Create<ISetFormatIsf>(L"morvane::CSetFormatIsf");
+    auto filter = CreateRef<ISetFormatIsf>(L"morvane::CSetFormatIsf");
     auto source = Memory(B({1, 2, 3}));
     filter->Connect(source.Get());
     EXPECT_EQ(filter->GetFormat()->formatId, CId::Null());

@@ -20,7 +20,7 @@ using namespace datatest;
 
 TEST(BaseStreams, InputStreamOfNothing)
 {
-    auto in = Create<IInputStream>(clsid::CInputStream);
+    auto in = CreateRef<IInputStream>(clsid::CInputStream);
     ASSERT_TRUE(in);
     EXPECT_EQ(in->GetCaps(), 15u);
     EXPECT_TRUE(in->Eof());
@@ -40,7 +40,7 @@ TEST(BaseStreams, InputStreamOfNothing)
 
 TEST(BaseStreams, OutputStreamOfNothing)
 {
-    auto out = Create<IOutputStream>(clsid::COutputStream);
+    auto out = CreateRef<IOutputStream>(clsid::COutputStream);
     ASSERT_TRUE(out);
     EXPECT_EQ(out->GetCaps(), 11u);
     EXPECT_EQ(out->Write("abc", 3), 0u);

@@ -90,8 +90,7 @@ TEST(PluginTest, CapsFollowTheModeAndTheSource)
         L"Cannot use STABLE or FULL buffering mode with source with unknown length"));
 
     // A renderer that was never opened reports nothing and plays nothing.
-    auto object = CRef<IObject>::Adopt(q.classStore.CreateObject(dx::clsid::CDxAudioRenderer));
-    auto idle = QueryRef<IMediaControl>(object.Get());
+    auto idle = CreateRef<IMediaControl>(dx::clsid::CDxAudioRenderer);
     EXPECT_EQ(idle->GetCaps(), 0);
     EXPECT_FALSE(idle->IsPlaying());
     EXPECT_TRUE(Throws<CDeviceFailedException>([&] { idle->Play(); }, L"Device is not open"));
@@ -99,7 +98,7 @@ TEST(PluginTest, CapsFollowTheModeAndTheSource)
     device->Close();
     EXPECT_TRUE(Throws<CDeviceFailedException>(
         [&] {
-            QueryRef<dx::IDxAudioRenderer>(object.Get())
+            QueryRef<dx::IDxAudioRenderer>(idle.Get())
                 ->Open(QueryRef<dx::IDxAudioDevice>(device.Get()).Get(), full.Get(), BUFFERING_STREAM);
         },
         L"Device is not open"));

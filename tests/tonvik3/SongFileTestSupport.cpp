@@ -69,8 +69,7 @@ TBytes WriteToMemory(const std::function<void(morvane::IOutputStream*)>& write)
 
 morvane::CRef<ovk::IOvkModule> SongModule(const ovk::COvkModuleData& song)
 {
-    auto object = CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModule"));
-    auto module = morvane::QueryRef<ovk::IOvkModule>(object.Get());
+    auto module = morvane::CreateRef<ovk::IOvkModule>(L"ovk::COvkModule");
     if (!module)
         throw std::runtime_error("the song class does not offer its interface");
     *module->Lock(2) = song;

@@ -120,8 +120,7 @@ TEST_F(ModuleTest, ModifiedHookHearsEveryCountedChange)
 
 TEST_F(ModuleTest, ClassesAreCreatedByNameWithTheirIds)
 {
-    CRef<IOvkModule> song = morvane::QueryRef<IOvkModule>(
-        CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModule")).Get());
+    CRef<IOvkModule> song = morvane::CreateRef<IOvkModule>(L"ovk::COvkModule");
     ASSERT_TRUE(song);
     morvane::CId id;
     EXPECT_EQ(song->GetClassId(id), clsid::COvkModule);

@@ -20,10 +20,7 @@ bool IsInstrumentPath(const std::string& path)
 
 morvane::CRef<IOvkModule> NewModule()
 {
-    morvane::IObject* object = morvane::q.classStore.CreateObject(L"ovk::COvkModule");
-    morvane::CRef<IOvkModule> module = morvane::QueryRef<IOvkModule>(object);
-    if (object)
-        object->Release();
+    auto module = morvane::CreateRef<IOvkModule>(L"ovk::COvkModule");
     if (!module)
         throw CCliError(kExitFailure, "the song class is not registered");
     return module;

@@ -57,14 +57,12 @@ morvane::CRef<morvane::IAudioDevice> OpenAudioDevice()
 {
     if (!morvane::q.pluginStore.IsPluginLoaded(L"mrvx_std_dxa8"))
         throw CCliError(kExitFailure, kNoPlugin);
-    morvane::CRef<morvane::IObject> object;
+    morvane::CRef<morvane::IAudioDevice> device;
     try {
-        object = morvane::CRef<morvane::IObject>::Adopt(
-            morvane::q.classStore.CreateObject(morvane::clsid::CAudioDevice));
+        device = morvane::CreateRef<morvane::IAudioDevice>(morvane::clsid::CAudioDevice);
     } catch (const morvane::CClassNotFoundException&) {
         throw CCliError(kExitFailure, kNoPlugin);
     }
-    auto device = morvane::QueryRef<morvane::IAudioDevice>(object.Get());
     if (!device)
         throw CCliError(kExitFailure, kNoPlugin);
     device->Open();
@@ -73,9 +71,7 @@ morvane::CRef<morvane::IAudioDevice> OpenAudioDevice()
 
 morvane::CRef<IOvkModulePlayer> NewPlayer(IOvkModule* module)
 {
-    auto object =
-        morvane::CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModulePlayer"));
-    auto player = morvane::QueryRef<IOvkModulePlayer>(object.Get());
+    auto player = morvane::CreateRef<IOvkModulePlayer>(L"ovk::COvkModulePlayer");
     if (!player)
         throw CCliError(kExitFailure, "the song player class is not registered");
     player->Connect(module);

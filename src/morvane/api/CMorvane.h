@@ -1,6 +1,7 @@
 #pragma once
 #include "morvane/api/CClassStore.h"
 #include "morvane/api/CPluginStore.h"
+#include "morvane/api/CRef.h"
 #include "morvane/api/MorvaneApi.h"
 #include "morvane/data/CCodecClassStore.h"
 #include "morvane/devices/CDeviceClassStore.h"
@@ -31,6 +32,15 @@ public:
 };
 
 MORVANE_API extern CMorvane q;
+
+// Creates a registered class, by id or by name, and asks it for I; the holder
+// is empty when the class does not offer I. Throws what the class store throws
+// for an unknown class.
+template <class I, class Key>
+CRef<I> CreateRef(const Key& key)
+{
+    return QueryRef<I>(CRef<IObject>::Adopt(q.classStore.CreateObject(key)).Get());
+}
 
 // Registers the framework's own classes, in their fixed order.
 void RegisterFrameworkClasses();

@@ -15,8 +15,7 @@ namespace {
 template <class I>
 CRef<I> CreateAs(const CId& classId, const wchar_t* method)
 {
-    auto object = CRef<IObject>::Adopt(q.classStore.CreateObject(classId));
-    CRef<I> result = QueryRef<I>(object.Get());
+    CRef<I> result = CreateRef<I>(classId);
     if (!result)
         MRV_THROW(CBugException, method, L"Stream interface not found");
     return result;

@@ -26,8 +26,7 @@ constexpr std::uint32_t kHeaderBytes = 44;
 
 CRef<IOvkModulePlayer> NewPlayer()
 {
-    auto object = CRef<morvane::IObject>::Adopt(morvane::q.classStore.CreateObject(L"ovk::COvkModulePlayer"));
-    CRef<IOvkModulePlayer> player = morvane::QueryRef<IOvkModulePlayer>(object.Get());
+    auto player = morvane::CreateRef<IOvkModulePlayer>(L"ovk::COvkModulePlayer");
     if (!player)
         MRV_THROW(morvane::CClassNotFoundException, L"ovk::ExportWav", L"Class does not offer the interface");
     return player;
