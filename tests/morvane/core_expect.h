@@ -9,23 +9,11 @@
 
 #include "morvane/api/CException.h"
 #include "morvane/api/IObject.h"
+#include "support/ExpectThrow.h"
 
 namespace core_test {
 
-// Runs call and checks that it throws E with this method (unless null) and reason.
-template <class E, class Call>
-void ExpectThrow(Call&& call, const wchar_t* method, const wchar_t* reason)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no exception";
-    } catch (const E& e) {
-        if (method) {
-            EXPECT_STREQ(e.GetMethod(), method);
-        }
-        EXPECT_STREQ(e.GetReason(), reason);
-    }
-}
+using tonvik_test::ExpectThrow;
 
 // The current reference count, read through the two counting operations.
 inline int RefCount(morvane::IObject* object)

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "morvane/api/CException.h"
+#include "support/ExpectThrow.h"
 
 namespace dxa8_test {
 
@@ -26,19 +27,7 @@ inline std::wstring ReasonOf(const std::function<void()>& fn)
     return L"(no exception)";
 }
 
-// Type and reason, for the cases where the type matters too.
-template <class E>
-bool Throws(const std::function<void()>& fn, const std::wstring& reason)
-{
-    try {
-        fn();
-    } catch (const E& e) {
-        return reason == e.GetReason();
-    } catch (...) {
-        return false;
-    }
-    return false;
-}
+using tonvik_test::ExpectThrow;
 
 inline double SecondsSince(TClock::time_point start)
 {

@@ -218,14 +218,14 @@ TEST_F(BufferTest, WholeModesNeedALength)
 {
     for (TBufferingMode mode : {BUFFERING_STABLE, BUFFERING_FULL}) {
         auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.1f, STREAM_CAN_SEEK | STREAM_CAN_TELL));
-        EXPECT_TRUE(Throws<CDeviceFailedException>(
-            [&] { CDxAudioBuffer buffer(m_system, source.Get(), mode); },
-            L"Cannot use STABLE or FULL buffering mode with source with unknown length"));
+        ExpectThrow<CDeviceFailedException>(
+            [&] { CDxAudioBuffer buffer(m_system, source.Get(), mode); }, nullptr,
+            L"Cannot use STABLE or FULL buffering mode with source with unknown length");
     }
     auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.2f, STREAM_CAN_SEEK | STREAM_CAN_TELL));
-    EXPECT_TRUE(Throws<CInvalidParameterException>(
-        [&] { CDxAudioBuffer buffer(m_system, source.Get(), static_cast<TBufferingMode>(5)); },
-        L"Unknown buffering mode"));
+    ExpectThrow<CInvalidParameterException>(
+        [&] { CDxAudioBuffer buffer(m_system, source.Get(), static_cast<TBufferingMode>(5)); }, nullptr,
+        L"Unknown buffering mode");
     CDxAudioBuffer buffer(m_system, source.Get(), BUFFERING_STREAM);
     EXPECT_EQ(ReasonOf([&] { buffer.GetTimeLength(); }), L"Stream does not support GetLength");
     EXPECT_EQ(ReasonOf([&] { buffer.EnableLoop(true); }), L"Stream does not support GetLength");
@@ -238,10 +238,12 @@ TEST_F(BufferTest, WholeModesNeedALength)
 TEST_F(BufferTest, LoopTimesAreChecked)
 {
     auto buffer = Make(3.0f, BUFFERING_STREAM);
-    EXPECT_TRUE(Throws<CInvalidParameterException>([&] { buffer->SetLoopTimes(2.0f, 1.0f); }, L"startTime >= endTime"));
-    EXPECT_TRUE(Throws<CInvalidParameterException>([&] { buffer->SetLoopTimes(1.0f, 1.0f); }, L"startTime >= endTime"));
-    EXPECT_TRUE(Throws<CInvalidParameterException>([&] { buffer->SetLoopTimes(-0.5f, 1.0f); }, L"startTime < 0"));
-    EXPECT_TRUE(Throws<CInvalidParameterException>([&] { buffer->SetLoopTimes(3.5f, 0); }, L"startTime >= endTime"));
+    ExpectThrow<CInvalidParameterException>([&] { buffer->SetLoopTimes(2.0f, 1.0f); }, nullptr,
+        L"startTime >= endTime");
+    ExpectThrow<CInvalidParameterException>([&] { buffer->SetLoopTimes(1.0f, 1.0f); }, nullptr,
+        L"startTime >= endTime");
+    ExpectThrow<CInvalidParameterException>([&] { buffer->SetLoopTimes(-0.5f, 1.0f); }, nullptr, L"startTime < 0");
+    ExpectThrow<CInvalidParameterException>([&] { buffer->SetLoopTimes(3.5f, 0); }, nullptr, L"startTime >= endTime");
     EXPECT_EQ(ReasonOf([&] { buffer->SetLoopTimes(1.0f, 0); }), L"(no exception)");
     EXPECT_NEAR(buffer->GetTimeLength(), 3.0f, 1e-4f);
 }
@@ -250,8 +252,8 @@ TEST_F(BufferTest, SourcesThatCannotSeekOrTell)
 {
     auto noSeek = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(1.0f, STREAM_CAN_TELL | STREAM_CAN_GET_LENGTH));
     CDxAudioBuffer streaming(m_system, noSeek.Get(), BUFFERING_STREAM);
-    EXPECT_TRUE(Throws<COperationNotSupportedException>([&] { streaming.SeekTime(0.5f); },
-                                                        L"Stream does not support Seek"));
+    ExpectThrow<COperationNotSupportedException>([&] { streaming.SeekTime(0.5f); }, nullptr,
+        L"Stream does not support Seek");
     // Stop ignores a rewind that the source cannot do.
     streaming.Play();
     streaming.Stop();
@@ -259,9 +261,9 @@ TEST_F(BufferTest, SourcesThatCannotSeekOrTell)
 
     auto noTell = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(1.0f, STREAM_CAN_SEEK | STREAM_CAN_GET_LENGTH));
     CDxAudioBuffer blind(m_system, noTell.Get(), BUFFERING_STREAM);
-    EXPECT_TRUE(Throws<COperationNotSupportedException>([&] { blind.TellTime(); }, L"Stream does not support Tell"));
-    EXPECT_TRUE(Throws<COperationNotSupportedException>([&] { blind.FlushAndSeek(0); },
-                                                        L"Stream does not support Tell"));
+    ExpectThrow<COperationNotSupportedException>([&] { blind.TellTime(); }, nullptr, L"Stream does not support Tell");
+    ExpectThrow<COperationNotSupportedException>([&] { blind.FlushAndSeek(0); }, nullptr,
+        L"Stream does not support Tell");
 
     auto neither = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(1.0f, STREAM_CAN_GET_LENGTH));
     CDxAudioBuffer stuck(m_system, neither.Get(), BUFFERING_STREAM);
@@ -276,8 +278,8 @@ TEST_F(BufferTest, SourcesThatCannotSeekOrTell)
 TEST_F(BufferTest, AStableBufferReadsItsSourceOnceAndCannotBeFlushed)
 {
     auto buffer = Make(0.2f, BUFFERING_STABLE);
-    EXPECT_TRUE(Throws<COperationNotSupportedException>([&] { buffer->FlushAndSeek(0); },
-                                                        L"Stable buffer cannot be flushed"));
+    ExpectThrow<COperationNotSupportedException>([&] { buffer->FlushAndSeek(0); }, nullptr,
+        L"Stable buffer cannot be flushed");
     buffer->Play();
     ASSERT_TRUE(buffer->WaitEnded(2000ms));
     std::uint64_t reads = m_source->Reads();

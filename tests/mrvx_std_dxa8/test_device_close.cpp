@@ -66,7 +66,7 @@ TEST(DeviceCloseTest, RenderersStaySafeWhileTheDeviceClosesUnderThem)
         EXPECT_EQ(badFailures.load(), 0);
         for (auto& control : controls) {
             EXPECT_FALSE(control->IsPlaying());
-            EXPECT_TRUE(Throws<CDeviceFailedException>([&] { control->Play(); }, L"Device is not open"));
+            ExpectThrow<CDeviceFailedException>([&] { control->Play(); }, nullptr, L"Device is not open");
         }
     }
 }

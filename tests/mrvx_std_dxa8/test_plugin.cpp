@@ -59,8 +59,8 @@ TEST(PluginTest, ASongPlaysThroughTheDeviceToItsEnd)
 {
     auto device = CreateAudioDevice();
     auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.3f));
-    EXPECT_TRUE(Throws<CDeviceFailedException>([&] { Render(device.Get(), source.Get(), BUFFERING_STREAM); },
-                                               L"Device is not open"));
+    ExpectThrow<CDeviceFailedException>([&] { Render(device.Get(), source.Get(), BUFFERING_STREAM); }, nullptr,
+        L"Device is not open");
     device->Open();
     device->Open(); // twice is once
     auto control = Render(device.Get(), source.Get(), BUFFERING_STREAM);
@@ -85,23 +85,23 @@ TEST(PluginTest, CapsFollowTheModeAndTheSource)
     EXPECT_EQ(Render(device.Get(), full.Get(), BUFFERING_FULL)->GetCaps(), 1 | 2 | 4 | 8 | 16);
     auto tellOnly = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.1f, STREAM_CAN_TELL));
     EXPECT_EQ(Render(device.Get(), tellOnly.Get(), BUFFERING_STREAM_STAGED)->GetCaps(), 8);
-    EXPECT_TRUE(Throws<CDeviceFailedException>(
-        [&] { Render(device.Get(), tellOnly.Get(), BUFFERING_FULL); },
-        L"Cannot use STABLE or FULL buffering mode with source with unknown length"));
+    ExpectThrow<CDeviceFailedException>(
+        [&] { Render(device.Get(), tellOnly.Get(), BUFFERING_FULL); }, nullptr,
+        L"Cannot use STABLE or FULL buffering mode with source with unknown length");
 
     // A renderer that was never opened reports nothing and plays nothing.
     auto idle = CreateRef<IMediaControl>(dx::clsid::CDxAudioRenderer);
     EXPECT_EQ(idle->GetCaps(), 0);
     EXPECT_FALSE(idle->IsPlaying());
-    EXPECT_TRUE(Throws<CDeviceFailedException>([&] { idle->Play(); }, L"Device is not open"));
+    ExpectThrow<CDeviceFailedException>([&] { idle->Play(); }, nullptr, L"Device is not open");
     // Nor does it open on a closed device.
     device->Close();
-    EXPECT_TRUE(Throws<CDeviceFailedException>(
+    ExpectThrow<CDeviceFailedException>(
         [&] {
             QueryRef<dx::IDxAudioRenderer>(idle.Get())
                 ->Open(QueryRef<dx::IDxAudioDevice>(device.Get()).Get(), full.Get(), BUFFERING_STREAM);
-        },
-        L"Device is not open"));
+        }, nullptr,
+        L"Device is not open");
 }
 
 TEST(PluginTest, ClosingTheDeviceFreesTheRenderersBuffer)
@@ -118,13 +118,13 @@ TEST(PluginTest, ClosingTheDeviceFreesTheRenderersBuffer)
     source->Release();
 
     EXPECT_FALSE(control->IsPlaying());
-    EXPECT_TRUE(Throws<CDeviceFailedException>([&] { control->Play(); }, L"Device is not open"));
+    ExpectThrow<CDeviceFailedException>([&] { control->Play(); }, nullptr, L"Device is not open");
     for (auto op : std::vector<std::function<void()>>{[&] { control->TellTime(); },
                                                       [&] { control->SeekTime(0.5f); },
                                                       [&] { control->SetLoopTimes(0.1f, 0.2f); },
                                                       [&] { control->GetTimeLength(); }})
-        EXPECT_TRUE(Throws<COperationNotSupportedException>(op, L"Device is not open"));
-    EXPECT_TRUE(Throws<COperationNotSupportedException>([&] { control->EnableLoop(true); }, L"Renderer not open"));
+        ExpectThrow<COperationNotSupportedException>(op, nullptr, L"Device is not open");
+    ExpectThrow<COperationNotSupportedException>([&] { control->EnableLoop(true); }, nullptr, L"Renderer not open");
     control->Stop();
     control->Pause();
     control->Flush();

@@ -10,6 +10,7 @@
 #include "core/synth/CNoiseGenerator.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
+#include "support/ExpectThrow.h"
 
 namespace {
 
@@ -140,18 +141,7 @@ TEST_F(ModuleTest, ClassesAreCreatedByNameWithTheirIds)
     EXPECT_EQ(player->GetClassId(id), clsid::COvkModulePlayer);
 }
 
-// Expects call to throw exception type E with reason.
-template <class E, class F>
-void ExpectThrow(F call, const wchar_t* method, const wchar_t* reason)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no exception";
-    } catch (const E& e) {
-        EXPECT_STREQ(e.GetMethod(), method);
-        EXPECT_STREQ(e.GetReason(), reason);
-    }
-}
+using tonvik_test::ExpectThrow;
 
 TEST(PlayerStream, UnconnectedPlayerRefusesStreamOperations)
 {

@@ -15,6 +15,7 @@
 #include "morvane/api/CException.h"
 #include "morvane/api/Utf.h"
 #include "morvane/data/IStream.h"
+#include "support/ExpectThrow.h"
 
 using namespace tonvik_test;
 using ovk::COvkModuleChannel;
@@ -31,13 +32,7 @@ constexpr const wchar_t* kInvalidFile = L"Invalid file format";
 template <class Fn>
 void ExpectDataFormat(Fn fn, const wchar_t* method, const wchar_t* reason)
 {
-    try {
-        fn();
-        ADD_FAILURE() << "no exception";
-    } catch (const morvane::CDataFormatException& e) {
-        EXPECT_STREQ(e.GetMethod(), method);
-        EXPECT_STREQ(e.GetReason(), reason);
-    }
+    tonvik_test::ExpectThrow<morvane::CDataFormatException>(fn, method, reason);
 }
 
 CBytes SongV3() { return std::move(CBytes().SongHeader("tonvik v3.0")); }
