@@ -16,6 +16,7 @@
 #include "morvane/api/CRef.h"
 #include "morvane/data/CInputStream.h"
 #include "morvane/data/COutputStream.h"
+#include "support/TempFolder.h"
 
 namespace datatest {
 
@@ -31,28 +32,7 @@ inline Bytes B(std::initializer_list<int> values)
     return bytes;
 }
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class CTempFolder {
-public:
-    CTempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morvane-test-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        m_path = mkdtemp(buffer.data());
-    }
-    ~CTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    // The path of name inside the folder, as the framework's wide text.
-    std::wstring Wide(const std::wstring& name) const { return m_path.wstring() + L"/" + name; }
-    std::filesystem::path Path(const std::wstring& name) const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
-};
+using tonvik_test::CTempFolder;
 
 inline Bytes ReadFileBytes(const std::filesystem::path& path)
 {

@@ -85,9 +85,9 @@ TEST(StreamFilters, ConnectedFiltersForwardAndHoldTheirSource)
 TEST(FilesAndFolders, ChecksNamesAndListing)
 {
     CTempFolder folder;
-    WriteFileBytes(folder.Path(L"song.tonvik"), B({1, 2, 3}));
-    WriteFileBytes(folder.Path(L"noext"), {});
-    std::filesystem::create_directory(folder.Path(L"sub"));
+    WriteFileBytes(folder.Path("song.tonvik"), B({1, 2, 3}));
+    WriteFileBytes(folder.Path("noext"), {});
+    std::filesystem::create_directory(folder.Path("sub"));
 
     auto file = CreateRef<IFile>(L"morvane::CFile");
     file->Initialize(folder.Wide(L"song.tonvik").c_str());

@@ -323,7 +323,7 @@ TEST(WavDecoder, RoundTripFromAFile)
 {
     CTempFolder folder;
     Bytes data = Pcm(SAMPLE_FORMAT_S16, {100, -100, 2000, -2000, 32767, -32768});
-    WriteFileBytes(folder.Path(L"tone.wav"), Wav(1, 2, 22050, 16, data));
+    WriteFileBytes(folder.Path("tone.wav"), Wav(1, 2, 22050, 16, data));
 
     CInputStreamSelector file(folder.Wide(L"tone.wav").c_str());
     auto decoded = CRef<IInputStream>::Adopt(file.DecodeStream(kAudioPcmFormatId));
@@ -344,7 +344,7 @@ TEST(WavDecoder, RoundTripFromAFile)
     EXPECT_EQ(Values(SAMPLE_FORMAT_S16, Bytes(buffer, buffer + 4)), (std::vector<double>{32767, -32768}));
 
     // The converters decode the WAV themselves: 8-bit mono to 16-bit stereo.
-    WriteFileBytes(folder.Path(L"bytes.wav"), Wav(1, 1, 8000, 8, B({0, 128, 255})));
+    WriteFileBytes(folder.Path("bytes.wav"), Wav(1, 1, 8000, 8, B({0, 128, 255})));
     auto widen = CreateRef<IAudioPcmSampleFormatConverter>(L"morvane::CAudioPcmSampleFormatConverter");
     CInputStreamSelector bytes(folder.Wide(L"bytes.wav").c_str());
     widen->Connect(bytes.GetInputStreamTmp());
@@ -462,7 +462,7 @@ TEST(CodecStore, DecodingAndRegistration)
         L"Class must be registered first");
 
     CTempFolder folder;
-    WriteFileBytes(folder.Path(L"a.wav"), Wav(1, 1, 8000, 8, B({1, 2})));
+    WriteFileBytes(folder.Path("a.wav"), Wav(1, 1, 8000, 8, B({1, 2})));
     auto decodedFile = CRef<IInputStream>::Adopt(q.codecStore.DecodeFile(folder.Wide(L"a.wav").c_str(), kAudioPcmFormatId));
     EXPECT_EQ(ReadAll(decodedFile.Get()), B({1, 2}));
 

@@ -51,7 +51,7 @@ TEST(BaseStreams, OutputStreamOfNothing)
 TEST(FileStreams, ReadCapsEofSkipAndClose)
 {
     CTempFolder folder;
-    WriteFileBytes(folder.Path(L"data.bin"), B({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    WriteFileBytes(folder.Path("data.bin"), B({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     CInputStreamSelector selector(folder.Wide(L"data.bin").c_str());
     IInputStream* in = selector.GetInputStreamTmp();
     EXPECT_EQ(in->GetCaps(), 7u);
@@ -106,23 +106,23 @@ TEST(FileStreams, WriteSeekFlushAndClose)
     out->Flush();
     out->Close();
     EXPECT_EQ(out->GetCaps(), 0u);
-    EXPECT_EQ(ReadFileBytes(folder.Path(L"out.bin")), B({'a', 'b', 'X', 'Y', 'e', 'f'}));
+    EXPECT_EQ(ReadFileBytes(folder.Path("out.bin")), B({'a', 'b', 'X', 'Y', 'e', 'f'}));
 
     out->Open(folder.Wide(L"out.bin").c_str(), true); // append
     out->Write("g", 1);
     out->Close();
-    EXPECT_EQ(ReadFileBytes(folder.Path(L"out.bin")).size(), 7u);
+    EXPECT_EQ(ReadFileBytes(folder.Path("out.bin")).size(), 7u);
 }
 
 TEST(FileStreams, OutputSelectorTruncatesAnExistingFile)
 {
     CTempFolder folder;
-    WriteFileBytes(folder.Path(L"old.bin"), Bytes(100, 0x55));
+    WriteFileBytes(folder.Path("old.bin"), Bytes(100, 0x55));
     {
         COutputStreamSelector selector(folder.Wide(L"old.bin").c_str());
         selector.GetOutputStreamTmp()->Write("hi", 2);
     }
-    EXPECT_EQ(ReadFileBytes(folder.Path(L"old.bin")), B({'h', 'i'}));
+    EXPECT_EQ(ReadFileBytes(folder.Path("old.bin")), B({'h', 'i'}));
 }
 
 TEST(FileStreams, OpenFailuresNameThePath)
@@ -149,7 +149,7 @@ TEST(FileStreams, NonAsciiPathsReachTheFileSystemAsUtf8)
     }
     // The folder entry carries the name's UTF-8 bytes.
     bool found = false;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path(L"")))
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Get()))
         found |= entry.path().filename().string() == "\xC3\x9C" "bung \xE2\x99\xAB.tonvik";
     EXPECT_TRUE(found);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ProgramRun.h"
+#include "support/TempFolder.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -64,13 +65,11 @@ TEST(CliPlayTest, RefusesPositionsPastTheEnd)
 TEST(CliPlayTest, WithoutThePluginOnlyPlayingFails)
 {
     // The program alone in a folder: no plug-in beside it or in plugins/.
-    fs::path folder = fs::path(::testing::TempDir()) / "dxa8_cli_without_plugin";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    fs::copy_file(kCli, folder / "tonvik3-cli");
     if (fs::exists(fs::path(TONVIK_PLUGIN_INSTALL_DIR) / "mrvx_std_dxa8.so"))
         GTEST_SKIP() << "an installed plug-in would be found";
-    const std::string program = (folder / "tonvik3-cli").string();
+    tonvik_test::CTempFolder folder;
+    const std::string program = folder.Path("tonvik3-cli");
+    fs::copy_file(kCli, program);
     const TProgramOptions env = Env({"LD_LIBRARY_PATH=" + tonvik_test::BinPath("")});
 
     const auto play = RunProgram(program, {"play", kSong}, env);
@@ -82,7 +81,6 @@ TEST(CliPlayTest, WithoutThePluginOnlyPlayingFails)
     const auto info = RunProgram(program, {"info", kSong}, env);
     EXPECT_EQ(info.status, 0) << info.Output();
     EXPECT_NE(info.Output().find("4 positions"), std::string::npos) << info.Output();
-    fs::remove_all(folder);
 }
 
 } // namespace

@@ -45,20 +45,6 @@ long long FirstDifference(const TBytes& a, const TBytes& b)
     return a.size() == b.size() ? -1 : static_cast<long long>(n);
 }
 
-CTempFolder::CTempFolder()
-{
-    char pattern[] = "/tmp/tonvik-test-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("cannot make a temporary folder");
-    m_folder = pattern;
-}
-
-CTempFolder::~CTempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
-}
-
 TBytes WriteToMemory(const std::function<void(morvane::IOutputStream*)>& write)
 {
     auto resource = CRef<morvane::IResource>::Adopt(new morvane::CResource());

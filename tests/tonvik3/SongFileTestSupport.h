@@ -7,6 +7,7 @@
 #include "core/song/COvkModuleChannel.h"
 #include "core/song/COvkModuleData.h"
 #include "morvane/api/CRef.h"
+#include "support/TempFolder.h"
 
 namespace morvane {
 class IOutputStream;
@@ -26,21 +27,6 @@ TBytes GoldenBytes(const std::string& name);
 // Index of the first byte in which a and b differ (or where the shorter one
 // ends), -1 when they are equal.
 long long FirstDifference(const TBytes& a, const TBytes& b);
-
-// A new folder under /tmp, removed with what it holds when this ends.
-class CTempFolder {
-public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-
-    const std::string& Get() const { return m_folder; }
-    std::string Path(const std::string& name) const { return m_folder + "/" + name; }
-
-private:
-    std::string m_folder;
-};
 
 // The bytes that write puts on an in-memory output stream.
 TBytes WriteToMemory(const std::function<void(morvane::IOutputStream*)>& write);
