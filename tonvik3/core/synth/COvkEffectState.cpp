@@ -2,6 +2,8 @@
 
 #include "core/synth/SynthMath.h"
 
+#include <algorithm>
+
 namespace ovk {
 
 COvkEffectState::COvkEffectState() { Prepare(); }
@@ -142,20 +144,29 @@ template <bool Delay>
 void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::uint32_t read)
 {
     // Both add an entry of the line a fixed distance back: the delay its
-    // output times the feedback, the flange its input.
+    // output times the feedback, the flange its input. Each reads back only
+    // that side of the line, so only that side is written here.
     const std::int32_t feedback = m_record.p2;
     std::int32_t* const input = m_input.data();
     std::int32_t* const output = m_output.data();
     const std::uint32_t length = m_length;
     std::uint32_t position = m_position;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::int32_t x = samples[i];
-        const std::int32_t y = Delay ? WrapAdd(x, WrapMul(output[read], feedback) >> 8) : WrapAdd(x, input[read]);
-        input[position] = x;
-        output[position] = y;
-        position = position + 1 == length ? 0 : position + 1;
-        read = read + 1 == length ? 0 : read + 1;
-        samples[i] = y;
+    // In runs that neither index wraps in, so that the loop body is the formula alone.
+    for (std::uint32_t i = 0; i < count;) {
+        const std::uint32_t run = std::min({count - i, length - position, length - read});
+        for (std::uint32_t j = 0; j < run; ++j) {
+            const std::int32_t x = samples[i + j];
+            const std::int32_t y = Delay ? WrapAdd(x, WrapMul(output[read + j], feedback) >> 8)
+                                         : WrapAdd(x, input[read + j]);
+            if (Delay)
+                output[position + j] = y;
+            else
+                input[position + j] = x;
+            samples[i + j] = y;
+        }
+        i += run;
+        position = position + run == length ? 0 : position + run;
+        read = read + run == length ? 0 : read + run;
     }
     m_position = position;
 }
@@ -195,7 +206,9 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 }
 
 // The filters with a sample-to-sample recurrence, for N effects of one kind
-// at once: each effect keeps its own memories, line and position in locals.
+// at once: each effect keeps its own memories in locals. A filter reads back
+// only the newest entry of its line, so the run writes just that one at its
+// end, where the sample-by-sample path would have put it.
 // Plain scalar code runs the interleaved recurrences best: packing the lanes
 // into SSE2 vectors (which have no 32-bit multiply) only slows them down.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -209,43 +222,31 @@ struct TFilterKernels {
 
     static void LowPass(TEffects fx, TSamples samples, std::uint32_t count)
     {
-        std::int32_t c[N], keep[N], y1[N];
-        std::int32_t* input[N];
-        std::int32_t* output[N];
+        std::int32_t c[N], keep[N], x1[N], y1[N];
         std::int32_t* s[N];
-        std::uint32_t position[N], length[N];
         for (std::size_t k = 0; k < N; ++k) {
             c[k] = WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8;
             keep[k] = WrapSub(255, c[k]);
+            x1[k] = fx[k]->m_input[fx[k]->Behind(1)];
             y1[k] = fx[k]->m_output[fx[k]->Behind(1)];
-            input[k] = fx[k]->m_input.data();
-            output[k] = fx[k]->m_output.data();
-            position[k] = fx[k]->m_position;
-            length[k] = fx[k]->m_length;
             s[k] = samples[k];
         }
         for (std::uint32_t j = 0; j < count; ++j) {
             for (std::size_t k = 0; k < N; ++k) {
                 const std::int32_t x = s[k][j];
-                const std::int32_t y = WrapAdd(WrapMul(keep[k], y1[k]) / 256, WrapMul(c[k], x) / 256);
-                input[k][position[k]] = x;
-                output[k][position[k]] = y;
-                position[k] = position[k] + 1 == length[k] ? 0 : position[k] + 1;
-                y1[k] = y;
-                s[k][j] = y;
+                y1[k] = WrapAdd(WrapMul(keep[k], y1[k]) / 256, WrapMul(c[k], x) / 256);
+                x1[k] = x;
+                s[k][j] = y1[k];
             }
         }
         for (std::size_t k = 0; k < N; ++k)
-            fx[k]->m_position = position[k];
+            fx[k]->RecordNewest(count, x1[k], y1[k]);
     }
 
     static void HighPass(TEffects fx, TSamples samples, std::uint32_t count)
     {
         std::int32_t gain[N], keep[N], x1[N], y1[N];
-        std::int32_t* input[N];
-        std::int32_t* output[N];
         std::int32_t* s[N];
-        std::uint32_t position[N], length[N];
         for (std::size_t k = 0; k < N; ++k) {
             const std::int32_t c = WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8;
             gain[k] = WrapSub(511, c) / 2;
@@ -253,26 +254,18 @@ struct TFilterKernels {
             const std::uint32_t previous = fx[k]->Behind(1);
             x1[k] = fx[k]->m_input[previous];
             y1[k] = fx[k]->m_output[previous];
-            input[k] = fx[k]->m_input.data();
-            output[k] = fx[k]->m_output.data();
-            position[k] = fx[k]->m_position;
-            length[k] = fx[k]->m_length;
             s[k] = samples[k];
         }
         for (std::uint32_t j = 0; j < count; ++j) {
             for (std::size_t k = 0; k < N; ++k) {
                 const std::int32_t x = s[k][j];
-                const std::int32_t y = WrapAdd(WrapMul(WrapSub(x, x1[k]), gain[k]), WrapMul(keep[k], y1[k])) >> 8;
-                input[k][position[k]] = x;
-                output[k][position[k]] = y;
-                position[k] = position[k] + 1 == length[k] ? 0 : position[k] + 1;
+                y1[k] = WrapAdd(WrapMul(WrapSub(x, x1[k]), gain[k]), WrapMul(keep[k], y1[k])) >> 8;
                 x1[k] = x;
-                y1[k] = y;
-                s[k][j] = y;
+                s[k][j] = y1[k];
             }
         }
         for (std::size_t k = 0; k < N; ++k)
-            fx[k]->m_position = position[k];
+            fx[k]->RecordNewest(count, x1[k], y1[k]);
     }
 
     static void Resonance(TEffects fx, TSamples samples, std::uint32_t count)

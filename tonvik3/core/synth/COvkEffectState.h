@@ -56,6 +56,15 @@ private:
         m_output[m_position] = y;
         m_position = m_position + 1 == m_length ? 0 : m_position + 1;
     }
+    // After count samples run outside the line: moves the write position on
+    // by count and records the newest input and output behind it.
+    void RecordNewest(std::uint32_t count, std::int32_t x, std::int32_t y)
+    {
+        m_position = static_cast<std::uint32_t>((m_position + static_cast<std::uint64_t>(count)) % m_length);
+        const std::uint32_t newest = Behind(1);
+        m_input[newest] = x;
+        m_output[newest] = y;
+    }
     // The line index `back` samples before the write position.
     std::uint32_t Behind(std::uint32_t back) const { return (m_position - back + m_length) % m_length; }
 
