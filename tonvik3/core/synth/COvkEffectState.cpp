@@ -76,13 +76,16 @@ void COvkEffectState::Prepare()
     m_bypass = wanted < 0 || wanted > static_cast<std::int64_t>(kMaxLineLength);
     m_length = m_bypass ? 0 : static_cast<std::uint32_t>(wanted);
     m_position = 0;
-    if (m_length > 0) {
+    // A delay reads back only its outputs and a flange only its inputs, so
+    // their long lines keep just that side: half the memory.
+    const bool keepInput = m_length > 0 && m_record.type != EFFECT_DELAY;
+    const bool keepOutput = m_length > 0 && m_record.type != EFFECT_FLANGE;
+    std::vector<std::int32_t>().swap(m_input);
+    std::vector<std::int32_t>().swap(m_output);
+    if (keepInput)
         m_input.assign(m_length, 0);
+    if (keepOutput)
         m_output.assign(m_length, 0);
-    } else {
-        std::vector<std::int32_t>().swap(m_input);
-        std::vector<std::int32_t>().swap(m_output);
-    }
     m_prepared = true;
 }
 

@@ -52,12 +52,15 @@ private:
     void RunLine(std::int32_t* samples, std::uint32_t count, std::uint32_t read);
     void Record(std::int32_t x, std::int32_t y)
     {
-        m_input[m_position] = x;
-        m_output[m_position] = y;
+        if (!m_input.empty())
+            m_input[m_position] = x;
+        if (!m_output.empty())
+            m_output[m_position] = y;
         m_position = m_position + 1 == m_length ? 0 : m_position + 1;
     }
     // After count samples run outside the line: moves the write position on
-    // by count and records the newest input and output behind it.
+    // by count and records the newest input and output behind it (a filter
+    // keeps both sides of its line).
     void RecordNewest(std::uint32_t count, std::int32_t x, std::int32_t y)
     {
         m_position = static_cast<std::uint32_t>((m_position + static_cast<std::uint64_t>(count)) % m_length);
