@@ -80,12 +80,14 @@ void COvkEffectState::Prepare()
     // their long lines keep just that side: half the memory.
     const bool keepInput = m_length > 0 && m_record.type != EFFECT_DELAY;
     const bool keepOutput = m_length > 0 && m_record.type != EFFECT_FLANGE;
-    std::vector<std::int32_t>().swap(m_input);
-    std::vector<std::int32_t>().swap(m_output);
-    if (keepInput)
-        m_input.assign(m_length, 0);
-    if (keepOutput)
-        m_output.assign(m_length, 0);
+    // A line of the same length is cleared in place (a seek prepares every
+    // effect again); a shorter one gives back what it no longer needs.
+    auto makeLine = [this](std::vector<std::int32_t>& line, bool keep) {
+        line.assign(keep ? m_length : 0, 0);
+        line.shrink_to_fit();
+    };
+    makeLine(m_input, keepInput);
+    makeLine(m_output, keepOutput);
     m_prepared = true;
 }
 
