@@ -3,6 +3,9 @@
 // every ring plays against a real-time clock.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+
 #include "CDxAudioBuffer.h"
 #include "CSoundSystem.h"
 #include "DxTestHelpers.h"
@@ -182,6 +185,38 @@ TEST_P(StreamingModeTest, ARewindThatFailsAtTheEndStillStops)
     m_source->SetSeekFails(true);
     EXPECT_TRUE(buffer->WaitEnded(2000ms));
     EXPECT_FALSE(buffer->IsPlaying());
+}
+
+// An output that falls behind (a busy machine) has heard everything it took:
+// its write cursor stands on the play cursor. A seek then must rewrite the
+// whole ring and be heard as soon as the output goes on.
+TEST_P(StreamingModeTest, ASeekWhileTheOutputIsLateIsHeard)
+{
+    auto buffer = Make(3.0f, GetParam());
+    std::promise<void> stalled;
+    std::promise<void> resumed;
+    std::atomic<bool> stallNext{false};
+    m_system->SetRenderObserver([&](const std::uint8_t*, std::size_t) {
+        if (stallNext.exchange(false)) {
+            stalled.set_value();
+            std::this_thread::sleep_for(150ms);
+            resumed.set_value();
+        }
+    });
+    buffer->Play();
+    std::this_thread::sleep_for(100ms);
+    stallNext = true;
+    stalled.get_future().wait();
+    // Past the end of the chunk the output took before it stalled.
+    std::this_thread::sleep_for(60ms);
+    buffer->SeekTime(2.0f);
+    resumed.get_future().wait();
+    std::this_thread::sleep_for(30ms);
+    const float t = buffer->TellTime();
+    m_system->SetRenderObserver(nullptr);
+    EXPECT_GE(t, 2.0f);
+    EXPECT_LE(t, 2.2f);
+    buffer->Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Streaming, StreamingModeTest,

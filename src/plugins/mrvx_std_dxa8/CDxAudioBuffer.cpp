@@ -227,6 +227,14 @@ void CDxAudioBuffer::FillBuffer()
         return;
     }
     const std::size_t play = m_playCursor;
+    if (m_rewriteRing) {
+        // A flush found an output that had heard all it took: everything is
+        // new, from where the output takes next.
+        m_rewriteRing = false;
+        FillRegion(m_writePos, m_bufferBytes);
+        FillRegion(0, m_writePos);
+        return;
+    }
     const std::size_t used = (play + m_bufferBytes - m_writePos) % m_bufferBytes;
     if (m_bufferBytes - used < m_minLeadBytes)
         m_minLeadBytes = m_bufferBytes - used;
@@ -567,6 +575,11 @@ void CDxAudioBuffer::FlushAndSeek(std::uint64_t position)
         m_ring->GetCurrentPosition(play, write);
         m_playCursor = std::min(play, m_bufferBytes - 1);
         m_writePos = write % m_bufferBytes;
+        // Write cursor on the play cursor: the output has fallen behind (a
+        // busy machine) and heard everything it took. Rewriting "from write
+        // to play" would then rewrite nothing, and the seek would be heard
+        // only a whole ring later.
+        m_rewriteRing = m_writePos == m_playCursor;
         SourceSeek(position);
         if (m_mode == BUFFERING_STREAM_STAGED)
             EmptyStaging();

@@ -129,6 +129,7 @@ private:
     std::vector<std::uint64_t> m_scratchPositions;
     std::atomic<std::size_t> m_playCursor{0};
     std::size_t m_writePos = 0;
+    bool m_rewriteRing = false; // set by a flush while the threads are stopped
     std::uint64_t m_sourcePos = 0; // kept for sources that cannot tell
     std::atomic<std::uint64_t> m_endPosition{0};
 
