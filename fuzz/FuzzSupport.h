@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 #include "morvane/api/CException.h"
 #include "morvane/api/CRef.h"
@@ -41,5 +42,29 @@ std::vector<std::uint8_t> Written(Fn write)
 
 // A damaged file may only ever be refused with one of the two format messages.
 void CheckRefusal(const morvane::CException& e);
+
+// Loads the bytes into loaded (a song or a channel). Refused bytes must carry a
+// format message, and give false. Loaded ones must save, load again and save
+// to the same bytes; what names the kind of file in the failure messages.
+template <class T>
+bool LoadsAndRoundTrips(const std::uint8_t* data, std::size_t size, T& loaded, const char* what)
+{
+    try {
+        loaded.Load(InputOf(data, size).Get());
+    } catch (const morvane::CException& e) {
+        CheckRefusal(e);
+        return false;
+    }
+    const auto saved = Written([&](morvane::IOutputStream* s) { loaded.Save(s); });
+    T again;
+    try {
+        again.Load(InputOf(saved.data(), saved.size()).Get());
+    } catch (const morvane::CException&) {
+        Fail((std::string("a saved ") + what + " does not load").c_str());
+    }
+    if (Written([&](morvane::IOutputStream* s) { again.Save(s); }) != saved)
+        Fail((std::string("a saved ") + what + " does not save to the same bytes").c_str());
+    return true;
+}
 
 } // namespace fuzz
