@@ -1,0 +1,21 @@
+#pragma once
+#include <QLineEdit>
+
+namespace ovk {
+
+// A one-line edit laid over a value: Enter and Escape (which commits too) tell
+// the owner to take the text, and so does leaving the field.
+class CInPlaceEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    CInPlaceEdit(const QString& text, QWidget* parent);
+
+signals:
+    void Commit();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+} // namespace ovk

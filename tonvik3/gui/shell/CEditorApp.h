@@ -1,0 +1,52 @@
+#pragma once
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ovk {
+
+class CEditorSettings;
+class CEditorState;
+class CMainFrame;
+class COvkDoc;
+class CUiResources;
+
+// The editor's start-up and shut-down, in order: the framework (which loads
+// the audio plug-in), the editor's four classes, the editor state, the
+// drawing resources, the settings, the document, the song of the command
+// line, the main window; and the other way round at the end. The Qt
+// application object must exist first. Tests make one per test.
+class CEditorApp {
+public:
+    // The plug-in's notice when it plays without a sound card; it goes to the
+    // status bar instead of a message box.
+    static const std::wstring kPlayingSilently;
+
+    CEditorApp();
+    ~CEditorApp();
+    CEditorApp(const CEditorApp&) = delete;
+    CEditorApp& operator=(const CEditorApp&) = delete;
+
+    // Opens the song (a new one without a path) and shows the main window.
+    // A song that fails to load has been reported, and start-up fails: false.
+    bool Start(const std::optional<std::wstring>& song, bool show = true);
+
+    CEditorState& State() const { return *m_state; }
+    COvkDoc& Document() const { return *m_document; }
+    CEditorSettings& Settings() const { return *m_settings; }
+    CMainFrame* MainWindow() const { return m_mainFrame.get(); }
+
+private:
+    void ShowFrameworkMessage(const QString& title, const QString& text);
+
+    std::unique_ptr<CEditorState> m_state;
+    std::unique_ptr<CUiResources> m_resources;
+    std::unique_ptr<CEditorSettings> m_settings;
+    std::unique_ptr<COvkDoc> m_document;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    bool m_silentNoticeShown = false;
+    QString m_pendingNotice;
+};
+
+} // namespace ovk

@@ -1,0 +1,96 @@
+#include "gui/shell/CEditorDialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace ovk {
+
+namespace {
+
+std::unique_ptr<CEditorDialogs>& Installed()
+{
+    static std::unique_ptr<CEditorDialogs> dialogs = std::make_unique<CEditorDialogs>();
+    return dialogs;
+}
+
+QMessageBox::Icon BoxIcon(CEditorDialogs::TIcon icon)
+{
+    switch (icon) {
+    case CEditorDialogs::ICON_WARNING:
+        return QMessageBox::Warning;
+    case CEditorDialogs::ICON_ERROR:
+        return QMessageBox::Critical;
+    case CEditorDialogs::ICON_QUESTION:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::Information;
+    }
+}
+
+} // namespace
+
+CEditorDialogs& Dialogs() { return *Installed(); }
+
+std::unique_ptr<CEditorDialogs> SetDialogs(std::unique_ptr<CEditorDialogs> dialogs)
+{
+    if (!dialogs)
+        dialogs = std::make_unique<CEditorDialogs>();
+    std::swap(Installed(), dialogs);
+    return dialogs;
+}
+
+void CEditorDialogs::Message(QWidget* parent, const QString& text, const QString& caption, TIcon icon,
+                             const QString& detail)
+{
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
+    box.exec();
+}
+
+CEditorDialogs::TAnswer CEditorDialogs::Ask(QWidget* parent, const QString& text, const QString& caption,
+                                            bool cancel)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (cancel)
+        buttons |= QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, caption, text, buttons, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return ANSWER_YES;
+    case QMessageBox::No:
+        return ANSWER_NO;
+    default:
+        return cancel ? ANSWER_CANCEL : ANSWER_NO;
+    }
+}
+
+QString CEditorDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+QString CEditorDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                     const QString& suffix, const QString& suggested)
+{
+    QFileDialog dialog(parent, caption, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+void CEditorDialogs::OpenWithDesktop(const QString& path)
+{
+    // No shell command: the desktop's own handler for the file type. Its
+    // result is not ours to report: the file is written either way.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+} // namespace ovk

@@ -1,0 +1,101 @@
+#include "gui/shell/CEditorSettings.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+
+namespace ovk {
+
+namespace {
+
+const QString kLookKey = QStringLiteral("ApplicationLook");
+const QString kRecentKey = QStringLiteral("RecentFiles");
+const QString kStylePrefix = QStringLiteral("style:");
+
+QPalette DarkPalette()
+{
+    QPalette p;
+    const QColor window(0x35, 0x35, 0x38), base(0x23, 0x23, 0x26), text(0xE6, 0xE6, 0xE6);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::red);
+    p.setColor(QPalette::Highlight, QColor(0x44, 0x66, 0xBB));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+} // namespace
+
+CEditorSettings::CEditorSettings() : m_settings(QStringLiteral("tonvik3"), QStringLiteral("tonvik3")) {}
+
+std::vector<CEditorSettings::TLook> CEditorSettings::Looks()
+{
+    std::vector<TLook> looks = {{QStringLiteral("fusion-light"), QStringLiteral("Fusion (light)")},
+                                {QStringLiteral("fusion-dark"), QStringLiteral("Fusion (dark)")}};
+    for (const QString& style : QStyleFactory::keys())
+        if (style.compare(QStringLiteral("Fusion"), Qt::CaseInsensitive) != 0)
+            looks.push_back({kStylePrefix + style, style});
+    return looks;
+}
+
+QString CEditorSettings::Look() const { return m_settings.value(kLookKey, DefaultLook()).toString(); }
+
+void CEditorSettings::SetLook(const QString& key)
+{
+    if (ApplyLook(key))
+        m_settings.setValue(kLookKey, key);
+}
+
+bool CEditorSettings::ApplyLook(const QString& key)
+{
+    QString styleName;
+    bool dark = false;
+    if (key == QStringLiteral("fusion-light")) {
+        styleName = QStringLiteral("Fusion");
+    } else if (key == QStringLiteral("fusion-dark")) {
+        styleName = QStringLiteral("Fusion");
+        dark = true;
+    } else if (key.startsWith(kStylePrefix)) {
+        styleName = key.mid(kStylePrefix.size());
+    } else {
+        return false;
+    }
+    QStyle* style = QStyleFactory::create(styleName);
+    if (!style)
+        return false;
+    QApplication::setStyle(style);
+    QApplication::setPalette(dark ? DarkPalette() : style->standardPalette());
+    return true;
+}
+
+QStringList CEditorSettings::RecentFiles() const { return m_settings.value(kRecentKey).toStringList(); }
+
+void CEditorSettings::AddRecentFile(const QString& path)
+{
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > kRecentFiles)
+        files.removeLast();
+    m_settings.setValue(kRecentKey, files);
+}
+
+void CEditorSettings::RemoveRecentFile(const QString& path)
+{
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    m_settings.setValue(kRecentKey, files);
+}
+
+} // namespace ovk

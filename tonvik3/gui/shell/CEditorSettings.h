@@ -1,0 +1,39 @@
+#pragma once
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace ovk {
+
+// What the editor remembers between runs, in the user's settings store: the
+// look ("ApplicationLook") and the recent-file list (16 files, newest first).
+class CEditorSettings {
+public:
+    static constexpr int kRecentFiles = 16;
+
+    struct TLook {
+        QString key;   // stored as "ApplicationLook"
+        QString name;  // shown in the View menu
+    };
+
+    CEditorSettings();
+
+    // The looks this Qt offers: Fusion light and dark, then its other styles.
+    static std::vector<TLook> Looks();
+    static QString DefaultLook() { return QStringLiteral("fusion-light"); }
+    QString Look() const;
+    // Remembers a look and applies it to the whole program.
+    void SetLook(const QString& key);
+    // Applies a look without remembering it; false for an unknown key.
+    static bool ApplyLook(const QString& key);
+
+    QStringList RecentFiles() const;
+    void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
+
+private:
+    QSettings m_settings;
+};
+
+} // namespace ovk

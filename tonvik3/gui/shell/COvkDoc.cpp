@@ -1,0 +1,145 @@
+#include "gui/shell/COvkDoc.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include "core/files/SongFiles.h"
+#include "gui/shell/CEditorDialogs.h"
+#include "gui/shell/CEditorState.h"
+#include "morvane/api/CException.h"
+
+namespace ovk {
+
+namespace {
+
+constexpr morvane::TLockMode kRead = 0;
+constexpr morvane::TLockMode kWrite = 2;
+const QString kCaption = QStringLiteral("tonvik3");
+
+QString FileNameOf(const std::wstring& path) { return QFileInfo(ToQString(path)).fileName(); }
+
+QString ReasonOf(const morvane::CException& e) { return QString::fromWCharArray(e.GetReason() ? e.GetReason() : L""); }
+
+} // namespace
+
+const QString COvkDoc::kFilter = QStringLiteral("tonvik3 Files (*.tonvik)");
+const QString COvkDoc::kExtension = QStringLiteral("tonvik");
+
+QString ToQString(const std::wstring& text) { return QString::fromStdWString(text); }
+std::wstring ToWide(const QString& text) { return text.toStdWString(); }
+
+COvkDoc::COvkDoc(CEditorState& state) : m_state(state) { m_state.document = this; }
+
+COvkDoc::~COvkDoc()
+{
+    if (m_state.document == this)
+        m_state.document = nullptr;
+}
+
+QString COvkDoc::Title() const { return m_path.empty() ? QStringLiteral("Untitled") : FileNameOf(m_path); }
+
+void COvkDoc::SetModified(bool modified)
+{
+    if (m_modified.exchange(modified) == modified)
+        return;
+    // Queued, so that it also works from a thread that is not the GUI's; the
+    // listeners read the flag as it is when they run.
+    QMetaObject::invokeMethod(this, [this] { emit ModifiedChanged(); }, Qt::QueuedConnection);
+}
+
+void COvkDoc::New()
+{
+    m_state.Stop();
+    m_state.song->Lock(kWrite)->Reset();
+    m_state.song->Unlock();
+    m_state.undo.Clear();
+    m_path.clear();
+    emit PathChanged();
+    m_state.RefreshAll();
+}
+
+bool COvkDoc::Open(const std::wstring& path, QWidget* parent)
+{
+    COvkModuleData loaded;
+    try {
+        LoadSongFile(path.c_str(), loaded);
+    } catch (const morvane::CException& e) {
+        Dialogs().Message(parent, QStringLiteral("Failed to open the song %1.").arg(FileNameOf(path)), kCaption,
+                          CEditorDialogs::ICON_ERROR, ReasonOf(e));
+        return false;
+    }
+    m_state.Stop();
+    *m_state.song->Lock(kWrite) = std::move(loaded);
+    m_state.song->Unlock();
+    // Snapshots of another song's notes would put them into this one.
+    m_state.undo.Clear();
+    m_path = path;
+    emit PathChanged();
+    m_state.RefreshAll();
+    emit FileUsed(ToQString(m_path));
+    return true;
+}
+
+bool COvkDoc::Save(QWidget* parent)
+{
+    if (m_path.empty())
+        return SaveAs(parent);
+    return SaveTo(m_path, parent);
+}
+
+bool COvkDoc::SaveAs(QWidget* parent)
+{
+    const QString suggested = m_path.empty() ? QString() : ToQString(m_path);
+    const QString path =
+        Dialogs().SaveFileName(parent, QStringLiteral("Save As"), kFilter, kExtension, suggested);
+    if (path.isEmpty())
+        return false;
+    return SaveTo(ToWide(path), parent);
+}
+
+bool COvkDoc::SaveTo(const std::wstring& path, QWidget* parent)
+{
+    // A copy taken under the read lock is written without it: the disk may be
+    // slow, and the player and the panes need not wait for it.
+    COvkModuleData copy;
+    {
+        const COvkModuleData* data = m_state.song->Lock(kRead);
+        try {
+            copy = *data;
+        } catch (...) {
+            m_state.song->Unlock();
+            throw;
+        }
+        m_state.song->Unlock();
+    }
+    try {
+        SaveSongFile(path.c_str(), copy);
+    } catch (const morvane::CException& e) {
+        Dialogs().Message(parent, QStringLiteral("Failed to save the song %1.").arg(FileNameOf(path)), kCaption,
+                          CEditorDialogs::ICON_ERROR, ReasonOf(e));
+        return false;
+    }
+    if (path != m_path) {
+        m_path = path;
+        emit PathChanged();
+    }
+    SetModified(false);
+    emit FileUsed(ToQString(m_path));
+    return true;
+}
+
+bool COvkDoc::SaveModified(QWidget* parent)
+{
+    if (!IsModified())
+        return true;
+    switch (Dialogs().Ask(parent, QStringLiteral("Save changes to %1?").arg(Title()), kCaption, true)) {
+    case CEditorDialogs::ANSWER_YES:
+        return Save(parent);
+    case CEditorDialogs::ANSWER_NO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace ovk

@@ -1,0 +1,71 @@
+#pragma once
+
+namespace ovk {
+
+// What the panes offer the editor-wide state. Each pane registers itself in
+// CEditorState when it is made and removes itself when it goes; the state
+// calls these on the GUI thread only.
+
+// The three playback notifications.
+class IPlaybackListener {
+public:
+    // An absolute row (order position × 16 + row), an order position or, for
+    // 0xFFFF, "no play position", depending on the pane.
+    virtual void OnPlayPosition(int value) { (void)value; }
+    virtual void OnPlayTick() {}
+    virtual void OnPlayStopped() {}
+
+protected:
+    ~IPlaybackListener() = default;
+};
+
+// A pane that takes the Edit menu's Cut, Copy and Paste while it has the focus.
+class IClipboardPane {
+public:
+    virtual bool HasKeyboardFocus() const = 0;
+    virtual void Cut() = 0;
+    virtual void Copy() = 0;
+    virtual void Paste() = 0;
+
+protected:
+    ~IClipboardPane() = default;
+};
+
+// The order table: its cursor is the editor's position and channel.
+class IOrderTablePane : public IPlaybackListener, public IClipboardPane {
+public:
+    virtual void ShowCursor(int position, int channel) = 0;
+    // Reads the whole table from the song again and redraws.
+    virtual void Reload() = 0;
+    virtual void TakeFocus() = 0;
+
+protected:
+    ~IOrderTablePane() = default;
+};
+
+// The pattern editor: the eight patterns of the current order position.
+class IPatternPane : public IPlaybackListener, public IClipboardPane {
+public:
+    virtual void ShowChannel(int channel) = 0;
+    virtual void SetCursorRow(int row) = 0;
+    // Reads the shown patterns (and which ones the channels have) again.
+    virtual void ReloadPattern() = 0;
+    virtual void TakeFocus() = 0;
+
+protected:
+    ~IPatternPane() = default;
+};
+
+// The oscillator and effect lists of the side pane: they show one channel's
+// instrument.
+class IChannelListPane {
+public:
+    virtual void ShowChannel(int channel) = 0;
+    // Rebuilds the rows from the song for the current channel.
+    virtual void Reload() = 0;
+
+protected:
+    ~IChannelListPane() = default;
+};
+
+} // namespace ovk
