@@ -18,13 +18,13 @@ namespace ovk {
 
 const std::wstring CEditorApp::kPlayingSilently = L"No audio output device found; playing silently";
 
-CEditorApp::CEditorApp()
+CEditorApp::CEditorApp() : m_messages(std::make_unique<QObject>())
 {
     // Framework messages (bug reports, the plug-in's notices) may come from
     // any thread; they are shown on the GUI thread, never inside the call.
     morvane::CDebug::SetMessageBoxHandler([this](const std::wstring& title, const std::wstring& text) {
         QMetaObject::invokeMethod(
-            qApp,
+            m_messages.get(),
             [this, title = QString::fromStdWString(title), text = QString::fromStdWString(text)] {
                 ShowFrameworkMessage(title, text);
             },
@@ -55,6 +55,7 @@ CEditorApp::~CEditorApp()
         // Reported by the exception; the program ends anyway.
     }
     morvane::CDebug::SetMessageBoxHandler(nullptr);
+    m_messages.reset();
 }
 
 bool CEditorApp::Start(const std::optional<std::wstring>& song, bool show)

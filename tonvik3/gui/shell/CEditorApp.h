@@ -1,4 +1,5 @@
 #pragma once
+#include <QObject>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -40,6 +41,8 @@ public:
 private:
     void ShowFrameworkMessage(const QString& title, const QString& text);
 
+    // Framework messages are queued to it; those still queued at the end die with it.
+    std::unique_ptr<QObject> m_messages;
     std::unique_ptr<CEditorState> m_state;
     std::unique_ptr<CUiResources> m_resources;
     std::unique_ptr<CEditorSettings> m_settings;

@@ -119,7 +119,14 @@ void CSongPlayback::Monitor(TPlaybackRequest request, std::uint64_t generation)
         for (;;) {
             if (!control->IsPlaying())
                 break;
-            const std::int64_t row = player->TimeToRow(control->TellTime());
+            std::int64_t row = player->TimeToRow(control->TellTime());
+            if (request.patternMode) {
+                // At the moment the pattern starts over the heard time can be
+                // the end of the pattern, which is the next position's first
+                // row: it is this pattern's first row again.
+                const std::int64_t first = static_cast<std::int64_t>(start) * 16;
+                row = first + ((row - first) % 16 + 16) % 16;
+            }
             const std::int64_t order = row / 16;
             if (!request.patternMode) {
                 // The song went round to its start, or ran past its end. The

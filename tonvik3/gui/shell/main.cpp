@@ -130,6 +130,9 @@ int main(int argc, char** argv)
         frame->show();
         QApplication::processEvents();
         const QPixmap picture = frame->grab();
+        // What the status bar says, for whoever reads the terminal instead.
+        if (!frame->Notice().isEmpty())
+            std::fprintf(stderr, "tonvik3: %s\n", frame->Notice().toLocal8Bit().constData());
         if (!picture.save(QString::fromLocal8Bit(args.screenshot->c_str()), "PNG")) {
             std::fprintf(stderr, "tonvik3: cannot write %s\n", args.screenshot->c_str());
             return 1;
