@@ -121,6 +121,12 @@ void CEditorState::PreparePreview()
     data->patterns[0][kPreviewPattern][kPreviewReleaseRow] = kStopNote;
     previewSong->Unlock();
     previewPlayer->Connect(previewSong.Get());
+    OpenPreviewControl();
+}
+
+void CEditorState::OpenPreviewControl()
+{
+    previewControl.Reset();
     if (audioDevice) {
         try {
             const morvane::CInputStreamSelector source(previewPlayer.Get());
@@ -132,6 +138,18 @@ void CEditorState::PreparePreview()
     }
     if (!previewControl)
         previewControl = morvane::CreateRef<morvane::IMediaControl>(morvane::clsid::CMediaControl);
+}
+
+void CEditorState::UseAudioDevice(morvane::CRef<morvane::IAudioDevice> device)
+{
+    m_playback.Release();
+    previewControl->Stop();
+    previewControl.Reset();
+    if (audioDevice)
+        audioDevice->Close();
+    audioDevice = std::move(device);
+    audioProblem.clear();
+    OpenPreviewControl();
 }
 
 void CEditorState::SelectChannel(int newChannel)

@@ -70,6 +70,10 @@ public:
     // False when there is no audio output (no plug-in): playing does nothing.
     bool CanPlay() const { return static_cast<bool>(audioDevice); }
 
+    // Plays from now on through another (open) audio device: the preview is
+    // made again on it, and later playbacks use it. For measurements.
+    void UseAudioDevice(morvane::CRef<morvane::IAudioDevice> device);
+
     // Mutes or unmutes a channel; while playing the player hears of it at once.
     void SetChannelEnabled(int channel, bool enabled);
     bool ChannelEnabled(int channel) const { return channelEnabled[channel].load() != 0; }
@@ -120,6 +124,7 @@ private:
     TUndoSnapshot CurrentSnapshot();
     void OpenAudio();
     void PreparePreview();
+    void OpenPreviewControl();
     void TimeCounterToCursor();
 
     // Lives on the GUI thread: the monitor's notifications are queued to it.

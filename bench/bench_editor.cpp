@@ -1,0 +1,268 @@
+// The editor's speed and size (Google Benchmark, offscreen):
+//   BM_StartUp             making the whole editor with a demo song up to its
+//                          first painted main window, in the process (goal:
+//                          at most 0.5 s; the whole program is timed by
+//                          bench_editor --startup-process, see main below);
+//   BM_Repaint/<pane>      a full repaint of one pane (goal: at most 2 ms);
+//   BM_TickNotification    what one tick costs the GUI thread: the meters and
+//                          scopes read the player's history and repaint
+//                          (goal: at most 1 ms);
+//   BM_PlayingMemory       resident memory with the demo song open and
+//                          playing (counter rss_mb; goal: at most 60 MB);
+//   BM_PreviewLatency      from PreviewNote to its first sample reaching the
+//                          output, as bench_audio_latency measures edits
+//                          (counter latency_ms; goal: at most 50 ms).
+// Run from the build tree: bench_editor [--startup-process] [benchmark flags].
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QWidget>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CDxAudioDevice.h"
+#include "CSoundSystem.h"
+#include "gui/panes/CBpmWnd.h"
+#include "gui/panes/CMasterWnd.h"
+#include "gui/panes/CMixerWnd.h"
+#include "gui/panes/COscBarWnd.h"
+#include "gui/panes/CSideWnd.h"
+#include "gui/panes/CTimeCounterWnd.h"
+#include "gui/shell/CEditorApp.h"
+#include "gui/shell/CEditorDialogs.h"
+#include "gui/shell/CEditorState.h"
+#include "gui/shell/CMainFrame.h"
+#include "gui/shell/COvkView.h"
+#include "morvane/api/Utf.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+std::string g_demo;
+
+// Questions nobody answers in a measurement.
+class CQuietDialogs : public ovk::CEditorDialogs {
+public:
+    void Message(QWidget*, const QString& text, const QString&, TIcon, const QString&) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+    }
+    TAnswer Ask(QWidget*, const QString&, const QString&, bool) override { return ANSWER_NO; }
+};
+
+std::unique_ptr<ovk::CEditorApp> StartEditor()
+{
+    auto editor = std::make_unique<ovk::CEditorApp>();
+    if (!editor->Start(morvane::utf::FromUtf8(g_demo), false))
+        return nullptr;
+    editor->MainWindow()->setAttribute(Qt::WA_DontShowOnScreen);
+    editor->MainWindow()->show();
+    return editor;
+}
+
+double ResidentMegabytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            double kb = 0;
+            status >> kb;
+            return kb / 1024.0;
+        }
+    }
+    return 0;
+}
+
+void BM_StartUp(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto editor = StartEditor();
+        if (!editor) {
+            state.SkipWithError("the demo song did not load");
+            return;
+        }
+        const QPixmap picture = editor->MainWindow()->grab();
+        benchmark::DoNotOptimize(picture.cacheKey());
+    }
+}
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void Repaint(benchmark::State& state, QWidget* (*pick)(ovk::COvkView&))
+{
+    auto editor = StartEditor();
+    QWidget* pane = pick(*editor->MainWindow()->View());
+    QPixmap target(pane->size());
+    for (auto _ : state) {
+        pane->render(&target);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK_CAPTURE(Repaint, Mixer, [](ovk::COvkView& v) -> QWidget* { return v.Mixer(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, Oscbar, [](ovk::COvkView& v) -> QWidget* { return v.OscBar(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, Master, [](ovk::COvkView& v) -> QWidget* { return v.Master(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, TimeCounter,
+                  [](ovk::COvkView& v) -> QWidget* { return v.TimeCounter(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, Bpm, [](ovk::COvkView& v) -> QWidget* { return v.Bpm(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, Side, [](ovk::COvkView& v) -> QWidget* { return v.Side(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, WholeView, [](ovk::COvkView& v) -> QWidget* { return &v; })
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_TickNotification(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    ovk::CEditorState& s = editor->State();
+    ovk::COvkView& view = *editor->MainWindow()->View();
+    s.Play();
+    while (!s.IsPlaying())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (auto _ : state) {
+        s.oscBar->OnPlayTick();
+        s.mixer->OnPlayTick();
+        s.master->OnPlayTick();
+        view.OscBar()->repaint();
+        view.Mixer()->repaint();
+        view.Master()->repaint();
+    }
+    s.Stop();
+}
+BENCHMARK(BM_TickNotification)->Unit(benchmark::kMicrosecond);
+
+void BM_PlayingMemory(benchmark::State& state)
+{
+    double rss = 0;
+    for (auto _ : state) {
+        auto editor = StartEditor();
+        editor->State().Play();
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 2000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        rss = ResidentMegabytes();
+        editor->State().Stop();
+    }
+    state.counters["rss_mb"] = rss;
+}
+BENCHMARK(BM_PlayingMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_PreviewLatency(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    ovk::CEditorState& s = editor->State();
+    // The plug-in's own device, reached directly so that its output can be watched.
+    auto device = morvane::CRef<mrvx_std_dxa8::CDxAudioDevice>::Adopt(new mrvx_std_dxa8::CDxAudioDevice);
+    device->Open();
+    std::atomic<bool> armed{false};
+    std::atomic<std::int64_t> heardAt{0};
+    device->GetSoundSystem()->SetRenderObserver([&](const std::uint8_t* bytes, std::size_t count) {
+        if (!armed.load() || heardAt.load() != 0)
+            return;
+        for (std::size_t i = 0; i + 1 < count; i += 2)
+            if (bytes[i] != 0 || bytes[i + 1] != 0) {
+                heardAt = TClock::now().time_since_epoch().count();
+                return;
+            }
+    });
+    s.UseAudioDevice(morvane::CRef<morvane::IAudioDevice>(device.Get()));
+    std::vector<double> latencies;
+    for (auto _ : state) {
+        s.previewControl->Stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        heardAt = 0;
+        armed = true;
+        const auto start = TClock::now();
+        s.PreviewNote(0, 61);
+        while (heardAt.load() == 0 && TClock::now() - start < std::chrono::seconds(2))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        armed = false;
+        const std::int64_t at = heardAt.load();
+        if (at != 0)
+            latencies.push_back(std::chrono::duration<double, std::milli>(
+                                    TClock::duration(at) - start.time_since_epoch())
+                                    .count());
+    }
+    device->GetSoundSystem()->SetRenderObserver(nullptr);
+    s.previewControl->Stop();
+    std::sort(latencies.begin(), latencies.end());
+    if (latencies.empty()) {
+        state.SkipWithError("no preview sound reached the output");
+        return;
+    }
+    state.counters["latency_ms"] = latencies[latencies.size() / 2];
+    state.counters["latency_max_ms"] = latencies.back();
+}
+BENCHMARK(BM_PreviewLatency)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The whole program: tonvik3 --screenshot with the demo song, from exec to
+// the end of the process (its first painted window, saved), median of runs.
+int StartupProcess(const std::string& self)
+{
+    const std::string folder = self.substr(0, self.find_last_of('/'));
+    const std::string editor = folder + "/tonvik3";
+    const std::string picture = "/tmp/bench_editor_" + std::to_string(getpid()) + ".png";
+    std::vector<double> times;
+    for (int run = 0; run < 11; ++run) {
+        const auto start = TClock::now();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            execl(editor.c_str(), editor.c_str(), "--screenshot", picture.c_str(), g_demo.c_str(), nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "%s failed\n", editor.c_str());
+            return 1;
+        }
+        times.push_back(std::chrono::duration<double>(TClock::now() - start).count());
+    }
+    std::remove(picture.c_str());
+    std::sort(times.begin(), times.end());
+    std::printf("tonvik3 --screenshot (start, first paint, save, exit): median %.3f s, min %.3f s, max %.3f s\n",
+                times[times.size() / 2], times.front(), times.back());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    g_demo = std::string(TONVIK_EXAMPLES_DIR) + "/neon_steps.tonvik";
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--startup-process") == 0)
+            return StartupProcess(argv[0]);
+    QApplication application(argc, argv);
+    ovk::SetDialogs(std::make_unique<CQuietDialogs>());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ovk::SetDialogs(nullptr);
+    return 0;
+}
