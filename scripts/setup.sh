@@ -2,8 +2,11 @@
 # Installs the Debian packages the project needs, only those that are missing.
 set -euo pipefail
 
+# fonts-liberation2: the editor's font (the metrics of Arial) for the offscreen
+# platform as well; librtmidi-dev: MIDI keyboards in the editor.
 packages=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev libcli11-dev
-          qt6-base-dev libsdl2-dev xvfb xauth clang libclang-rt-14-dev)
+          qt6-base-dev libsdl2-dev xvfb xauth clang libclang-rt-14-dev
+          fonts-liberation2 librtmidi-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -25,7 +25,7 @@ ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
 section "address + undefined behaviour sanitizers"
 "$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
-  -DTONVIK_SANITIZE="address;undefined" -DTONVIK_BUILD_GUI=OFF -DTONVIK_BUILD_BENCH=OFF
+  -DTONVIK_SANITIZE="address;undefined" -DTONVIK_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 
