@@ -10,6 +10,7 @@
 #include "gui/shell/CMfcFileStreams.h"
 #include "gui/shell/COvkDoc.h"
 #include "gui/shell/CUiResources.h"
+#include "gui/shell/MidiInput.h"
 #include "morvane/api/CDebug.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
@@ -39,10 +40,35 @@ CEditorApp::CEditorApp() : m_messages(std::make_unique<QObject>())
     if (!CEditorSettings::ApplyLook(m_settings->Look()))
         CEditorSettings::ApplyLook(CEditorSettings::DefaultLook());
     m_document = std::make_unique<COvkDoc>(*m_state);
+    SetMidiInput(MakeMidiInput());
+    const QString port = m_settings->MidiInput();
+    if (!port.isEmpty())
+        m_midi->Open(port.toStdString());
+}
+
+void CEditorApp::SetMidiInput(std::unique_ptr<IMidiInput> midi)
+{
+    if (m_midi)
+        m_midi->SetNoteHandler(nullptr);
+    m_midi = std::move(midi);
+    // Notes come on the MIDI thread and are typed on the GUI thread.
+    m_midi->SetNoteHandler([this](int note) {
+        QMetaObject::invokeMethod(
+            m_messages.get(),
+            [this, note] {
+                if (m_state->pattern)
+                    m_state->pattern->EnterMidiNote(note);
+            },
+            Qt::QueuedConnection);
+    });
+    if (m_mainFrame)
+        m_mainFrame->SetMidiInput(m_midi.get());
 }
 
 CEditorApp::~CEditorApp()
 {
+    m_midi->SetNoteHandler(nullptr);
+    m_midi.reset();
     m_mainFrame.reset();
     m_document.reset();
     m_settings.reset();
@@ -67,6 +93,7 @@ bool CEditorApp::Start(const std::optional<std::wstring>& song, bool show)
         m_document->New();
     }
     m_mainFrame = std::make_unique<CMainFrame>(*m_state, *m_document, *m_settings);
+    m_mainFrame->SetMidiInput(m_midi.get());
     if (!m_pendingNotice.isEmpty())
         m_mainFrame->ShowNotice(m_pendingNotice);
     if (show)

@@ -12,6 +12,7 @@ class CEditorState;
 class CMainFrame;
 class COvkDoc;
 class CUiResources;
+class IMidiInput;
 
 // The editor's start-up and shut-down, in order: the framework (which loads
 // the audio plug-in), the editor's four classes, the editor state, the
@@ -37,6 +38,9 @@ public:
     COvkDoc& Document() const { return *m_document; }
     CEditorSettings& Settings() const { return *m_settings; }
     CMainFrame* MainWindow() const { return m_mainFrame.get(); }
+    IMidiInput& Midi() const { return *m_midi; }
+    // Takes another MIDI input (tests feed notes through their own).
+    void SetMidiInput(std::unique_ptr<IMidiInput> midi);
 
 private:
     void ShowFrameworkMessage(const QString& title, const QString& text);
@@ -47,6 +51,7 @@ private:
     std::unique_ptr<CUiResources> m_resources;
     std::unique_ptr<CEditorSettings> m_settings;
     std::unique_ptr<COvkDoc> m_document;
+    std::unique_ptr<IMidiInput> m_midi;
     std::unique_ptr<CMainFrame> m_mainFrame;
     bool m_silentNoticeShown = false;
     QString m_pendingNotice;

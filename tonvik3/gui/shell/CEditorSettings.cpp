@@ -79,6 +79,10 @@ bool CEditorSettings::ApplyLook(const QString& key)
     return true;
 }
 
+QString CEditorSettings::MidiInput() const { return m_settings.value(QStringLiteral("MidiInput")).toString(); }
+
+void CEditorSettings::SetMidiInput(const QString& port) { m_settings.setValue(QStringLiteral("MidiInput"), port); }
+
 QStringList CEditorSettings::RecentFiles() const { return m_settings.value(kRecentKey).toStringList(); }
 
 void CEditorSettings::AddRecentFile(const QString& path)

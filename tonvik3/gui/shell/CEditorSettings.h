@@ -28,6 +28,10 @@ public:
     // Applies a look without remembering it; false for an unknown key.
     static bool ApplyLook(const QString& key);
 
+    // The MIDI input port to open at start-up; empty for none.
+    QString MidiInput() const;
+    void SetMidiInput(const QString& port);
+
     QStringList RecentFiles() const;
     void AddRecentFile(const QString& path);
     void RemoveRecentFile(const QString& path);

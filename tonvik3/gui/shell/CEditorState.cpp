@@ -261,7 +261,7 @@ TUndoSnapshot CEditorState::CurrentSnapshot()
     return snapshot;
 }
 
-void CEditorState::PushUndo() { undo.Push(CurrentSnapshot()); }
+bool CEditorState::PushUndo() { return undo.Push(CurrentSnapshot()); }
 
 void CEditorState::Restore(const TUndoSnapshot& snapshot)
 {

@@ -55,7 +55,8 @@ public:
 
     // A snapshot of the note data before an edit (none when it equals the
     // newest); Undo puts the newest back, Redo what the last Undo replaced.
-    void PushUndo();
+    // Returns whether a snapshot was added.
+    bool PushUndo();
     void Undo();
     void Redo();
 

@@ -18,6 +18,7 @@
 #include "gui/shell/COvkView.h"
 #include "gui/shell/CWavExportDlg.h"
 #include "gui/shell/CppExport.h"
+#include "gui/shell/MidiInput.h"
 
 namespace ovk {
 
@@ -131,6 +132,11 @@ void CMainFrame::MakeMenus()
         connect(action, &QAction::triggered, this, [this, key = look.key] { m_settings.SetLook(key); });
     }
 
+    m_midiMenu = view->addMenu(QStringLiteral("MIDI input"));
+    m_midiMenu->setObjectName(QStringLiteral("MidiMenu"));
+    // The ports are listed as they are when the menu opens: keyboards come and go.
+    connect(m_midiMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateMidiMenu);
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddAction(help, QStringLiteral("HelpAbout"), QStringLiteral("&About tonvik3..."), QKeySequence(),
               &CMainFrame::About);
@@ -232,6 +238,54 @@ void CMainFrame::OpenChannelEnvelope(int channel)
 {
     // The envelope editor is not part of the editor yet; say so rather than do nothing.
     ShowNotice(QStringLiteral("Envelope of channel %1: the envelope editor is not available yet.").arg(channel + 1));
+}
+
+void CMainFrame::SetMidiInput(IMidiInput* midi)
+{
+    m_midi = midi;
+    UpdateMidiMenu();
+}
+
+void CMainFrame::UpdateMidiMenu()
+{
+    m_midiMenu->clear();
+    if (!m_midi || !m_midi->Available()) {
+        QAction* none = m_midiMenu->addAction(QStringLiteral("No MIDI system found"));
+        none->setObjectName(QStringLiteral("MidiUnavailable"));
+        none->setEnabled(false);
+        return;
+    }
+    auto* group = new QActionGroup(m_midiMenu);
+    const QString open = QString::fromStdString(m_midi->OpenPort());
+    auto add = [&](const QString& text, const QString& port) {
+        QAction* action = m_midiMenu->addAction(text);
+        action->setObjectName(QStringLiteral("Midi:") + port);
+        action->setCheckable(true);
+        action->setChecked(port == open);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, port] { ChooseMidiInput(port); });
+    };
+    add(QStringLiteral("None"), QString());
+    const std::vector<std::string> ports = m_midi->Ports();
+    if (ports.empty())
+        m_midiMenu->addAction(QStringLiteral("(no MIDI input ports)"))->setEnabled(false);
+    for (const std::string& port : ports)
+        add(QString::fromStdString(port), QString::fromStdString(port));
+}
+
+void CMainFrame::ChooseMidiInput(const QString& port)
+{
+    if (!m_midi)
+        return;
+    if (port.isEmpty()) {
+        m_midi->Close();
+    } else if (!m_midi->Open(port.toStdString())) {
+        ShowNotice(QStringLiteral("The MIDI input %1 could not be opened.").arg(port));
+        UpdateMidiMenu();
+        return;
+    }
+    m_settings.SetMidiInput(port);
+    UpdateMidiMenu();
 }
 
 void CMainFrame::ShowNotice(const QString& text) { m_notice->setText(text); }

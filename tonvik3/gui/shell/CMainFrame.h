@@ -12,6 +12,7 @@ class CEditorSettings;
 class CEditorState;
 class COvkDoc;
 class COvkView;
+class IMidiInput;
 
 // The main window: the menus and their shortcuts, the view with the panes,
 // the status bar, dropped song files, the title with the file name and the
@@ -52,6 +53,11 @@ public:
     // The envelope of channel 0-7, from the eight buttons above the mixer.
     void OpenChannelEnvelope(int channel);
 
+    // The MIDI keyboard that the View menu's "MIDI input" lists the ports of.
+    void SetMidiInput(IMidiInput* midi);
+    // Opens a MIDI port by name (empty: none) and remembers the choice.
+    void ChooseMidiInput(const QString& port);
+
     // A line in the status bar that stays until the next one.
     void ShowNotice(const QString& text);
     QString Notice() const;
@@ -68,12 +74,15 @@ private:
     void UpdateTitle();
     void UpdateRecentMenu();
     void OpenRecent(const QString& path);
+    void UpdateMidiMenu();
 
     CEditorState& m_state;
     COvkDoc& m_document;
     CEditorSettings& m_settings;
     COvkView* m_view;
     QMenu* m_recentMenu = nullptr;
+    QMenu* m_midiMenu = nullptr;
+    IMidiInput* m_midi = nullptr;
     QLabel* m_notice;
 };
 

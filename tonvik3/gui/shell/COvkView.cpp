@@ -6,7 +6,9 @@
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/CMasterWnd.h"
 #include "gui/panes/CMixerWnd.h"
+#include "gui/panes/COrderTableWnd.h"
 #include "gui/panes/COscBarWnd.h"
+#include "gui/panes/CPatternWnd.h"
 #include "gui/panes/CSideWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
 #include "gui/shell/CEditorState.h"
@@ -16,6 +18,8 @@ namespace ovk {
 
 COvkView::COvkView(QWidget* parent)
     : QWidget(parent),
+      m_orderTable(new COrderTableWnd(this)),
+      m_pattern(new CPatternWnd(this)),
       m_mixer(new CMixerWnd(this)),
       m_oscBar(new COscBarWnd(this)),
       m_master(new CMasterWnd(this)),
@@ -27,6 +31,8 @@ COvkView::COvkView(QWidget* parent)
       m_stop(new CImageButton(QStringLiteral("Stop"), CUiResources::IMAGE_STOP, this))
 {
     setObjectName(QStringLiteral("View"));
+    m_orderTable->setGeometry(PaneRect(0, 0, 165, 560));
+    m_pattern->setGeometry(PaneRect(164, 310, 520, 560));
     m_oscBar->setGeometry(PaneRect(165, 270, 520, 305));
     m_mixer->setGeometry(PaneRect(165, 130, 520, 270));
     m_master->setGeometry(PaneRect(165, 50, 520, 80));
@@ -47,6 +53,9 @@ COvkView::COvkView(QWidget* parent)
     connect(m_patternPlay, &QAbstractButton::clicked, this, [state] { state->PatternPlay(); });
     connect(m_stop, &QAbstractButton::clicked, this, [state] { state->Stop(); });
     setMinimumSize(910, 570);
+    setTabOrder(m_orderTable, m_pattern);
+    // Composing starts in the pattern editor.
+    m_pattern->setFocus(Qt::OtherFocusReason);
 }
 
 COvkView::~COvkView()

@@ -9,6 +9,8 @@ class CImageButton;
 class CMasterWnd;
 class CMixerWnd;
 class COscBarWnd;
+class COrderTableWnd;
+class CPatternWnd;
 class CSideWnd;
 class CTimeCounterWnd;
 
@@ -27,6 +29,8 @@ public:
     explicit COvkView(QWidget* parent);
     ~COvkView() override;
 
+    COrderTableWnd* OrderTable() const { return m_orderTable; }
+    CPatternWnd* Pattern() const { return m_pattern; }
     CMixerWnd* Mixer() const { return m_mixer; }
     COscBarWnd* OscBar() const { return m_oscBar; }
     CMasterWnd* Master() const { return m_master; }
@@ -46,6 +50,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    COrderTableWnd* m_orderTable;
+    CPatternWnd* m_pattern;
     CMixerWnd* m_mixer;
     COscBarWnd* m_oscBar;
     CMasterWnd* m_master;

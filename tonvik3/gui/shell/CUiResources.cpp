@@ -55,6 +55,13 @@ QFont CUiResources::Font(int points, bool bold) const
     return MakeFont(points, bold);
 }
 
+void CUiResources::DrawHeaderStripes(QPainter& painter, int width) const
+{
+    const QColor stripes[] = {m_palette.stripe1, m_palette.stripe2, m_palette.stripe3, m_palette.stripe4};
+    for (int i = 0; i < 4; ++i)
+        painter.fillRect(0, 5 * i, width, 5, stripes[i]);
+}
+
 QString CUiResources::FontFamily() const { return QFontInfo(m_fonts[1]).family(); }
 
 void CUiResources::MakeImages()

@@ -62,6 +62,9 @@ public:
     // Normal (up) and pressed images of a button.
     const QPixmap& Image(TImage image, bool pressed = false) const { return m_images[image][pressed ? 1 : 0]; }
 
+    // The four grey stripes of 5 pixels (lighter to darker) of a pane's header.
+    void DrawHeaderStripes(class QPainter& painter, int width) const;
+
     // The font family that the sizes use, as the font system resolved it.
     QString FontFamily() const;
 

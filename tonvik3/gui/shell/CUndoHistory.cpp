@@ -56,6 +56,12 @@ std::optional<TUndoSnapshot> CUndoHistory::TakeRedo(const TUndoSnapshot& current
     return snapshot;
 }
 
+void CUndoHistory::DropNewest()
+{
+    if (!m_undo.empty())
+        m_undo.pop_back();
+}
+
 void CUndoHistory::Clear()
 {
     m_undo.clear();

@@ -35,6 +35,8 @@ public:
     // would throw that change away).
     std::optional<TUndoSnapshot> TakeRedo(const TUndoSnapshot& current);
 
+    // Forgets the newest snapshot: the edit it was taken for changed nothing.
+    void DropNewest();
     void Clear();
     std::size_t Size() const { return m_undo.size(); }
     std::size_t RedoSize() const { return m_redo.size(); }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 namespace ovk {
 
@@ -38,6 +39,13 @@ public:
     // Reads the whole table from the song again and redraws.
     virtual void Reload() = 0;
     virtual void TakeFocus() = 0;
+    // Stores a pattern number (0-15) under a write lock, which may be nested
+    // in the caller's, with no undo snapshot of its own; the pattern pane
+    // shows it at once. The pattern pane assigns empty patterns with it.
+    virtual void SetEntry(int position, int channel, std::uint32_t pattern) = 0;
+    // "+" and "-": the entry at the cursor one up (at most 15) or down (at
+    // least 0); with an undo snapshot first only when asked.
+    virtual void StepEntry(int delta, bool snapshot) = 0;
 
 protected:
     ~IOrderTablePane() = default;
@@ -50,6 +58,8 @@ public:
     virtual void SetCursorRow(int row) = 0;
     // Reads the shown patterns (and which ones the channels have) again.
     virtual void ReloadPattern() = 0;
+    // A note played on a MIDI keyboard (0-127), entered as a typed note.
+    virtual void EnterMidiNote(int midiNote) = 0;
     virtual void TakeFocus() = 0;
 
 protected:

@@ -1,0 +1,558 @@
+#include "gui/panes/COrderTableWnd.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "core/song/COvkModuleData.h"
+#include "gui/shell/CEditorState.h"
+#include "gui/shell/CUiResources.h"
+
+namespace ovk {
+
+namespace {
+
+constexpr morvane::TLockMode kRead = 0;
+constexpr morvane::TLockMode kWrite = 2;
+constexpr int kMaxPattern = 15;
+
+int HexDigit(const QString& text)
+{
+    if (text.size() != 1)
+        return -1;
+    const char c = text[0].toLatin1();
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The song's data under a write lock for the length of one edit.
+class CSongWrite {
+public:
+    CSongWrite() : m_song(EditorState()->song.Get()), m_data(m_song->Lock(kWrite)) {}
+    ~CSongWrite() { m_song->Unlock(); }
+    CSongWrite(const CSongWrite&) = delete;
+    CSongWrite& operator=(const CSongWrite&) = delete;
+    COvkModuleData* operator->() const { return m_data; }
+    COvkModuleData& operator*() const { return *m_data; }
+
+private:
+    IOvkModule* m_song;
+    COvkModuleData* m_data;
+};
+
+} // namespace
+
+COrderTableWnd::COrderTableWnd(QWidget* parent) : QWidget(parent), m_scrollBar(new QScrollBar(Qt::Vertical, this))
+{
+    setObjectName(QStringLiteral("Order table"));
+    setFocusPolicy(Qt::StrongFocus);
+    m_scrollBar->setSingleStep(kRowHeight);
+    m_scrollBar->setPageStep(4 * kRowHeight);
+    m_scrollBar->setFocusPolicy(Qt::NoFocus);
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, &COrderTableWnd::SetOffset);
+    m_scrollUp.setInterval(kAutoScrollMs);
+    m_scrollDown.setInterval(kAutoScrollMs);
+    connect(&m_scrollUp, &QTimer::timeout, this, [this] { AutoScrollTick(-1); });
+    connect(&m_scrollDown, &QTimer::timeout, this, [this] { AutoScrollTick(1); });
+    const CEditorState* state = EditorState();
+    m_selection.Collapse({state->channel, state->position});
+    EditorState()->orderTable = this;
+}
+
+COrderTableWnd::~COrderTableWnd()
+{
+    if (EditorState() && EditorState()->orderTable == this)
+        EditorState()->orderTable = nullptr;
+}
+
+int COrderTableWnd::MaxOffset() const { return std::max(0, kContentHeight - height()); }
+
+void COrderTableWnd::SetOffset(int offset)
+{
+    offset = std::clamp(offset, 0, MaxOffset());
+    if (offset == m_offset)
+        return;
+    m_offset = offset;
+    m_scrollBar->setValue(offset);
+    update();
+}
+
+void COrderTableWnd::UpdateScrollBar()
+{
+    m_scrollBar->setGeometry(width() - kScrollBarWidth, kHeaderHeight + 1, kScrollBarWidth,
+                             height() - kHeaderHeight - 1);
+    m_scrollBar->setRange(0, MaxOffset());
+    m_scrollBar->setValue(m_offset);
+}
+
+void COrderTableWnd::resizeEvent(QResizeEvent*)
+{
+    UpdateScrollBar();
+    SetOffset(m_offset);
+}
+
+void COrderTableWnd::ScrollIntoView(int position)
+{
+    const int first = (m_offset + kRowHeight - 1) / kRowHeight;
+    const int count = (height() - 34) / kRowHeight;
+    if (position < first)
+        SetOffset(kRowHeight * position);
+    else if (position > first + count)
+        SetOffset(kRowHeight * (position - count));
+}
+
+TGridCell COrderTableWnd::CellAt(QPoint at, bool clamp) const
+{
+    int channel = (at.x() - kNumbersWidth) / kCellWidth;
+    if (at.x() < kNumbersWidth)
+        channel = -1;
+    const int y = at.y() - kHeaderHeight + m_offset;
+    int position = y < 0 ? -1 : y / kRowHeight;
+    if (clamp)
+        return {std::clamp(channel, 0, kChannels - 1), std::clamp(position, 0, kOrderPositions - 1)};
+    if (channel < 0 || channel >= kChannels || position < 0 || position >= kOrderPositions || at.y() < kHeaderHeight)
+        return {};
+    return {channel, position};
+}
+
+QRect COrderTableWnd::CellRect(int position, int channel) const
+{
+    return QRect(kNumbersWidth + kCellWidth * channel, kHeaderHeight + kRowHeight * position - m_offset, kCellWidth,
+                 kRowHeight);
+}
+
+void COrderTableWnd::ShowCursor(int position, int channel)
+{
+    position = std::clamp(position, 0, kOrderPositions - 1);
+    channel = std::clamp(channel, 0, kChannels - 1);
+    m_selection.Collapse({channel, position});
+    ScrollIntoView(position);
+    update();
+}
+
+void COrderTableWnd::AfterEdit()
+{
+    update();
+    EditorState()->RefreshPattern();
+}
+
+void COrderTableWnd::SetEntry(int position, int channel, std::uint32_t pattern)
+{
+    if (position < 0 || position >= kOrderPositions || channel < 0 || channel >= kChannels)
+        return;
+    {
+        CSongWrite song;
+        song->orderTable[channel][position] = pattern;
+    }
+    AfterEdit();
+}
+
+void COrderTableWnd::StepEntry(int delta, bool snapshot)
+{
+    CEditorState* state = EditorState();
+    if (snapshot)
+        state->PushUndo();
+    {
+        CSongWrite song;
+        std::uint32_t& entry = song->orderTable[state->channel][state->position];
+        entry = static_cast<std::uint32_t>(std::clamp(static_cast<int>(entry) + delta, 0, kMaxPattern));
+    }
+    AfterEdit();
+}
+
+void COrderTableWnd::TypeValue(std::uint32_t value)
+{
+    CEditorState* state = EditorState();
+    state->PushUndo();
+    {
+        CSongWrite song;
+        song->orderTable[state->channel][state->position] = value;
+    }
+    if (state->position < kOrderPositions - 1)
+        state->SelectPosition(state->position + 1);
+    else
+        AfterEdit();
+}
+
+void COrderTableWnd::InsertEntry(bool allChannels)
+{
+    CEditorState* state = EditorState();
+    state->PushUndo();
+    {
+        CSongWrite song;
+        if (allChannels) {
+            song->InsertOrderPosition(state->position);
+        } else {
+            std::uint32_t* column = song->orderTable[state->channel];
+            std::copy_backward(column + state->position, column + kOrderPositions - 1, column + kOrderPositions);
+            column[state->position] = 0;
+        }
+    }
+    AfterEdit();
+}
+
+void COrderTableWnd::BackspaceEntry(bool allChannels)
+{
+    CEditorState* state = EditorState();
+    if (state->position == 0)
+        return;
+    state->SelectPosition(state->position - 1);
+    state->PushUndo();
+    {
+        CSongWrite song;
+        if (allChannels) {
+            song->DeleteOrderPosition(state->position);
+        } else {
+            std::uint32_t* column = song->orderTable[state->channel];
+            std::copy(column + state->position + 1, column + kOrderPositions, column + state->position);
+            column[kOrderPositions - 1] = 0;
+        }
+    }
+    AfterEdit();
+}
+
+void COrderTableWnd::DeleteKey()
+{
+    if (m_selection.IsSingle())
+        TypeValue(0);
+    else
+        ClearSelection();
+}
+
+void COrderTableWnd::ClearSelection()
+{
+    if (m_selection.IsEmpty())
+        return;
+    EditorState()->PushUndo();
+    {
+        CSongWrite song;
+        for (int c = m_selection.MinChannel(); c <= m_selection.MaxChannel(); ++c)
+            for (int p = m_selection.MinRow(); p <= m_selection.MaxRow(); ++p)
+                song->orderTable[c][p] = 0;
+    }
+    AfterEdit();
+}
+
+void COrderTableWnd::Copy()
+{
+    m_clipboard = TClipboard{};
+    if (m_selection.IsEmpty())
+        return;
+    m_clipboard.width = m_selection.Width();
+    m_clipboard.height = m_selection.Height();
+    IOvkModule* song = EditorState()->song.Get();
+    const COvkModuleData* data = song->Lock(kRead);
+    for (int p = m_selection.MinRow(); p <= m_selection.MaxRow(); ++p)
+        for (int c = m_selection.MinChannel(); c <= m_selection.MaxChannel(); ++c)
+            m_clipboard.entries.push_back(data->orderTable[c][p]);
+    song->Unlock();
+}
+
+void COrderTableWnd::Cut()
+{
+    Copy();
+    ClearSelection();
+}
+
+void COrderTableWnd::Paste()
+{
+    if (m_clipboard.entries.empty())
+        return;
+    CEditorState* state = EditorState();
+    state->PushUndo();
+    {
+        CSongWrite song;
+        for (int j = 0; j < m_clipboard.height; ++j)
+            for (int i = 0; i < m_clipboard.width; ++i) {
+                const int position = state->position + j;
+                const int channel = state->channel + i;
+                if (position < kOrderPositions && channel < kChannels)
+                    song->orderTable[channel][position] = m_clipboard.entries[j * m_clipboard.width + i];
+            }
+    }
+    AfterEdit();
+}
+
+void COrderTableWnd::MoveBlock(TGridCell target)
+{
+    if (m_selection.IsEmpty())
+        return;
+    const int width = m_selection.Width();
+    const int height = m_selection.Height();
+    const TGridCell from = m_selection.TopLeft();
+    EditorState()->PushUndo();
+    {
+        CSongWrite song;
+        std::vector<std::uint32_t> block;
+        for (int p = 0; p < height; ++p)
+            for (int c = 0; c < width; ++c) {
+                std::uint32_t& entry = song->orderTable[from.channel + c][from.row + p];
+                block.push_back(entry);
+                entry = 0;
+            }
+        for (int p = 0; p < height; ++p)
+            for (int c = 0; c < width; ++c)
+                song->orderTable[target.channel + c][target.row + p] = block[p * width + c];
+    }
+    m_selection.Select(target, width, height);
+    AfterEdit();
+}
+
+void COrderTableWnd::OnPlayPosition(int value)
+{
+    const int position = value >= 0 && value < kOrderPositions ? value : -1;
+    if (position == m_playPosition)
+        return;
+    m_playPosition = position;
+    if (position >= 0)
+        ScrollIntoView(position);
+    update();
+}
+
+void COrderTableWnd::keyPressEvent(QKeyEvent* event)
+{
+    CEditorState* state = EditorState();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        state->SelectPosition(state->position - 1);
+        return;
+    case Qt::Key_Down:
+        state->SelectPosition(state->position + 1);
+        return;
+    case Qt::Key_Left:
+        state->SelectChannel(state->channel - 1);
+        return;
+    case Qt::Key_Right:
+        state->SelectChannel(state->channel + 1);
+        return;
+    case Qt::Key_PageUp:
+        state->SelectPosition(state->position - 16);
+        return;
+    case Qt::Key_PageDown:
+        state->SelectPosition(state->position + 16);
+        return;
+    case Qt::Key_Home:
+        state->SelectPosition(0);
+        return;
+    case Qt::Key_End: {
+        IOvkModule* song = state->song.Get();
+        const int length = song->Lock(kRead)->SongLength();
+        song->Unlock();
+        state->SelectPosition(std::max(0, length - 1));
+        return;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        state->PlayOrStop(control);
+        return;
+    case Qt::Key_Tab:
+        if (state->pattern)
+            state->pattern->TakeFocus();
+        return;
+    case Qt::Key_Insert:
+        InsertEntry(shift);
+        return;
+    case Qt::Key_Backspace:
+        BackspaceEntry(shift);
+        return;
+    case Qt::Key_Delete:
+        DeleteKey();
+        return;
+    default:
+        break;
+    }
+    if (control || (event->modifiers() & Qt::AltModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const QString text = event->text();
+    const int digit = HexDigit(text);
+    if (digit >= 0)
+        TypeValue(static_cast<std::uint32_t>(digit));
+    else if (text == QLatin1String("+"))
+        StepEntry(1, true);
+    else if (text == QLatin1String("-"))
+        StepEntry(-1, true);
+    else
+        QWidget::keyPressEvent(event);
+}
+
+bool COrderTableWnd::focusNextPrevChild(bool) { return false; }
+
+void COrderTableWnd::focusInEvent(QFocusEvent*) { update(); }
+void COrderTableWnd::focusOutEvent(QFocusEvent*) { update(); }
+
+void COrderTableWnd::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    setFocus(Qt::MouseFocusReason);
+    const QPoint at = event->position().toPoint();
+    const TGridCell cell = CellAt(at, false);
+    if (cell.channel < 0)
+        return;
+    m_lastPointer = at;
+    if (m_selection.Contains(cell)) {
+        m_drag.Begin(at, m_selection.TopLeft());
+        setCursor(Qt::SizeAllCursor);
+        return;
+    }
+    m_selecting = true;
+    CEditorState* state = EditorState();
+    state->SelectChannel(cell.channel);
+    state->SelectPosition(cell.row);
+    m_selection.Collapse(cell);
+    update();
+}
+
+void COrderTableWnd::SetAutoScroll(int direction)
+{
+    if (direction < 0 && !m_scrollUp.isActive())
+        m_scrollUp.start();
+    if (direction >= 0)
+        m_scrollUp.stop();
+    if (direction > 0 && !m_scrollDown.isActive())
+        m_scrollDown.start();
+    if (direction <= 0)
+        m_scrollDown.stop();
+}
+
+bool COrderTableWnd::AutoScrolling(int direction) const
+{
+    return direction < 0 ? m_scrollUp.isActive() : m_scrollDown.isActive();
+}
+
+void COrderTableWnd::AutoScrollTick(int direction)
+{
+    SetOffset(m_offset + direction * kAutoScrollPixels);
+    if (m_drag.active) {
+        m_drag.shift += 2 * direction;
+        m_drag.Place({m_drag.target.channel, m_drag.target.row + 2 * direction}, m_selection.Width(),
+                     m_selection.Height(), kChannels, kOrderPositions);
+    } else if (m_selecting) {
+        m_selection.Extend(CellAt(m_lastPointer, true));
+    }
+    update();
+}
+
+void COrderTableWnd::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_selecting && !m_drag.active)
+        return;
+    const QPoint at = event->position().toPoint();
+    m_lastPointer = at;
+    SetAutoScroll(at.y() < kHeaderHeight ? -1 : at.y() >= height() ? 1 : 0);
+    if (m_selecting)
+        m_selection.Extend(CellAt(at, true));
+    else
+        m_drag.Follow(at, kCellWidth, kRowHeight, m_selection.Width(), m_selection.Height(), kChannels,
+                      kOrderPositions);
+    update();
+}
+
+void COrderTableWnd::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    SetAutoScroll(0);
+    if (m_drag.active) {
+        m_drag.active = false;
+        unsetCursor();
+        if (m_drag.Moved()) {
+            MoveBlock(m_drag.target);
+        } else {
+            const TGridCell cell = CellAt(event->position().toPoint(), true);
+            EditorState()->SelectChannel(cell.channel);
+            EditorState()->SelectPosition(cell.row);
+            m_selection.Collapse(cell);
+            update();
+        }
+    }
+    m_selecting = false;
+}
+
+void COrderTableWnd::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    SetOffset(m_offset - (delta / 14) * 14 / 2);
+    event->accept();
+}
+
+void COrderTableWnd::paintEvent(QPaintEvent*)
+{
+    const CUiResources& ui = Ui();
+    const CUiResources::TPalette& c = ui.Palette();
+    const CEditorState* state = EditorState();
+    const int tableRight = kNumbersWidth + kCellWidth * kChannels;
+    QPainter painter(this);
+    painter.fillRect(rect(), c.panel);
+
+    std::uint32_t order[kChannels][kOrderPositions];
+    {
+        IOvkModule* song = state->song.Get();
+        const COvkModuleData* data = song->Lock(kRead);
+        std::copy(&data->orderTable[0][0], &data->orderTable[0][0] + kChannels * kOrderPositions, &order[0][0]);
+        song->Unlock();
+    }
+
+    const int first = std::max(0, m_offset / kRowHeight);
+    const int last = std::min(kOrderPositions - 1, (m_offset + height() - kHeaderHeight) / kRowHeight);
+    const bool focused = hasFocus();
+    painter.setClipRect(0, kHeaderHeight, width(), height() - kHeaderHeight);
+    painter.setFont(ui.Font(8));
+    for (int p = first; p <= last; ++p) {
+        const QRect numbers(0, kHeaderHeight + kRowHeight * p - m_offset, kNumbersWidth, kRowHeight);
+        painter.setPen(c.black);
+        painter.drawText(numbers.adjusted(3, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::asprintf("%X", p));
+        for (int ch = 0; ch < kChannels; ++ch) {
+            const QRect cell = CellRect(p, ch);
+            QColor background = c.white;
+            if (focused && p == state->position && ch == state->channel)
+                background = c.cursor;
+            else if (p == m_playPosition)
+                background = c.playRow;
+            else if (focused && m_selection.Contains({ch, p}))
+                background = c.selection;
+            painter.fillRect(cell, background);
+            painter.setPen(c.stripe2);
+            painter.drawRect(cell.adjusted(0, 0, -1, -1));
+            if (order[ch][p] != 0) {
+                painter.setPen(c.black);
+                painter.drawText(cell, Qt::AlignCenter, QString::asprintf("%X", order[ch][p]));
+            }
+        }
+    }
+    painter.setPen(c.grey);
+    painter.drawLine(kNumbersWidth - 1, kHeaderHeight, kNumbersWidth - 1, height());
+
+    auto outline = [&](TGridCell topLeft, int w, int h) {
+        const QRect box = CellRect(topLeft.row, topLeft.channel).united(CellRect(topLeft.row + h - 1, topLeft.channel + w - 1));
+        painter.setPen(c.selectionOutline);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+    };
+    if (!m_selection.IsEmpty() && !m_selection.IsSingle())
+        outline(m_selection.TopLeft(), m_selection.Width(), m_selection.Height());
+    if (m_drag.active && m_drag.Moved())
+        outline(m_drag.target, m_selection.Width(), m_selection.Height());
+
+    painter.setClipping(false);
+    ui.DrawHeaderStripes(painter, width());
+    painter.setPen(c.grey);
+    painter.drawLine(kNumbersWidth, kHeaderHeight - 1, tableRight, kHeaderHeight - 1);
+    painter.setPen(c.black);
+    for (int ch = 1; ch <= kChannels; ++ch)
+        painter.drawText(QRect(34 + kCellWidth * (ch - 1), 0, kCellWidth, kHeaderHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                         QString::asprintf("%d", ch));
+}
+
+} // namespace ovk
