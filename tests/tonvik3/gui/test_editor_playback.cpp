@@ -32,6 +32,9 @@ public:
     void ShowChannel(int) override {}
     void SetCursorRow(int) override {}
     void ReloadPattern() override {}
+    void SetEntry(int, int, std::uint32_t) override {}
+    void StepEntry(int, bool) override {}
+    void EnterMidiNote(int) override {}
 
     std::vector<int> values;
     bool onGuiThread = true;

@@ -401,7 +401,8 @@ void COrderTableWnd::mousePressEvent(QMouseEvent* event)
     if (cell.channel < 0)
         return;
     m_lastPointer = at;
-    if (m_selection.Contains(cell)) {
+    // A block is dragged; a single cell (the cursor) starts a new selection.
+    if (!m_selection.IsSingle() && m_selection.Contains(cell)) {
         m_drag.Begin(at, m_selection.TopLeft());
         setCursor(Qt::SizeAllCursor);
         return;

@@ -426,7 +426,8 @@ void CPatternWnd::mousePressEvent(QMouseEvent* event)
     const TGridCell cell = CellAt(at, false);
     if (cell.channel < 0)
         return;
-    if (m_selection.Contains(cell)) {
+    // A block is dragged; a single cell (the cursor) starts a new selection.
+    if (!m_selection.IsSingle() && m_selection.Contains(cell)) {
         m_drag.Begin(at, m_selection.TopLeft());
         setCursor(Qt::SizeAllCursor);
         return;
