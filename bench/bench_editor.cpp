@@ -11,12 +11,18 @@
 //                          playing (counter rss_mb; goal: at most 60 MB);
 //   BM_PreviewLatency      from PreviewNote to its first sample reaching the
 //                          output, as bench_audio_latency measures edits
-//                          (counter latency_ms; goal: at most 50 ms).
+//                          (counter latency_ms; goal: at most 50 ms);
+//   BM_KeyToPreview        the same from a note key pressed in the pattern
+//                          editor (goal: at most 50 ms);
+//   BM_KeyToRedraw         a note key in the pattern editor, its edit, and the
+//                          repaint of the pane (goal: at most 5 ms);
+//   Repaint/OrderTable, Repaint/Pattern with every cell of the song in use.
 // Run from the build tree: bench_editor [--startup-process] [benchmark flags].
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -40,7 +46,9 @@
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/CMasterWnd.h"
 #include "gui/panes/CMixerWnd.h"
+#include "gui/panes/COrderTableWnd.h"
 #include "gui/panes/COscBarWnd.h"
+#include "gui/panes/CPatternWnd.h"
 #include "gui/panes/CSideWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
 #include "gui/shell/CEditorApp.h"
@@ -104,9 +112,24 @@ void BM_StartUp(benchmark::State& state)
 }
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Every order entry and every cell in use, so that every cell draws text.
+void FillSong(ovk::CEditorState& s)
+{
+    ovk::COvkModuleData* data = s.song->Lock(2);
+    for (int c = 0; c < ovk::kChannels; ++c) {
+        for (int p = 0; p < ovk::kOrderPositions; ++p)
+            data->orderTable[c][p] = 1 + (p + c) % 15;
+        for (int q = 1; q < ovk::kPatterns; ++q)
+            for (int r = 0; r < ovk::kRows; ++r)
+                data->patterns[c][q][r] = r % 5 == 4 ? 255 : 1 + (q * 7 + r * 3 + c) % 120;
+    }
+    s.song->Unlock();
+}
+
 void Repaint(benchmark::State& state, QWidget* (*pick)(ovk::COvkView&))
 {
     auto editor = StartEditor();
+    FillSong(editor->State());
     QWidget* pane = pick(*editor->MainWindow()->View());
     QPixmap target(pane->size());
     for (auto _ : state) {
@@ -126,6 +149,10 @@ BENCHMARK_CAPTURE(Repaint, TimeCounter,
 BENCHMARK_CAPTURE(Repaint, Bpm, [](ovk::COvkView& v) -> QWidget* { return v.Bpm(); })
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Repaint, Side, [](ovk::COvkView& v) -> QWidget* { return v.Side(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, OrderTable, [](ovk::COvkView& v) -> QWidget* { return v.OrderTable(); })
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, Pattern, [](ovk::COvkView& v) -> QWidget* { return v.Pattern(); })
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Repaint, WholeView, [](ovk::COvkView& v) -> QWidget* { return &v; })
     ->Unit(benchmark::kMicrosecond);
@@ -170,7 +197,28 @@ void BM_PlayingMemory(benchmark::State& state)
 }
 BENCHMARK(BM_PlayingMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void BM_PreviewLatency(benchmark::State& state)
+// A note key (Q, by its place) pressed in the pattern editor.
+void PressNoteKey(QWidget* pane)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 24, 0, 0, QStringLiteral("q"));
+    QApplication::sendEvent(pane, &press);
+}
+
+void BM_KeyToRedraw(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    FillSong(editor->State());
+    ovk::CPatternWnd* pattern = editor->MainWindow()->View()->Pattern();
+    pattern->setFocus();
+    for (auto _ : state) {
+        editor->State().SelectRow(0);
+        PressNoteKey(pattern);
+        pattern->repaint();
+    }
+}
+BENCHMARK(BM_KeyToRedraw)->Unit(benchmark::kMicrosecond);
+
+void PreviewLatency(benchmark::State& state, bool byKey)
 {
     auto editor = StartEditor();
     ovk::CEditorState& s = editor->State();
@@ -196,7 +244,12 @@ void BM_PreviewLatency(benchmark::State& state)
         heardAt = 0;
         armed = true;
         const auto start = TClock::now();
-        s.PreviewNote(0, 61);
+        if (byKey) {
+            s.SelectRow(0);
+            PressNoteKey(editor->MainWindow()->View()->Pattern());
+        } else {
+            s.PreviewNote(0, 61);
+        }
         while (heardAt.load() == 0 && TClock::now() - start < std::chrono::seconds(2))
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         armed = false;
@@ -216,7 +269,10 @@ void BM_PreviewLatency(benchmark::State& state)
     state.counters["latency_ms"] = latencies[latencies.size() / 2];
     state.counters["latency_max_ms"] = latencies.back();
 }
+void BM_PreviewLatency(benchmark::State& state) { PreviewLatency(state, false); }
+void BM_KeyToPreview(benchmark::State& state) { PreviewLatency(state, true); }
 BENCHMARK(BM_PreviewLatency)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_KeyToPreview)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // The whole program: tonvik3 --screenshot with the demo song, from exec to
 // the end of the process (its first painted window, saved), median of runs.

@@ -36,6 +36,7 @@ int LeadingInteger(const QString& text)
 CBpmWnd::CBpmWnd(QWidget* parent) : QWidget(parent), m_spin(new CSpinWnd(this))
 {
     setObjectName(QStringLiteral("bpm"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
     m_spin->move(75, 3);
     connect(m_spin, &CSpinWnd::Up, this, &CBpmWnd::StepUp);
     connect(m_spin, &CSpinWnd::Down, this, &CBpmWnd::StepDown);

@@ -12,6 +12,7 @@ namespace ovk {
 CMasterWnd::CMasterWnd(QWidget* parent) : QWidget(parent), m_bar(new CVolumeBarWnd(this))
 {
     setObjectName(QStringLiteral("Master"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
     m_bar->setObjectName(QStringLiteral("Master volume"));
     m_bar->setGeometry(64, 3, 256, 24);
     connect(m_bar, &CVolumeBarWnd::Changed, this, &CMasterWnd::OnBarChanged);

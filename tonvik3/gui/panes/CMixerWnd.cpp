@@ -24,6 +24,7 @@ constexpr int kMeterWidth = 5;
 CMixerWnd::CMixerWnd(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Mixer"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
     EditorState()->mixer = this;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/song/COvkModuleData.h"
 #include "gui/shell/CEditorState.h"
+#include "gui/panes/CTextStamps.h"
 #include "gui/shell/CUiResources.h"
 
 namespace ovk {
@@ -17,6 +18,18 @@ namespace {
 constexpr morvane::TLockMode kRead = 0;
 constexpr morvane::TLockMode kWrite = 2;
 constexpr int kMaxPattern = 15;
+
+// "0" … "F": the texts of entries and, with two digits, of positions.
+const QString& HexText(int value)
+{
+    static const QString* const texts = [] {
+        auto* t = new QString[256];
+        for (int i = 0; i < 256; ++i)
+            t[i] = QString::asprintf("%X", i);
+        return t;
+    }();
+    return texts[value & 0xFF];
+}
 
 int HexDigit(const QString& text)
 {
@@ -53,6 +66,7 @@ COrderTableWnd::COrderTableWnd(QWidget* parent) : QWidget(parent), m_scrollBar(n
 {
     setObjectName(QStringLiteral("Order table"));
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
     m_scrollBar->setSingleStep(kRowHeight);
     m_scrollBar->setPageStep(4 * kRowHeight);
     m_scrollBar->setFocusPolicy(Qt::NoFocus);
@@ -488,72 +502,91 @@ void COrderTableWnd::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void COrderTableWnd::paintEvent(QPaintEvent*)
+void COrderTableWnd::paintEvent(QPaintEvent* event)
 {
     const CUiResources& ui = Ui();
     const CUiResources::TPalette& c = ui.Palette();
     const CEditorState* state = EditorState();
     const int tableRight = kNumbersWidth + kCellWidth * kChannels;
+    if (!m_text)
+        m_text = std::make_unique<CTextStamps>(ui.Font(8), c.black);
     QPainter painter(this);
-    painter.fillRect(rect(), c.panel);
+    const QRect area = event->rect();
+    painter.fillRect(area, c.panel);
 
-    std::uint32_t order[kChannels][kOrderPositions];
-    {
-        IOvkModule* song = state->song.Get();
-        const COvkModuleData* data = song->Lock(kRead);
-        std::copy(&data->orderTable[0][0], &data->orderTable[0][0] + kChannels * kOrderPositions, &order[0][0]);
-        song->Unlock();
-    }
-
-    const int first = std::max(0, m_offset / kRowHeight);
-    const int last = std::min(kOrderPositions - 1, (m_offset + height() - kHeaderHeight) / kRowHeight);
-    const bool focused = hasFocus();
-    painter.setClipRect(0, kHeaderHeight, width(), height() - kHeaderHeight);
-    painter.setFont(ui.Font(8));
-    for (int p = first; p <= last; ++p) {
-        const QRect numbers(0, kHeaderHeight + kRowHeight * p - m_offset, kNumbersWidth, kRowHeight);
-        painter.setPen(c.black);
-        painter.drawText(numbers.adjusted(3, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::asprintf("%X", p));
-        for (int ch = 0; ch < kChannels; ++ch) {
-            const QRect cell = CellRect(p, ch);
-            QColor background = c.white;
-            if (focused && p == state->position && ch == state->channel)
-                background = c.cursor;
-            else if (p == m_playPosition)
-                background = c.playRow;
-            else if (focused && m_selection.Contains({ch, p}))
-                background = c.selection;
-            painter.fillRect(cell, background);
-            painter.setPen(c.stripe2);
-            painter.drawRect(cell.adjusted(0, 0, -1, -1));
-            if (order[ch][p] != 0) {
-                painter.setPen(c.black);
-                painter.drawText(cell, Qt::AlignCenter, QString::asprintf("%X", order[ch][p]));
+    // Only the rows that the area to paint touches.
+    const int top = std::max(area.top(), kHeaderHeight);
+    const int first = std::max(0, (top - kHeaderHeight + m_offset) / kRowHeight);
+    const int last = std::min(kOrderPositions - 1, (area.bottom() - kHeaderHeight + m_offset) / kRowHeight);
+    if (area.bottom() >= kHeaderHeight && first <= last) {
+        std::uint32_t order[kChannels][kOrderPositions];
+        {
+            IOvkModule* song = state->song.Get();
+            const COvkModuleData* data = song->Lock(kRead);
+            std::copy(&data->orderTable[0][0], &data->orderTable[0][0] + kChannels * kOrderPositions, &order[0][0]);
+            song->Unlock();
+        }
+        const bool focused = hasFocus();
+        painter.setClipRect(QRect(0, kHeaderHeight, width(), height() - kHeaderHeight).intersected(area));
+        const int y0 = kHeaderHeight + kRowHeight * first - m_offset;
+        const int y1 = kHeaderHeight + kRowHeight * (last + 1) - m_offset;
+        painter.fillRect(QRect(kNumbersWidth, y0, tableRight - kNumbersWidth, y1 - y0), c.white);
+        for (int p = first; p <= last; ++p) {
+            const int y = kHeaderHeight + kRowHeight * p - m_offset;
+            m_text->DrawInRow(painter, 3, y, kRowHeight, HexText(p));
+            for (int ch = 0; ch < kChannels; ++ch) {
+                QColor background;
+                if (focused && p == state->position && ch == state->channel)
+                    background = c.cursor;
+                else if (p == m_playPosition)
+                    background = c.playRow;
+                else if (focused && m_selection.Contains({ch, p}))
+                    background = c.selection;
+                else
+                    background = c.white;
+                const QRect cell = CellRect(p, ch);
+                if (background != c.white)
+                    painter.fillRect(cell, background);
+                if (order[ch][p] != 0)
+                    m_text->DrawInRow(painter, cell.left() + 4, y, kRowHeight, HexText(static_cast<int>(order[ch][p])));
             }
         }
+        // Each cell's outline: a line at its top and left, and one at its bottom and right.
+        painter.setPen(c.stripe2);
+        for (int p = first; p <= last; ++p) {
+            const int y = kHeaderHeight + kRowHeight * p - m_offset;
+            painter.drawLine(kNumbersWidth, y, tableRight - 1, y);
+            painter.drawLine(kNumbersWidth, y + kRowHeight - 1, tableRight - 1, y + kRowHeight - 1);
+        }
+        for (int ch = 0; ch < kChannels; ++ch) {
+            const int x = kNumbersWidth + kCellWidth * ch;
+            painter.drawLine(x, y0, x, y1 - 1);
+            painter.drawLine(x + kCellWidth - 1, y0, x + kCellWidth - 1, y1 - 1);
+        }
+        painter.setPen(c.grey);
+        painter.drawLine(kNumbersWidth - 1, kHeaderHeight, kNumbersWidth - 1, height());
+
+        auto outline = [&](TGridCell topLeft, int w, int h) {
+            const QRect box =
+                CellRect(topLeft.row, topLeft.channel).united(CellRect(topLeft.row + h - 1, topLeft.channel + w - 1));
+            painter.setPen(c.selectionOutline);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(box.adjusted(0, 0, -1, -1));
+        };
+        if (!m_selection.IsSingle())
+            outline(m_selection.TopLeft(), m_selection.Width(), m_selection.Height());
+        if (m_drag.active && m_drag.Moved())
+            outline(m_drag.target, m_selection.Width(), m_selection.Height());
+        painter.setClipping(false);
     }
-    painter.setPen(c.grey);
-    painter.drawLine(kNumbersWidth - 1, kHeaderHeight, kNumbersWidth - 1, height());
 
-    auto outline = [&](TGridCell topLeft, int w, int h) {
-        const QRect box = CellRect(topLeft.row, topLeft.channel).united(CellRect(topLeft.row + h - 1, topLeft.channel + w - 1));
-        painter.setPen(c.selectionOutline);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
-    };
-    if (!m_selection.IsEmpty() && !m_selection.IsSingle())
-        outline(m_selection.TopLeft(), m_selection.Width(), m_selection.Height());
-    if (m_drag.active && m_drag.Moved())
-        outline(m_drag.target, m_selection.Width(), m_selection.Height());
-
-    painter.setClipping(false);
-    ui.DrawHeaderStripes(painter, width());
-    painter.setPen(c.grey);
-    painter.drawLine(kNumbersWidth, kHeaderHeight - 1, tableRight, kHeaderHeight - 1);
-    painter.setPen(c.black);
-    for (int ch = 1; ch <= kChannels; ++ch)
-        painter.drawText(QRect(34 + kCellWidth * (ch - 1), 0, kCellWidth, kHeaderHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                         QString::asprintf("%d", ch));
+    if (area.top() < kHeaderHeight) {
+        ui.DrawHeaderStripes(painter, width());
+        painter.setPen(c.grey);
+        painter.drawLine(kNumbersWidth, kHeaderHeight - 1, tableRight, kHeaderHeight - 1);
+        for (int ch = 1; ch <= kChannels; ++ch)
+            m_text->DrawInRow(painter, 34 + kCellWidth * (ch - 1), 0, kHeaderHeight, HexText(ch));
+    }
 }
 
 } // namespace ovk

@@ -2,12 +2,17 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gui/panes/CBlockSelection.h"
 #include "gui/shell/EditorPanes.h"
 
 class QScrollBar;
+
+namespace ovk {
+class CTextStamps;
+}
 
 namespace ovk {
 
@@ -100,6 +105,7 @@ private:
     QScrollBar* m_scrollBar;
     QTimer m_scrollUp;
     QTimer m_scrollDown;
+    std::unique_ptr<CTextStamps> m_text;
 };
 
 } // namespace ovk

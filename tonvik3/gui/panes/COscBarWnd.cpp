@@ -12,6 +12,7 @@ namespace ovk {
 COscBarWnd::COscBarWnd(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Oscbar"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
     EditorState()->oscBar = this;
 }
 

@@ -8,6 +8,7 @@
 #include "gui/panes/NoteKeys.h"
 #include "gui/shell/CEditorDialogs.h"
 #include "gui/shell/CEditorState.h"
+#include "gui/panes/CTextStamps.h"
 #include "gui/shell/CUiResources.h"
 
 namespace ovk {
@@ -31,6 +32,7 @@ CPatternWnd::CPatternWnd(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Pattern"));
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
     const CEditorState* state = EditorState();
     m_selection.Collapse({state->channel, state->row});
     EditorState()->pattern = this;
@@ -472,14 +474,20 @@ void CPatternWnd::mouseReleaseEvent(QMouseEvent* event)
     m_selecting = false;
 }
 
-void CPatternWnd::paintEvent(QPaintEvent*)
+void CPatternWnd::paintEvent(QPaintEvent* event)
 {
     const CUiResources& ui = Ui();
     const CUiResources::TPalette& c = ui.Palette();
     const CEditorState* state = EditorState();
     const int shown = ShownPosition();
+    if (!m_text) {
+        m_text = std::make_unique<CTextStamps>(ui.Font(8), c.black);
+        m_faint = std::make_unique<CTextStamps>(ui.Font(8), c.grey);
+        m_small = std::make_unique<CTextStamps>(ui.Font(7), c.black);
+    }
     QPainter painter(this);
-    painter.fillRect(rect(), c.panel);
+    painter.setClipRect(event->rect());
+    painter.fillRect(event->rect(), c.panel);
 
     std::uint32_t entries[kChannels];
     std::uint32_t cells[kChannels][kRows];
@@ -499,33 +507,28 @@ void CPatternWnd::paintEvent(QPaintEvent*)
     painter.fillRect(QRect(2, 3, 21, 15), c.white);
     painter.setPen(c.grey);
     painter.drawRect(QRect(2, 3, 20, 14));
-    painter.setPen(c.black);
-    painter.setFont(ui.Font(8));
-    painter.drawText(QRect(2, 3, 21, 15), Qt::AlignCenter, QString::asprintf("o%d", m_octave));
+    const QString octave = QString::asprintf("o%d", m_octave);
+    m_text->DrawInRow(painter, 2 + (21 - m_text->Width(octave)) / 2, 3, 15, octave);
     for (int ch = 0; ch < kChannels; ++ch) {
         const int x = 32 + kCellWidth * ch;
-        const QRect label(x, 0, kCellWidth - 7, kHeaderHeight - 1);
-        painter.setFont(ui.Font(8));
         if (HasPattern(entries[ch])) {
-            const QString number = QString::asprintf("%d", ch + 1);
-            painter.drawText(label, Qt::AlignVCenter | Qt::AlignLeft, number);
-            const int numberWidth = painter.fontMetrics().horizontalAdvance(number);
-            painter.setFont(ui.Font(7));
-            painter.drawText(label.adjusted(numberWidth, 2, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                             QString::asprintf("/%X", entries[ch]));
+            const QString number = QString::number(ch + 1);
+            m_text->DrawInRow(painter, x, 0, kHeaderHeight - 1, number);
+            m_small->DrawInRow(painter, x + m_text->Width(number), 2, kHeaderHeight - 1,
+                               QString::asprintf("/%X", entries[ch]));
         } else {
-            painter.drawText(label, Qt::AlignVCenter | Qt::AlignLeft, QString::asprintf("  %d", ch + 1));
+            m_text->DrawInRow(painter, x, 0, kHeaderHeight - 1, QString::asprintf("  %d", ch + 1));
         }
     }
     painter.setPen(c.grey);
     painter.drawLine(0, kHeaderHeight - 1, width(), kHeaderHeight - 1);
 
     // The row numbers.
-    painter.setFont(ui.Font(8));
-    painter.setPen(c.black);
-    for (int r = 0; r < kRows; ++r)
-        painter.drawText(QRect(0, kHeaderHeight + kCellHeight * r, kNumbersWidth - 4, kCellHeight),
-                         Qt::AlignVCenter | Qt::AlignRight, QString::asprintf("%X", r));
+    for (int r = 0; r < kRows; ++r) {
+        const QString number = QString::asprintf("%X", r);
+        m_text->DrawInRow(painter, kNumbersWidth - 4 - m_text->Width(number), kHeaderHeight + kCellHeight * r,
+                          kCellHeight, number);
+    }
     painter.setPen(c.grey);
     painter.drawLine(kNumbersWidth - 1, kHeaderHeight, kNumbersWidth - 1, kHeaderHeight + kCellHeight * kRows);
 
@@ -548,15 +551,26 @@ void CPatternWnd::paintEvent(QPaintEvent*)
             else
                 background = c.veryLightGrey;
             painter.fillRect(cell, background);
-            painter.setPen(c.lightLine);
-            painter.drawRect(cell.adjusted(0, 0, -1, -1));
             const std::uint32_t value = cells[ch][r];
             if (value != 0) {
-                painter.setPen(value == notekeys::kNoteOff ? c.grey : c.black);
-                painter.drawText(cell.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                                 QString::fromLatin1(NoteName(value, name)));
+                CTextStamps& text = value == notekeys::kNoteOff ? *m_faint : *m_text;
+                text.DrawInRow(painter, cell.left() + 8, cell.top(), kCellHeight, QString::fromLatin1(NoteName(value, name)));
             }
         }
+    }
+    // Each cell's outline, as lines along the whole grid.
+    const int gridRight = kNumbersWidth + kCellWidth * kChannels;
+    const int gridBottom = kHeaderHeight + kCellHeight * kRows;
+    painter.setPen(c.lightLine);
+    for (int r = 0; r < kRows; ++r) {
+        const int y = kHeaderHeight + kCellHeight * r;
+        painter.drawLine(kNumbersWidth, y, gridRight - 1, y);
+        painter.drawLine(kNumbersWidth, y + kCellHeight - 1, gridRight - 1, y + kCellHeight - 1);
+    }
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const int x = kNumbersWidth + kCellWidth * ch;
+        painter.drawLine(x, kHeaderHeight, x, gridBottom - 1);
+        painter.drawLine(x + kCellWidth - 1, kHeaderHeight, x + kCellWidth - 1, gridBottom - 1);
     }
     auto outline = [&](TGridCell topLeft, int w, int h) {
         const QRect box = CellRect(topLeft.channel, topLeft.row).united(CellRect(topLeft.channel + w - 1, topLeft.row + h - 1));

@@ -1,12 +1,15 @@
 #pragma once
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gui/panes/CBlockSelection.h"
 #include "gui/shell/EditorPanes.h"
 
 namespace ovk {
+
+class CTextStamps;
 
 // The pattern editor: the eight patterns that the order table gives the
 // channels at the current order position, 8 channels × 16 rows. Notes are
@@ -93,6 +96,7 @@ private:
     int m_playRow = -1;
     int m_playPosition = -1;
     TClipboard m_clipboard;
+    std::unique_ptr<CTextStamps> m_text, m_faint, m_small;
 };
 
 } // namespace ovk

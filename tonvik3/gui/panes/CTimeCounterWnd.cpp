@@ -13,6 +13,7 @@ namespace ovk {
 CTimeCounterWnd::CTimeCounterWnd(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Time counter"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
     EditorState()->timeCounter = this;
 }
 

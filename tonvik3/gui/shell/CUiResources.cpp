@@ -41,18 +41,18 @@ void SetUiResources(const CUiResources* resources) { g_resources = resources; }
 
 CUiResources::CUiResources()
 {
-    for (std::size_t i = 0; i < m_fonts.size(); ++i)
-        m_fonts[i] = MakeFont(kFontPoints[i], false);
+    for (const int points : kFontPoints)
+        m_fonts.emplace(std::make_pair(points, false), MakeFont(points, false));
     MakeImages();
 }
 
-QFont CUiResources::Font(int points, bool bold) const
+const QFont& CUiResources::Font(int points, bool bold) const
 {
-    if (!bold)
-        for (std::size_t i = 0; i < m_fonts.size(); ++i)
-            if (kFontPoints[i] == points)
-                return m_fonts[i];
-    return MakeFont(points, bold);
+    const auto key = std::make_pair(points, bold);
+    auto found = m_fonts.find(key);
+    if (found == m_fonts.end())
+        found = m_fonts.emplace(key, MakeFont(points, bold)).first;
+    return found->second;
 }
 
 void CUiResources::DrawHeaderStripes(QPainter& painter, int width) const
@@ -62,7 +62,7 @@ void CUiResources::DrawHeaderStripes(QPainter& painter, int width) const
         painter.fillRect(0, 5 * i, width, 5, stripes[i]);
 }
 
-QString CUiResources::FontFamily() const { return QFontInfo(m_fonts[1]).family(); }
+QString CUiResources::FontFamily() const { return QFontInfo(Font(8)).family(); }
 
 void CUiResources::MakeImages()
 {

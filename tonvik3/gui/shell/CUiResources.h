@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QPixmap>
 #include <array>
+#include <map>
+#include <utility>
 
 namespace ovk {
 
@@ -57,8 +59,10 @@ public:
     const TPalette& Palette() const { return m_palette; }
     // The editor's font (Arial or a font of the same metrics) at a size in
     // points, as the panes were laid out for (96 dots per inch). Nine sizes
-    // are made at start-up; others are made on the spot.
-    QFont Font(int points, bool bold = false) const;
+    // are made at start-up; others on first use. Each is made once: the font
+    // system resolves a font again for every new one, which costs more than
+    // drawing a pane.
+    const QFont& Font(int points, bool bold = false) const;
     // Normal (up) and pressed images of a button.
     const QPixmap& Image(TImage image, bool pressed = false) const { return m_images[image][pressed ? 1 : 0]; }
 
@@ -72,7 +76,7 @@ private:
     void MakeImages();
 
     TPalette m_palette;
-    std::array<QFont, 9> m_fonts;
+    mutable std::map<std::pair<int, bool>, QFont> m_fonts;
     std::array<std::array<QPixmap, 2>, IMAGE_COUNT> m_images;
 };
 
