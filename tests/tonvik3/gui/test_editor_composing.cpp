@@ -300,6 +300,15 @@ TEST_F(ComposingTest, PlusAndMinusInThePatternPaneTakeNoSnapshot)
     Key(m_pattern, Qt::Key_Minus, QStringLiteral("-"));
     EXPECT_EQ(Song().orderTable[0][0], 1u);
     EXPECT_EQ(State().undo.Size(), 0u);
+
+    // Such a change after an undo is not thrown away by a redo.
+    QTest::keyClick(m_pattern, Qt::Key_Q);
+    Frame().EditUndo();
+    EXPECT_EQ(State().undo.RedoSize(), 1u);
+    Key(m_pattern, Qt::Key_Plus, QStringLiteral("+"));
+    Frame().EditRedo();
+    EXPECT_EQ(Song().orderTable[0][0], 2u);
+    EXPECT_EQ(Song().patterns[0][1][0], 0u);
 }
 
 TEST_F(ComposingTest, AChannelWithAllPatternsInUseSaysSoAndChangesNothing)

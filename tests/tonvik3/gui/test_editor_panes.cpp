@@ -9,6 +9,8 @@
 #include "gui/controls/CInPlaceEdit.h"
 #include "gui/controls/CSpinWnd.h"
 #include "gui/controls/CVolumeBarWnd.h"
+#include "gui/instruments/CEffectListMainWnd.h"
+#include "gui/instruments/COscillatorListMainWnd.h"
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/CMasterWnd.h"
 #include "gui/panes/CMixerWnd.h"

@@ -34,7 +34,7 @@ TEST(UndoHistoryTest, KeepsTheNewest256AndSkipsDuplicates)
     EXPECT_EQ(last, 2u);
 }
 
-TEST(UndoHistoryTest, RedoGivesBackWhatUndoReplacedUntilTheNotesChange)
+TEST(UndoHistoryTest, RedoGivesBackWhatUndoReplacedAndANewSnapshotClearsIt)
 {
     CUndoHistory history;
     history.Push(Snapshot(1));
@@ -48,18 +48,40 @@ TEST(UndoHistoryTest, RedoGivesBackWhatUndoReplacedUntilTheNotesChange)
     EXPECT_EQ(redone->notes.patterns[0][1][0], 3u);
     EXPECT_EQ(redone->row, 7);
     EXPECT_EQ(history.Size(), 2u);
+    EXPECT_FALSE(history.TakeRedo(Snapshot(3)));
 
-    // An edit without a snapshot after an undo (the song is not what the undo
-    // left): redoing would throw it away, so there is nothing to redo.
     history.TakeUndo(Snapshot(3));
-    EXPECT_FALSE(history.TakeRedo(Snapshot(99)));
-    EXPECT_EQ(history.RedoSize(), 0u);
-
-    // A new snapshot clears the redo list.
-    history.TakeUndo(Snapshot(2));
     EXPECT_EQ(history.RedoSize(), 1u);
     history.Push(Snapshot(5));
     EXPECT_EQ(history.RedoSize(), 0u);
+}
+
+TEST(UndoHistoryTest, InstrumentSnapshotsCountTheirRecordAndLargeOnesPushOutOldOnes)
+{
+    CUndoHistory history;
+    TUndoSnapshot instrument = Snapshot(1);
+    instrument.instrumentChannel = 2;
+    instrument.instrument = ovk::COvkModuleChannel();
+    // The same notes with a channel record is another snapshot, not a duplicate.
+    EXPECT_TRUE(history.Push(Snapshot(1)));
+    EXPECT_TRUE(history.Push(instrument));
+    instrument.instrument->volume = 5;
+    EXPECT_TRUE(history.Push(instrument));
+    EXPECT_FALSE(history.Push(instrument));
+
+    // A channel of 60000 oscillator pairs is about 9.6 MB: two of them overfill the
+    // 16 MiB, and everything older goes.
+    TUndoSnapshot huge = Snapshot(2);
+    huge.instrumentChannel = 0;
+    huge.instrument = ovk::COvkModuleChannel();
+    huge.instrument->carriers.assign(60000, ovk::TOvkOscillator());
+    huge.instrument->modulators.assign(60000, ovk::TOvkOscillator());
+    history.Push(huge);
+    huge.notes.patterns[0][1][1] = 1;
+    history.Push(huge);
+    EXPECT_LE(history.Bytes(), CUndoHistory::kByteLimit);
+    EXPECT_EQ(history.Size(), 1u);
+    EXPECT_EQ(history.Newest()->notes.patterns[0][1][1], 1u);
 }
 
 } // namespace

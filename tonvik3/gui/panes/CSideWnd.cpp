@@ -3,29 +3,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "gui/instruments/CEffectListMainWnd.h"
+#include "gui/instruments/COscillatorListMainWnd.h"
 #include "gui/shell/CUiResources.h"
 
 namespace ovk {
 
-namespace {
-
-QWidget* NewList(const QString& name, QWidget* parent)
-{
-    auto* list = new QWidget(parent);
-    list->setObjectName(name);
-    list->setAutoFillBackground(true);
-    QPalette palette = list->palette();
-    palette.setColor(QPalette::Window, Ui().Palette().white);
-    list->setPalette(palette);
-    return list;
-}
-
-} // namespace
-
 CSideWnd::CSideWnd(QWidget* parent)
-    : QWidget(parent),
-      m_oscillators(NewList(QStringLiteral("Oscillator list"), this)),
-      m_effects(NewList(QStringLiteral("Effect list"), this))
+    : QWidget(parent), m_oscillators(new COscillatorListMainWnd(this)), m_effects(new CEffectListMainWnd(this))
 {
     setObjectName(QStringLiteral("Side"));
     ShowTab(TAB_OSCILLATORS);

@@ -3,6 +3,9 @@
 
 namespace ovk {
 
+class CEffectListMainWnd;
+class COscillatorListMainWnd;
+
 // The side pane: two tabs, "Oscillators" and "Effects", over the list that the
 // selected tab shows (the oscillator list at start). It makes both lists.
 class CSideWnd : public QWidget {
@@ -15,8 +18,8 @@ public:
 
     void ShowTab(TTab tab);
     TTab Tab() const { return m_tab; }
-    QWidget* OscillatorList() const { return m_oscillators; }
-    QWidget* EffectList() const { return m_effects; }
+    COscillatorListMainWnd* OscillatorList() const { return m_oscillators; }
+    CEffectListMainWnd* EffectList() const { return m_effects; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -24,8 +27,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QWidget* m_oscillators;
-    QWidget* m_effects;
+    COscillatorListMainWnd* m_oscillators;
+    CEffectListMainWnd* m_effects;
     TTab m_tab = TAB_OSCILLATORS;
 };
 

@@ -249,11 +249,15 @@ void CEditorState::PreviewNote(int noteChannel, std::uint32_t note)
     previewControl->Play();
 }
 
-TUndoSnapshot CEditorState::CurrentSnapshot()
+TUndoSnapshot CEditorState::CurrentSnapshot(int instrumentChannel)
 {
     TUndoSnapshot snapshot;
     const COvkModuleData* data = song->Lock(kRead);
     snapshot.notes = data->NoteData();
+    if (instrumentChannel >= 0 && instrumentChannel < kChannels) {
+        snapshot.instrumentChannel = instrumentChannel;
+        snapshot.instrument = data->channels[instrumentChannel];
+    }
     song->Unlock();
     snapshot.channel = channel;
     snapshot.position = position;
@@ -263,11 +267,19 @@ TUndoSnapshot CEditorState::CurrentSnapshot()
 
 bool CEditorState::PushUndo() { return undo.Push(CurrentSnapshot()); }
 
+bool CEditorState::PushInstrumentUndo(int instrumentChannel)
+{
+    return undo.Push(CurrentSnapshot(std::clamp(instrumentChannel, 0, kChannels - 1)));
+}
+
 void CEditorState::Restore(const TUndoSnapshot& snapshot)
 {
     COvkModuleData* data = song->Lock(kWrite);
     data->NoteData() = snapshot.notes;
+    if (snapshot.instrument)
+        data->channels[snapshot.instrumentChannel] = *snapshot.instrument;
     song->Unlock();
+    m_restoredAt = song->GetChangeCount();
     SelectChannel(snapshot.channel);
     SelectPosition(snapshot.position);
     SelectRow(snapshot.row);
@@ -275,21 +287,41 @@ void CEditorState::Restore(const TUndoSnapshot& snapshot)
         orderTable->Reload();
     if (pattern)
         pattern->ReloadPattern();
+    if (snapshot.instrument) {
+        if (oscillatorList)
+            oscillatorList->Reload();
+        if (effectList)
+            effectList->Reload();
+        if (mixer)
+            mixer->Reload();
+    }
+}
+
+bool CEditorState::RedoStillValid()
+{
+    if (undo.RedoSize() == 0)
+        return false;
+    if (song->GetChangeCount() == m_restoredAt)
+        return true;
+    undo.ClearRedo();
+    return false;
 }
 
 void CEditorState::Undo()
 {
-    if (undo.Size() == 0)
+    const TUndoSnapshot* newest = undo.Newest();
+    if (!newest)
         return;
-    if (const auto snapshot = undo.TakeUndo(CurrentSnapshot()))
+    RedoStillValid();
+    if (const auto snapshot = undo.TakeUndo(CurrentSnapshot(newest->instrumentChannel)))
         Restore(*snapshot);
 }
 
 void CEditorState::Redo()
 {
-    if (undo.RedoSize() == 0)
+    if (!RedoStillValid())
         return;
-    if (const auto snapshot = undo.TakeRedo(CurrentSnapshot()))
+    if (const auto snapshot = undo.TakeRedo(CurrentSnapshot(undo.NewestRedo()->instrumentChannel)))
         Restore(*snapshot);
 }
 

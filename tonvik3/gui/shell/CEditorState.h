@@ -57,6 +57,9 @@ public:
     // newest); Undo puts the newest back, Redo what the last Undo replaced.
     // Returns whether a snapshot was added.
     bool PushUndo();
+    // The same before an edit of a channel's instrument: the snapshot also
+    // holds that channel's whole record.
+    bool PushInstrumentUndo(int channel);
     void Undo();
     void Redo();
 
@@ -122,7 +125,9 @@ private:
     void Post(const TPlaybackEvent& event);
     void Deliver(const TPlaybackEvent& event);
     void Restore(const TUndoSnapshot& snapshot);
-    TUndoSnapshot CurrentSnapshot();
+    TUndoSnapshot CurrentSnapshot(int instrumentChannel = -1);
+    // Redo holds only while the song is as the last undo or redo left it.
+    bool RedoStillValid();
     void OpenAudio();
     void PreparePreview();
     void OpenPreviewControl();
@@ -131,6 +136,7 @@ private:
     // Lives on the GUI thread: the monitor's notifications are queued to it.
     std::unique_ptr<QObject> m_gui;
     std::atomic<bool> m_tickQueued{false};
+    std::uint32_t m_restoredAt = 0;  // the song's change count after the last undo or redo
     CSongPlayback m_playback;
 };
 

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include "gui/instruments/CEnvEditorDlg.h"
 #include "gui/shell/CEditorDialogs.h"
 #include "gui/shell/CEditorSettings.h"
 #include "gui/shell/CEditorState.h"
@@ -236,8 +237,10 @@ void CMainFrame::About()
 
 void CMainFrame::OpenChannelEnvelope(int channel)
 {
-    // The envelope editor is not part of the editor yet; say so rather than do nothing.
-    ShowNotice(QStringLiteral("Envelope of channel %1: the envelope editor is not available yet.").arg(channel + 1));
+    TEnvelopeRef envelope;
+    envelope.channel = channel;
+    envelope.kind = TEnvelopeRef::CHANNEL;
+    EditEnvelope(envelope, this);
 }
 
 void CMainFrame::SetMidiInput(IMidiInput* midi)

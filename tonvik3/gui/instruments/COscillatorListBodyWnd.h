@@ -1,0 +1,31 @@
+#pragma once
+#include <QWidget>
+#include <vector>
+
+namespace ovk {
+
+class COscillatorListItemWnd;
+class COscillatorListMainWnd;
+
+// The scrolling body of the oscillator list: for each pair in order the row
+// of its carrier and, while the carrier's FM is on, the row of its modulator
+// right under it.
+class COscillatorListBodyWnd : public QWidget {
+    Q_OBJECT
+public:
+    COscillatorListBodyWnd(COscillatorListMainWnd* list, QWidget* parent);
+
+    // Makes the rows for a channel again; width is the visible width.
+    void Rebuild(int channel, int width);
+    const std::vector<COscillatorListItemWnd*>& Rows() const { return m_rows; }
+    COscillatorListItemWnd* Row(bool modulator, int index) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    COscillatorListMainWnd* m_list;
+    std::vector<COscillatorListItemWnd*> m_rows;
+};
+
+} // namespace ovk

@@ -1,0 +1,105 @@
+#include "gui/instruments/InstrumentEdits.h"
+
+#include "core/files/SongFiles.h"
+#include "gui/panes/CMixerWnd.h"
+#include "gui/shell/CEditorDialogs.h"
+#include "gui/shell/CEditorState.h"
+#include "gui/shell/COvkDoc.h"
+#include "morvane/api/CException.h"
+
+namespace ovk {
+
+namespace {
+constexpr morvane::TLockMode kRead = 0;
+constexpr morvane::TLockMode kWrite = 2;
+} // namespace
+
+const char* const kInstrumentFilter = "TONVIK Instrument files (*.tonviki)";
+
+CInstrumentEdit::CInstrumentEdit(int channel, bool snapshot) : m_channel(std::clamp(channel, 0, kChannels - 1))
+{
+    CEditorState* state = EditorState();
+    if (snapshot)
+        state->PushInstrumentUndo(m_channel);
+    m_data = state->song->Lock(kWrite);
+}
+
+CInstrumentEdit::~CInstrumentEdit() { EditorState()->song->Unlock(); }
+
+COvkModuleChannel ChannelRecord(int channel)
+{
+    IOvkModule* song = EditorState()->song.Get();
+    const COvkModuleData* data = song->Lock(kRead);
+    COvkModuleChannel record;
+    try {
+        record = data->channels[std::clamp(channel, 0, kChannels - 1)];
+    } catch (...) {
+        song->Unlock();
+        throw;
+    }
+    song->Unlock();
+    return record;
+}
+
+void CopyChannel(int from, int to)
+{
+    if (from == to || from < 0 || from >= kChannels || to < 0 || to >= kChannels)
+        return;
+    const COvkModuleChannel record = ChannelRecord(from);
+    {
+        CInstrumentEdit edit(to);
+        edit.Channel() = record;
+    }
+    RefreshInstrument();
+}
+
+void RefreshInstrument()
+{
+    CEditorState* state = EditorState();
+    if (state->oscillatorList)
+        state->oscillatorList->Reload();
+    if (state->effectList)
+        state->effectList->Reload();
+    if (state->mixer)
+        state->mixer->Reload();
+}
+
+bool LoadInstrument(int channel, QWidget* parent)
+{
+    const QString path =
+        Dialogs().OpenFileName(parent, QStringLiteral("Load instrument"), QString::fromLatin1(kInstrumentFilter));
+    if (path.isEmpty())
+        return false;
+    COvkModuleChannel loaded = ChannelRecord(channel);
+    try {
+        LoadInstrumentFile(ToWide(path).c_str(), loaded);
+    } catch (const morvane::CException& e) {
+        Dialogs().Message(parent, QStringLiteral("Failed to load instrument!"), QStringLiteral("Error"),
+                          CEditorDialogs::ICON_ERROR, QString::fromWCharArray(e.GetReason() ? e.GetReason() : L""));
+        return false;
+    }
+    {
+        CInstrumentEdit edit(channel);
+        edit.Channel() = std::move(loaded);
+    }
+    RefreshInstrument();
+    return true;
+}
+
+bool SaveInstrument(int channel, QWidget* parent)
+{
+    const QString path = Dialogs().SaveFileName(parent, QStringLiteral("Save instrument"),
+                                                QString::fromLatin1(kInstrumentFilter), QStringLiteral("tonviki"));
+    if (path.isEmpty())
+        return false;
+    try {
+        SaveInstrumentFile(ToWide(path).c_str(), ChannelRecord(channel));
+    } catch (const morvane::CException& e) {
+        Dialogs().Message(parent, QStringLiteral("Failed to save instrument!"), QStringLiteral("Error"),
+                          CEditorDialogs::ICON_ERROR, QString::fromWCharArray(e.GetReason() ? e.GetReason() : L""));
+        return false;
+    }
+    return true;
+}
+
+} // namespace ovk
