@@ -16,13 +16,21 @@
 //                          editor (goal: at most 50 ms);
 //   BM_KeyToRedraw         a note key in the pattern editor, its edit, and the
 //                          repaint of the pane (goal: at most 5 ms);
-//   Repaint/OrderTable, Repaint/Pattern with every cell of the song in use.
+//   Repaint/OrderTable, Repaint/Pattern with every cell of the song in use;
+//   BM_RebuildOscillators  the oscillator list made again for a channel of 16
+//                          pairs with FM on (32 rows), BM_RebuildEffects for 16
+//                          effects (goal: at most 5 ms each);
+//   Repaint/EnvelopeGraph  the envelope editor's graph (goal: at most 2 ms);
+//   BM_BarToEar            from a press on an oscillator's volume bar to the
+//                          changed sound reaching the output while the song
+//                          plays (counter latency_ms; goal: at most 0.24 s).
 // Run from the build tree: bench_editor [--startup-process] [benchmark flags].
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -43,6 +51,10 @@
 
 #include "CDxAudioDevice.h"
 #include "CSoundSystem.h"
+#include "gui/instruments/CEffectListMainWnd.h"
+#include "gui/instruments/CEnvGraphWnd.h"
+#include "gui/instruments/COscillatorListItemWnd.h"
+#include "gui/instruments/COscillatorListMainWnd.h"
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/CMasterWnd.h"
 #include "gui/panes/CMixerWnd.h"
@@ -157,6 +169,98 @@ BENCHMARK_CAPTURE(Repaint, Pattern, [](ovk::COvkView& v) -> QWidget* { return v.
 BENCHMARK_CAPTURE(Repaint, WholeView, [](ovk::COvkView& v) -> QWidget* { return &v; })
     ->Unit(benchmark::kMicrosecond);
 
+void BM_RebuildOscillators(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    ovk::CEditorState& s = editor->State();
+    {
+        ovk::COvkModuleData* data = s.song->Lock(2);
+        data->channels[0].carriers.clear();
+        data->channels[0].modulators.clear();
+        for (int i = 0; i < 16; ++i) {
+            ovk::TOvkOscillator carrier;
+            carrier.fmEnabled = true;
+            data->channels[0].AddPair(carrier, ovk::TOvkOscillator());
+        }
+        s.song->Unlock();
+    }
+    auto* list = static_cast<ovk::COscillatorListMainWnd*>(s.oscillatorList);
+    for (auto _ : state) {
+        list->Reload();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RebuildOscillators)->Unit(benchmark::kMicrosecond);
+
+// The list made for 16 FM pairs where it showed one: from a new list each time.
+void BM_FirstOscillatorList(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    ovk::CEditorState& s = editor->State();
+    {
+        ovk::COvkModuleData* data = s.song->Lock(2);
+        for (int i = 0; i < 15; ++i) {
+            ovk::TOvkOscillator carrier;
+            carrier.fmEnabled = true;
+            data->channels[0].AddPair(carrier, ovk::TOvkOscillator());
+        }
+        data->channels[0].carriers[0].fmEnabled = true;
+        s.song->Unlock();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A new list showing channel 2 (one pair), then channel 1.
+        s.channel = 1;
+        auto* list = new ovk::COscillatorListMainWnd(editor->MainWindow()->View()->Side());
+        list->setGeometry(0, 20, 370, 530);
+        list->show();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        list->ShowChannel(0);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        delete list;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstOscillatorList)->Unit(benchmark::kMicrosecond);
+
+void BM_RebuildEffects(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    ovk::CEditorState& s = editor->State();
+    {
+        ovk::COvkModuleData* data = s.song->Lock(2);
+        data->channels[0].effects.resize(16);
+        for (int i = 0; i < 16; ++i)
+            data->channels[0].effects[static_cast<std::size_t>(i)].SetType(i % 7);
+        s.song->Unlock();
+    }
+    auto* list = static_cast<ovk::CEffectListMainWnd*>(s.effectList);
+    for (auto _ : state) {
+        list->Reload();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RebuildEffects)->Unit(benchmark::kMicrosecond);
+
+void BM_RepaintEnvelopeGraph(benchmark::State& state)
+{
+    auto editor = StartEditor();  // the drawing resources
+    ovk::CEnvGraphWnd graph(nullptr);
+    graph.resize(360, 190);
+    ovk::TOvkEnvelope envelope;
+    envelope.keepEnabled = false;
+    envelope.speed = 40;
+    graph.SetEnvelope(envelope, 5512);
+    QPixmap target(graph.size());
+    for (auto _ : state) {
+        graph.render(&target);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RepaintEnvelopeGraph)->Name("Repaint/EnvelopeGraph")->Unit(benchmark::kMicrosecond);
+
 void BM_TickNotification(benchmark::State& state)
 {
     auto editor = StartEditor();
@@ -218,7 +322,9 @@ void BM_KeyToRedraw(benchmark::State& state)
 }
 BENCHMARK(BM_KeyToRedraw)->Unit(benchmark::kMicrosecond);
 
-void PreviewLatency(benchmark::State& state, bool byKey)
+enum TTrigger { TRIGGER_PREVIEW, TRIGGER_KEY, TRIGGER_BAR };
+
+void SoundLatency(benchmark::State& state, TTrigger trigger)
 {
     auto editor = StartEditor();
     ovk::CEditorState& s = editor->State();
@@ -237,16 +343,41 @@ void PreviewLatency(benchmark::State& state, bool byKey)
             }
     });
     s.UseAudioDevice(morvane::CRef<morvane::IAudioDevice>(device.Get()));
+    if (trigger == TRIGGER_BAR) {
+        ovk::COvkModuleData* data = s.song->Lock(2);
+        *data = ovk::COvkModuleData();
+        data->orderTable[0][0] = 1;
+        data->patterns[0][1][0] = 61;
+        data->channels[0].envelope = ovk::TOvkEnvelope();
+        s.song->Unlock();
+        s.RefreshAll();
+        s.PatternPlay();
+    }
     std::vector<double> latencies;
     for (auto _ : state) {
         s.previewControl->Stop();
+        if (trigger == TRIGGER_BAR) {
+            s.song->Lock(2)->channels[0].carriers[0].volume = 0;
+            s.song->Unlock();
+            s.oscillatorList->Reload();
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         heardAt = 0;
         armed = true;
         const auto start = TClock::now();
-        if (byKey) {
+        if (trigger == TRIGGER_KEY) {
             s.SelectRow(0);
             PressNoteKey(editor->MainWindow()->View()->Pattern());
+        } else if (trigger == TRIGGER_BAR) {
+            // The song plays a held note at volume 0; the press turns it up.
+            auto* list = static_cast<ovk::COscillatorListMainWnd*>(s.oscillatorList);
+            ovk::COscillatorListItemWnd* row = list->Row(false, 0);
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(197, 40), row->mapToGlobal(QPointF(197, 40)),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(row, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(197, 40), row->mapToGlobal(QPointF(197, 40)),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(row, &release);
         } else {
             s.PreviewNote(0, 61);
         }
@@ -269,10 +400,12 @@ void PreviewLatency(benchmark::State& state, bool byKey)
     state.counters["latency_ms"] = latencies[latencies.size() / 2];
     state.counters["latency_max_ms"] = latencies.back();
 }
-void BM_PreviewLatency(benchmark::State& state) { PreviewLatency(state, false); }
-void BM_KeyToPreview(benchmark::State& state) { PreviewLatency(state, true); }
+void BM_PreviewLatency(benchmark::State& state) { SoundLatency(state, TRIGGER_PREVIEW); }
+void BM_KeyToPreview(benchmark::State& state) { SoundLatency(state, TRIGGER_KEY); }
+void BM_BarToEar(benchmark::State& state) { SoundLatency(state, TRIGGER_BAR); }
 BENCHMARK(BM_PreviewLatency)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_KeyToPreview)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_BarToEar)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // The whole program: tonvik3 --screenshot with the demo song, from exec to
 // the end of the process (its first painted window, saved), median of runs.

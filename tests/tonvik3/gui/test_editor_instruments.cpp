@@ -50,7 +50,17 @@ protected:
     COscillatorListItemWnd* Row(bool modulator, int index) const { return m_oscillators->Row(modulator, index); }
     std::size_t RowCount() const { return m_oscillators->Rows()->Rows().size(); }
     void Click(QWidget* widget, QPoint at) { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at); }
-    void Press(QPushButton* button)
+    // A click on a button drawn in a row.
+    template <class TRow>
+    void Tap(TRow* row, const char* name)
+    {
+        ASSERT_NE(row, nullptr);
+        const QRect place = row->ButtonRect(QString::fromLatin1(name));
+        ASSERT_FALSE(place.isEmpty()) << name;
+        QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, place.center());
+        Settle();
+    }
+    void Press(QAbstractButton* button)
     {
         ASSERT_NE(button, nullptr);
         button->click();
@@ -165,31 +175,31 @@ TEST_F(InstrumentTest, RowsMoveCopyAndCloseInBothListsAndUpOnTheFirstDoesNothing
     m_oscillators->Reload();
     const ovk::COvkModuleChannel before = Channel(0);
     const std::size_t steps = State().undo.Size();
-    Press(Row(false, 0)->Button(QStringLiteral("Up")));
-    Press(Row(false, 2)->Button(QStringLiteral("Down")));
+    Tap(Row(false, 0), "Up");
+    Tap(Row(false, 2), "Down");
     EXPECT_TRUE(Channel(0) == before);
     EXPECT_EQ(State().undo.Size(), steps);
 
-    Press(Row(false, 0)->Button(QStringLiteral("Down")));
+    Tap(Row(false, 0), "Down");
     EXPECT_EQ(Channel(0).carriers[0].cents, 100);
     EXPECT_EQ(Channel(0).modulators[0].cents, 1001);
-    Press(Row(false, 1)->Button(QStringLiteral("Copy")));
+    Tap(Row(false, 1), "Copy");
     EXPECT_EQ(Channel(0).carriers.size(), 4u);
     EXPECT_EQ(Channel(0).carriers[2].cents, 0);
     EXPECT_EQ(Channel(0).modulators[2].cents, 1000);
-    Press(Row(false, 3)->Button(QStringLiteral("Close")));
+    Tap(Row(false, 3), "Close");
     EXPECT_EQ(Channel(0).carriers.size(), 3u);
     EXPECT_EQ(Channel(0).modulators.size(), 3u);
     EXPECT_EQ(Channel(0).carriers[2].cents, 0);
 
     // FM on shows the modulator's row under its carrier; off hides it.
-    Press(Row(false, 1)->Button(QStringLiteral("fmBt")));
+    Tap(Row(false, 1), "fmBt");
     EXPECT_TRUE(Channel(0).carriers[1].fmEnabled);
     EXPECT_EQ(RowCount(), 4u);
     ASSERT_NE(Row(true, 1), nullptr);
     EXPECT_EQ(m_oscillators->Rows()->Rows()[2], Row(true, 1));
-    EXPECT_EQ(Row(true, 1)->Button(QStringLiteral("fmBt")), nullptr);
-    Press(Row(false, 1)->Button(QStringLiteral("fmBt")));
+    EXPECT_TRUE(Row(true, 1)->ButtonRect(QStringLiteral("fmBt")).isEmpty());
+    Tap(Row(false, 1), "fmBt");
     EXPECT_EQ(RowCount(), 3u);
 }
 
@@ -275,7 +285,7 @@ TEST_F(InstrumentTest, EffectRowsShowTheirTypesControlsAndAddOffersNoBandPass)
         effects[0].SetType(ovk::EFFECT_BANDPASS);
     });
     EXPECT_EQ(m_effects->Row(0)->Labels(), QStringList({"Freq:", "Width:"}));
-    EXPECT_NE(m_effects->Row(0)->Button(QStringLiteral("EnvelopeB")), nullptr);
+    EXPECT_FALSE(m_effects->Row(0)->ButtonRect(QStringLiteral("EnvelopeB")).isEmpty());
 }
 
 TEST_F(InstrumentTest, EffectBarsStore0To255AndTheDelayLengthStaysWithinItsSpinRange)
@@ -311,12 +321,12 @@ TEST_F(InstrumentTest, EffectBarsStore0To255AndTheDelayLengthStaysWithinItsSpinR
 
     // Up on the first and Down on the last change nothing; Down on the first swaps.
     const auto before = Channel(0).effects;
-    Press(m_effects->Row(0)->Button(QStringLiteral("Up")));
-    Press(m_effects->Row(1)->Button(QStringLiteral("Down")));
+    Tap(m_effects->Row(0), "Up");
+    Tap(m_effects->Row(1), "Down");
     EXPECT_EQ(Channel(0).effects, before);
-    Press(m_effects->Row(0)->Button(QStringLiteral("Down")));
+    Tap(m_effects->Row(0), "Down");
     EXPECT_EQ(Channel(0).effects[0].type, ovk::EFFECT_LOWPASS);
-    Press(m_effects->Row(1)->Button(QStringLiteral("Close")));
+    Tap(m_effects->Row(1), "Close");
     EXPECT_EQ(Channel(0).effects.size(), 1u);
 }
 

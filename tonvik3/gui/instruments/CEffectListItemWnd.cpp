@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <algorithm>
 
 #include "gui/controls/CInPlaceEdit.h"
@@ -50,29 +49,31 @@ CEffectListItemWnd::CEffectListItemWnd(CEffectListMainWnd* list, int index, cons
 {
     setObjectName(QStringLiteral("Effect %1").arg(index));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    connect(NewButton(QStringLiteral("Close"), QStringLiteral("Close"), QRect(300, 3, 52, 17)), &QPushButton::clicked,
-            this, [this] { m_list->RemoveEffect(m_index); });
-    connect(NewButton(QStringLiteral("Copy"), QStringLiteral("Copy"), QRect(246, 3, 52, 17)), &QPushButton::clicked,
-            this, [this] { m_list->DuplicateEffect(m_index); });
-    connect(NewButton(QStringLiteral("Up"), QStringLiteral("Up"), QRect(246, 21, 52, 17)), &QPushButton::clicked, this,
-            [this] { m_list->MoveEffect(m_index, -1); });
-    connect(NewButton(QStringLiteral("Down"), QStringLiteral("Down"), QRect(300, 21, 52, 17)), &QPushButton::clicked,
-            this, [this] { m_list->MoveEffect(m_index, 1); });
+    m_buttons.Add(QStringLiteral("Close"), QStringLiteral("Close"), QRect(300, 3, 52, 17),
+                  [this] { m_list->RemoveEffect(m_index); });
+    m_buttons.Add(QStringLiteral("Copy"), QStringLiteral("Copy"), QRect(246, 3, 52, 17),
+                  [this] { m_list->DuplicateEffect(m_index); });
+    m_buttons.Add(QStringLiteral("Up"), QStringLiteral("Up"), QRect(246, 21, 52, 17),
+                  [this] { m_list->MoveEffect(m_index, -1); });
+    m_buttons.Add(QStringLiteral("Down"), QStringLiteral("Down"), QRect(300, 21, 52, 17),
+                  [this] { m_list->MoveEffect(m_index, 1); });
 }
 
-QPushButton* CEffectListItemWnd::NewButton(const QString& name, const QString& text, QRect place)
+void CEffectListItemWnd::mousePressEvent(QMouseEvent* event)
 {
-    auto* button = new QPushButton(text, this);
-    button->setObjectName(name);
-    button->setFont(Ui().Font(7));
-    button->setGeometry(place);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
+    if (event->button() == Qt::LeftButton && m_buttons.Press(event->position().toPoint())) {
+        update();
+        return;
+    }
+    PressElsewhere(event);
 }
 
-QPushButton* CEffectListItemWnd::Button(const QString& name) const
+void CEffectListItemWnd::mouseReleaseEvent(QMouseEvent* event)
 {
-    return findChild<QPushButton*>(name, Qt::FindDirectChildrenOnly);
+    if (event->button() != Qt::LeftButton)
+        return;
+    update();
+    m_buttons.Release(event->position().toPoint());
 }
 
 CVolumeBarWnd* CEffectListItemWnd::Bar(int parameter) const
@@ -118,12 +119,10 @@ CVolumeBarWnd* CEffectListItemWnd::AddBar(int parameter, int x, int y)
     return bar;
 }
 
-QPushButton* CEffectListItemWnd::AddEnvelopeButton(bool second, const QString& text, int x, int y)
+void CEffectListItemWnd::AddEnvelopeButton(bool second, const QString& text, int x, int y)
 {
-    QPushButton* button = NewButton(second ? QStringLiteral("EnvelopeB") : QStringLiteral("EnvelopeA"), text,
-                                    QRect(x, y, 44, 17));
-    connect(button, &QPushButton::clicked, this, [this, second] { m_list->EditEffectEnvelope(m_index, second); });
-    return button;
+    m_buttons.Add(second ? QStringLiteral("EnvelopeB") : QStringLiteral("EnvelopeA"), text, QRect(x, y, 44, 17),
+                  [this, second] { m_list->EditEffectEnvelope(m_index, second); });
 }
 
 void CEffectListItemWnd::paintEvent(QPaintEvent*)
@@ -142,6 +141,7 @@ void CEffectListItemWnd::paintEvent(QPaintEvent*)
     painter.setFont(ui.Font(8));
     for (const auto& [text, place] : m_labels)
         painter.drawText(place, Qt::AlignVCenter | Qt::AlignLeft, text);
+    m_buttons.Paint(painter);
 }
 
 // Delay.
@@ -182,7 +182,7 @@ void CDelayEffectItemWnd::CommitLengthEdit()
     m_list->SetDelayLength(m_index, ParseHundredths(edit->text()));
 }
 
-void CDelayEffectItemWnd::mousePressEvent(QMouseEvent* event)
+void CDelayEffectItemWnd::PressElsewhere(QMouseEvent* event)
 {
     if (m_edit)
         CommitLengthEdit();

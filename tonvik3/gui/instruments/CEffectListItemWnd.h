@@ -5,8 +5,7 @@
 #include <utility>
 #include <vector>
 #include "core/song/TOvkEffect.h"
-
-class QPushButton;
+#include "gui/controls/CRowButtons.h"
 
 namespace ovk {
 
@@ -30,7 +29,9 @@ public:
     int Index() const { return m_index; }
     const TOvkEffect& Effect() const { return m_effect; }
     virtual int RowHeight() const { return kHeight; }
-    QPushButton* Button(const QString& name) const;
+    // Where a button of the row is ("Close", "Copy", "Up", "Down",
+    // "EnvelopeA", "EnvelopeB"); empty where the row has none.
+    QRect ButtonRect(const QString& name) const { return m_buttons.Rect(name); }
     // The bar of parameter 1 or 2, where the row has one.
     CVolumeBarWnd* Bar(int parameter) const;
     // The row shows the effect again after a change made here.
@@ -41,17 +42,21 @@ public:
 protected:
     CEffectListItemWnd(CEffectListMainWnd* list, int index, const TOvkEffect& effect, QWidget* parent);
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    // A press that no button took.
+    virtual void PressElsewhere(QMouseEvent* event) { (void)event; }
     // A label, a bar for parameter 1 or 2, and an envelope button (A or B).
     void AddLabel(const QString& text, int x, int y);
     CVolumeBarWnd* AddBar(int parameter, int x, int y);
-    QPushButton* AddEnvelopeButton(bool second, const QString& text, int x, int y);
+    void AddEnvelopeButton(bool second, const QString& text, int x, int y);
 
     CEffectListMainWnd* m_list;
     int m_index;
     TOvkEffect m_effect;
 
 private:
-    QPushButton* NewButton(const QString& name, const QString& text, QRect place);
+    CRowButtons m_buttons;
     // Whether a bar gesture is under way (its first step took the snapshot).
     bool m_barGesture = false;
     std::vector<std::pair<QString, QRect>> m_labels;
@@ -70,7 +75,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    void PressElsewhere(QMouseEvent* event) override;
 
 private:
     CInPlaceEdit* m_edit = nullptr;

@@ -15,7 +15,7 @@ class COscillatorListBodyWnd : public QWidget {
 public:
     COscillatorListBodyWnd(COscillatorListMainWnd* list, QWidget* parent);
 
-    // Makes the rows for a channel again; width is the visible width.
+    // Shows the rows for a channel; width is the visible width.
     void Rebuild(int channel, int width);
     const std::vector<COscillatorListItemWnd*>& Rows() const { return m_rows; }
     COscillatorListItemWnd* Row(bool modulator, int index) const;
@@ -25,7 +25,8 @@ protected:
 
 private:
     COscillatorListMainWnd* m_list;
-    std::vector<COscillatorListItemWnd*> m_rows;
+    std::vector<COscillatorListItemWnd*> m_rows;   // shown, in order
+    std::vector<COscillatorListItemWnd*> m_spare;  // hidden, for later
 };
 
 } // namespace ovk

@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
 #include <algorithm>
 
 #include "gui/controls/CInPlaceEdit.h"
@@ -71,34 +70,23 @@ void DrawWave(QPainter& painter, const QRect& box, std::int32_t type)
 
 COscillatorListItemWnd::COscillatorListItemWnd(COscillatorListMainWnd* list, bool modulator, int index,
                                                const TOvkOscillator& oscillator, int shade, QWidget* parent)
-    : QWidget(parent), m_list(list), m_modulator(modulator), m_index(index), m_oscillator(oscillator),
-      m_background((modulator ? kModulatorShades : kCarrierShades)[shade & 1])
+    : QWidget(parent), m_list(list)
 {
-    setObjectName(QStringLiteral("%1 %2").arg(modulator ? QStringLiteral("Modulator") : QStringLiteral("Carrier")).arg(index));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    const bool second = modulator;
-    NewButton(QStringLiteral("VolEnv"), QStringLiteral("VolEnv"), QRect(246, 3, 52, 17));
-    NewButton(QStringLiteral("TransEnv"), QStringLiteral("TransEnv"), QRect(300, 3, 52, 17));
-    if (!second) {
-        QPushButton* fm = NewButton(QStringLiteral("fmBt"), QStringLiteral("FM"), QRect(246, 21, 52, 17));
-        fm->setCheckable(true);
-        fm->setChecked(oscillator.fmEnabled);
-        fm->setToolTip(QStringLiteral("Frequency modulation by the oscillator below"));
-    }
-    NewButton(QStringLiteral("Copy"), QStringLiteral("Copy"), QRect(300, 21, 52, 17));
-    NewButton(QStringLiteral("Up"), QStringLiteral("Up"), QRect(246, 39, 25, 17));
-    NewButton(QStringLiteral("Down"), QStringLiteral("Down"), QRect(273, 39, 25, 17));
-    NewButton(QStringLiteral("Close"), QStringLiteral("Close"), QRect(300, 39, 52, 17));
-    connect(Button(QStringLiteral("VolEnv")), &QPushButton::clicked, this,
-            [this] { m_list->EditOscillatorEnvelope(m_modulator, m_index, false); });
-    connect(Button(QStringLiteral("TransEnv")), &QPushButton::clicked, this,
-            [this] { m_list->EditOscillatorEnvelope(m_modulator, m_index, true); });
-    if (QPushButton* fm = Button(QStringLiteral("fmBt")))
-        connect(fm, &QPushButton::clicked, this, [this] { m_list->ToggleFm(m_index); });
-    connect(Button(QStringLiteral("Copy")), &QPushButton::clicked, this, [this] { m_list->DuplicatePair(m_index); });
-    connect(Button(QStringLiteral("Close")), &QPushButton::clicked, this, [this] { m_list->RemovePair(m_index); });
-    connect(Button(QStringLiteral("Up")), &QPushButton::clicked, this, [this] { m_list->MovePair(m_index, -1); });
-    connect(Button(QStringLiteral("Down")), &QPushButton::clicked, this, [this] { m_list->MovePair(m_index, 1); });
+    m_buttons.Add(QStringLiteral("VolEnv"), QStringLiteral("VolEnv"), QRect(246, 3, 52, 17),
+                  [this] { m_list->EditOscillatorEnvelope(m_modulator, m_index, false); });
+    m_buttons.Add(QStringLiteral("TransEnv"), QStringLiteral("TransEnv"), QRect(300, 3, 52, 17),
+                  [this] { m_list->EditOscillatorEnvelope(m_modulator, m_index, true); });
+    m_buttons.Add(QStringLiteral("fmBt"), QStringLiteral("FM"), QRect(246, 21, 52, 17),
+                  [this] { m_list->ToggleFm(m_index); }, true);
+    m_buttons.Add(QStringLiteral("Copy"), QStringLiteral("Copy"), QRect(300, 21, 52, 17),
+                  [this] { m_list->DuplicatePair(m_index); });
+    m_buttons.Add(QStringLiteral("Up"), QStringLiteral("Up"), QRect(246, 39, 25, 17),
+                  [this] { m_list->MovePair(m_index, -1); });
+    m_buttons.Add(QStringLiteral("Down"), QStringLiteral("Down"), QRect(273, 39, 25, 17),
+                  [this] { m_list->MovePair(m_index, 1); });
+    m_buttons.Add(QStringLiteral("Close"), QStringLiteral("Close"), QRect(300, 39, 52, 17),
+                  [this] { m_list->RemovePair(m_index); });
 
     auto* semitone = new CSpinWnd(this);
     semitone->setObjectName(QStringLiteral("Semitone"));
@@ -112,21 +100,25 @@ COscillatorListItemWnd::COscillatorListItemWnd(COscillatorListMainWnd* list, boo
     tenth->move(227, 6);
     connect(tenth, &CSpinWnd::Up, this, [this] { m_list->StepCents(m_modulator, m_index, 10); });
     connect(tenth, &CSpinWnd::Down, this, [this] { m_list->StepCents(m_modulator, m_index, -10); });
+    Assign(modulator, index, oscillator, shade);
 }
 
-QPushButton* COscillatorListItemWnd::NewButton(const QString& name, const QString& text, QRect place)
+void COscillatorListItemWnd::Assign(bool modulator, int index, const TOvkOscillator& oscillator, int shade)
 {
-    auto* button = new QPushButton(text, this);
-    button->setObjectName(name);
-    button->setFont(Ui().Font(7));
-    button->setGeometry(place);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-QPushButton* COscillatorListItemWnd::Button(const QString& name) const
-{
-    return findChild<QPushButton*>(name, Qt::FindDirectChildrenOnly);
+    if (m_edit) {
+        m_edit->hide();
+        m_edit->deleteLater();
+        m_edit = nullptr;
+    }
+    m_dragging = false;
+    m_modulator = modulator;
+    m_index = index;
+    m_background = (modulator ? kModulatorShades : kCarrierShades)[shade & 1];
+    setObjectName(QStringLiteral("%1 %2").arg(modulator ? QStringLiteral("Modulator") : QStringLiteral("Carrier")).arg(index));
+    m_buttons.Cancel();
+    // FM belongs to the carrier.
+    m_buttons.SetVisible(QStringLiteral("fmBt"), !modulator);
+    Show(oscillator);
 }
 
 int COscillatorListItemWnd::VolumeAt(int x) { return std::clamp(2 * x - 130, 0, 255); }
@@ -147,8 +139,7 @@ std::int32_t COscillatorListItemWnd::NextType(std::int32_t type)
 void COscillatorListItemWnd::Show(const TOvkOscillator& oscillator)
 {
     m_oscillator = oscillator;
-    if (QPushButton* fm = Button(QStringLiteral("fmBt")))
-        fm->setChecked(oscillator.fmEnabled);
+    m_buttons.SetChecked(QStringLiteral("fmBt"), oscillator.fmEnabled);
     update();
 }
 
@@ -200,6 +191,10 @@ void COscillatorListItemWnd::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_buttons.Press(at)) {
+        update();
+        return;
+    }
     if (kFrequency.contains(at)) {
         OpenFrequencyEdit();
     } else if (kVolumeBar.contains(at)) {
@@ -217,8 +212,11 @@ void COscillatorListItemWnd::mouseMoveEvent(QMouseEvent* event)
 
 void COscillatorListItemWnd::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    update();
+    m_buttons.Release(event->position().toPoint());
 }
 
 void COscillatorListItemWnd::mouseDoubleClickEvent(QMouseEvent* event)
@@ -246,10 +244,11 @@ void COscillatorListItemWnd::paintEvent(QPaintEvent*)
     painter.setPen(QPen(c.faderBar, 1.3));
     DrawWave(painter, kTypeIcon, m_oscillator.type);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setFont(ui.Font(8));
+    painter.setFont(ui.Font(7));
     painter.setPen(c.black);
-    painter.drawText(kTypeIcon.adjusted(28, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+    painter.drawText(kTypeIcon.adjusted(27, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
                      QString::fromLatin1(OscillatorTypeName(m_oscillator.type)));
+    painter.setFont(ui.Font(8));
     painter.drawText(QRect(72, 7, 30, 18), Qt::AlignVCenter | Qt::AlignLeft,
                      m_modulator ? QStringLiteral("mod") : QString::number(m_index + 1));
 
@@ -271,6 +270,7 @@ void COscillatorListItemWnd::paintEvent(QPaintEvent*)
     painter.drawRect(kVolumeBar.adjusted(0, 0, -1, -1));
     painter.setPen(c.black);
     painter.drawText(QRect(200, 34, 42, 18), Qt::AlignVCenter | Qt::AlignLeft, QString::number(m_oscillator.volume));
+    m_buttons.Paint(painter);
 }
 
 } // namespace ovk

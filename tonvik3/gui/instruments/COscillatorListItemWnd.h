@@ -2,8 +2,7 @@
 #include <QWidget>
 #include <cstdint>
 #include "core/song/TOvkOscillator.h"
-
-class QPushButton;
+#include "gui/controls/CRowButtons.h"
 
 namespace ovk {
 
@@ -36,12 +35,18 @@ public:
     // The next type of a double click: 0 → 1 → 2 → 3 → 0, 4 → … → 11 → 12, 12 stays.
     static std::int32_t NextType(std::int32_t type);
 
-    QPushButton* Button(const QString& name) const;
+    // Where a button of the row is ("VolEnv", "TransEnv", "fmBt", "Copy",
+    // "Close", "Up", "Down"); empty where the row has none (no FM on a modulator).
+    QRect ButtonRect(const QString& name) const { return m_buttons.Rect(name); }
+    bool FmShownOn() const { return m_buttons.IsChecked(QStringLiteral("fmBt")); }
     CInPlaceEdit* FrequencyEdit() const { return m_edit; }
     void OpenFrequencyEdit();
     void CommitFrequencyEdit();
     // The row shows the oscillator again after a change made here.
     void Show(const TOvkOscillator& oscillator);
+    // The row stands for another oscillator: rows are kept and handed on when
+    // the list is made again, as making widgets is slow.
+    void Assign(bool modulator, int index, const TOvkOscillator& oscillator, int shade);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,15 +57,15 @@ protected:
 
 private:
     void ShowTypeMenu(QPoint at);
-    QPushButton* NewButton(const QString& name, const QString& text, QRect place);
 
     COscillatorListMainWnd* m_list;
-    bool m_modulator;
-    int m_index;
+    bool m_modulator = false;
+    int m_index = 0;
     TOvkOscillator m_oscillator;
     QColor m_background;
     bool m_dragging = false;
     CInPlaceEdit* m_edit = nullptr;
+    CRowButtons m_buttons;
 };
 
 } // namespace ovk
