@@ -5,6 +5,7 @@
 #include <QImage>
 #include <filesystem>
 
+#include "SongFileTestSupport.h"
 #include "support/ProgramRun.h"
 #include "support/TempFolder.h"
 #include "support/TestSupport.h"
@@ -82,6 +83,36 @@ TEST(EditorProgramTest, WithoutThePluginItStartsAndSaysOnceThatItCannotPlay)
     const std::size_t first = run.err.find(said);
     EXPECT_NE(first, std::string::npos) << run.Output();
     EXPECT_EQ(run.err.find(said, first + 1), std::string::npos) << run.Output();
+}
+
+} // namespace
+
+namespace {
+
+TEST(EditorProgramTest, InstallingPutsTheProgramsPlugInMenuEntryAndFileTypesInPlace)
+{
+    tonvik_test::CTempFolder prefix;
+    const std::string build = fs::path(tonvik_test::BinPath("")).parent_path().parent_path().string();
+    const auto install = tonvik_test::RunProgram(TONVIK_CMAKE_COMMAND, {"--install", build, "--prefix", prefix.Get()});
+    ASSERT_EQ(install.status, 0) << install.Output();
+    for (const char* file : {"bin/tonvik3", "bin/tonvik3-cli", "share/applications/tonvik3.desktop",
+                             "share/mime/packages/tonvik3.xml", "share/icons/hicolor/scalable/apps/tonvik3.svg"})
+        EXPECT_TRUE(fs::exists(fs::path(prefix.Get()) / file)) << file;
+    bool plugin = false;
+    for (const auto& entry : fs::recursive_directory_iterator(prefix.Get()))
+        plugin = plugin || entry.path().filename() == "mrvx_std_dxa8.so";
+    EXPECT_TRUE(plugin);
+    // The menu entry opens songs of the type the file types declare.
+    const TBytes desktop = ReadFileBytes(prefix.Path("share/applications/tonvik3.desktop"));
+    const std::string entry(desktop.begin(), desktop.end());
+    EXPECT_NE(entry.find("Exec=tonvik3 %f"), std::string::npos);
+    EXPECT_NE(entry.find("application/x-tonvik;"), std::string::npos);
+    const TBytes mime = ReadFileBytes(prefix.Path("share/mime/packages/tonvik3.xml"));
+    EXPECT_NE(std::string(mime.begin(), mime.end()).find("<glob pattern=\"*.tonvik\"/>"), std::string::npos);
+    // The installed editor runs from where it was put.
+    const auto version = tonvik_test::RunProgram(prefix.Path("bin/tonvik3"), {"--version"});
+    EXPECT_EQ(version.status, 0) << version.Output();
+    EXPECT_NE(version.out.find("tonvik3 3.0"), std::string::npos);
 }
 
 } // namespace
