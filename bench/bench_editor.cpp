@@ -21,6 +21,12 @@
 //                          pairs with FM on (32 rows), BM_RebuildEffects for 16
 //                          effects (goal: at most 5 ms each);
 //   Repaint/EnvelopeGraph  the envelope editor's graph (goal: at most 2 ms);
+//   BM_Autosave            one autosave of a full song (every note, 16 FM pairs
+//                          and 8 effects in every channel) on the GUI thread
+//                          (goal: at most 5 ms);
+//   BM_AutosaveWhilePlaying 20 s of playback with an edit and an autosave every
+//                          second (counters stalled_bytes, goal 0, and the least
+//                          lead of the output buffer in ms);
 //   BM_BarToEar            from a press on an oscillator's volume bar to the
 //                          changed sound reaching the output while the song
 //                          plays (counter latency_ms; goal: at most 0.24 s).
@@ -50,6 +56,7 @@
 #include <vector>
 
 #include "CDxAudioDevice.h"
+#include "CDxAudioRenderer.h"
 #include "CSoundSystem.h"
 #include "gui/instruments/CEffectListMainWnd.h"
 #include "gui/instruments/CEnvGraphWnd.h"
@@ -64,6 +71,8 @@
 #include "gui/panes/CSideWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
 #include "gui/shell/CEditorApp.h"
+#include "gui/shell/CAutosave.h"
+#include "gui/shell/COvkDoc.h"
 #include "gui/shell/CEditorDialogs.h"
 #include "gui/shell/CEditorState.h"
 #include "gui/shell/CMainFrame.h"
@@ -260,6 +269,79 @@ void BM_RepaintEnvelopeGraph(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RepaintEnvelopeGraph)->Name("Repaint/EnvelopeGraph")->Unit(benchmark::kMicrosecond);
+
+// Every channel with 16 FM pairs and 8 effects, on top of every cell in use.
+void FillInstruments(ovk::CEditorState& s)
+{
+    FillSong(s);
+    ovk::COvkModuleData* data = s.song->Lock(2);
+    for (auto& channel : data->channels) {
+        channel.carriers.clear();
+        channel.modulators.clear();
+        for (int i = 0; i < 16; ++i) {
+            ovk::TOvkOscillator carrier;
+            carrier.fmEnabled = true;
+            channel.AddPair(carrier, ovk::TOvkOscillator());
+        }
+        channel.effects.resize(8);
+        for (int i = 0; i < 8; ++i)
+            channel.effects[static_cast<std::size_t>(i)].SetType(i % 6);
+    }
+    s.song->Unlock();
+}
+
+void BM_Autosave(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    FillInstruments(editor->State());
+    for (auto _ : state) {
+        // A change, so that there is something to save.
+        editor->State().song->Lock(2)->tempo = 100 + static_cast<int>(state.iterations() % 50);
+        editor->State().song->Unlock();
+        editor->Document().SetModified(true);
+        editor->Autosave().SaveNow();
+    }
+    state.counters["writes"] = editor->Autosave().Writes();
+}
+BENCHMARK(BM_Autosave)->Unit(benchmark::kMillisecond);
+
+void BM_AutosaveWhilePlaying(benchmark::State& state)
+{
+    auto editor = StartEditor();
+    ovk::CEditorState& s = editor->State();
+    auto device = morvane::CRef<mrvx_std_dxa8::CDxAudioDevice>::Adopt(new mrvx_std_dxa8::CDxAudioDevice);
+    device->Open();
+    s.UseAudioDevice(morvane::CRef<morvane::IAudioDevice>(device.Get()));
+    FillInstruments(s);
+    std::uint64_t stalled = 0;
+    double leastLead = 0;
+    for (auto _ : state) {
+        s.Play();
+        while (!s.IsPlaying())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto start = TClock::now();
+        auto nextSave = start + std::chrono::seconds(1);
+        while (TClock::now() - start < std::chrono::seconds(20)) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (TClock::now() >= nextSave) {
+                s.PushUndo();
+                s.song->Lock(2)->patterns[1][1][3] += 1;
+                s.song->Unlock();
+                editor->Autosave().SaveNow();
+                nextSave += std::chrono::seconds(1);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        auto* renderer = static_cast<mrvx_std_dxa8::CDxAudioRenderer*>(s.SongControl().Get());
+        stalled = renderer->StalledBytes();
+        leastLead = renderer->MinLeadBytes() / 88.2;
+        s.Stop();
+    }
+    state.counters["stalled_bytes"] = static_cast<double>(stalled);
+    state.counters["least_lead_ms"] = leastLead;
+    state.counters["autosaves"] = editor->Autosave().Writes();
+}
+BENCHMARK(BM_AutosaveWhilePlaying)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_TickNotification(benchmark::State& state)
 {

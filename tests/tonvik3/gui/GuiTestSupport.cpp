@@ -24,6 +24,18 @@ ovk::CEditorDialogs::TAnswer CScriptedDialogs::Ask(QWidget*, const QString& text
     return answer;
 }
 
+int CScriptedDialogs::Choose(QWidget*, const QString& text, const QString&, const QStringList& buttons)
+{
+    questions.push_back(text);
+    if (choices.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return static_cast<int>(buttons.size()) - 1;
+    }
+    const int choice = choices.front();
+    choices.pop_front();
+    return choice;
+}
+
 QString CScriptedDialogs::OpenFileName(QWidget*, const QString& caption, const QString& filter)
 {
     filters.push_back(filter);

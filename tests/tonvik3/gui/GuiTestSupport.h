@@ -32,6 +32,7 @@ public:
     void Message(QWidget* parent, const QString& text, const QString& caption, TIcon icon,
                  const QString& detail) override;
     TAnswer Ask(QWidget* parent, const QString& text, const QString& caption, bool cancel) override;
+    int Choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons) override;
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter, const QString& suffix,
                          const QString& suggested) override;
@@ -42,6 +43,7 @@ public:
     std::vector<QString> filters;  // of every file dialog, in order
     std::vector<QString> opened;
     std::deque<TAnswer> answers;
+    std::deque<int> choices;  // for Choose: the index of the button
     std::deque<QString> openFiles;
     std::deque<QString> saveFiles;
 };

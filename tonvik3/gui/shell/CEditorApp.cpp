@@ -1,7 +1,15 @@
 #include "gui/shell/CEditorApp.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMetaObject>
+#include <QSocketNotifier>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "gui/shell/CEditorDialogs.h"
 #include "gui/shell/CEditorSettings.h"
@@ -10,6 +18,8 @@
 #include "gui/shell/CMfcFileStreams.h"
 #include "gui/shell/COvkDoc.h"
 #include "gui/shell/CUiResources.h"
+#include "gui/shell/CAutosave.h"
+#include "gui/shell/CRecoveryStore.h"
 #include "gui/shell/MidiInput.h"
 #include "morvane/api/CDebug.h"
 #include "morvane/api/CException.h"
@@ -18,6 +28,24 @@
 namespace ovk {
 
 const std::wstring CEditorApp::kPlayingSilently = L"No audio output device found; playing silently";
+
+namespace {
+
+// Signals reach the GUI thread through a pipe: the handler only writes the
+// signal's number into it.
+int g_signalPipe[2] = {-1, -1};
+constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
+struct sigaction g_previous[3];
+
+void OnEndSignal(int signal)
+{
+    const int saved = errno;
+    const unsigned char number = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &number, 1);
+    errno = saved;
+}
+
+} // namespace
 
 CEditorApp::CEditorApp() : m_messages(std::make_unique<QObject>())
 {
@@ -44,6 +72,66 @@ CEditorApp::CEditorApp() : m_messages(std::make_unique<QObject>())
     const QString port = m_settings->MidiInput();
     if (!port.isEmpty())
         m_midi->Open(port.toStdString());
+    m_recovery = std::make_unique<CRecoveryStore>();
+    m_autosave = std::make_unique<CAutosave>(*m_state, *m_document, *m_recovery, m_settings->AutosaveSeconds());
+
+    if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        for (int i = 0; i < 3; ++i) {
+            struct sigaction action {};
+            action.sa_handler = OnEndSignal;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            sigaction(kEndSignals[i], &action, &g_previous[i]);
+        }
+        m_signals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_signals.get(), &QSocketNotifier::activated, m_messages.get(), [this] {
+            unsigned char number = 0;
+            while (::read(g_signalPipe[0], &number, 1) == 1)
+                EndBySignal(number);
+        });
+    }
+}
+
+void CEditorApp::EndBySignal(int signal)
+{
+    m_autosave->SaveNow();
+    m_endedBySignal = true;
+    QCoreApplication::exit(128 + signal);
+}
+
+bool CEditorApp::OfferRecovery()
+{
+    std::vector<TRecoveryFile> leftovers = m_recovery->TakeLeftovers();
+    bool restored = false;
+    for (TRecoveryFile& file : leftovers) {
+        if (restored) {
+            CRecoveryStore::Keep(file);
+            continue;
+        }
+        const QString song = file.song.empty() ? QStringLiteral("untitled") : QFileInfo(ToQString(file.song)).fileName();
+        const QString text = QStringLiteral("tonvik3 did not end normally. Restore the unsaved changes of %1 from %2?")
+                                 .arg(song, file.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        switch (Dialogs().Choose(m_mainFrame.get(), text, QStringLiteral("tonvik3"),
+                                 {QStringLiteral("Restore"), QStringLiteral("Discard"), QStringLiteral("Later")})) {
+        case 0:
+            if (m_document->Restore(ToWide(file.songFile), file.song, m_mainFrame.get())) {
+                // Safe in this editor's own file before the old one goes.
+                m_autosave->SaveNow();
+                CRecoveryStore::Discard(file);
+                restored = true;
+            } else {
+                CRecoveryStore::Keep(file);
+            }
+            break;
+        case 1:
+            CRecoveryStore::Discard(file);
+            break;
+        default:
+            CRecoveryStore::Keep(file);
+            break;
+        }
+    }
+    return restored;
 }
 
 void CEditorApp::SetMidiInput(std::unique_ptr<IMidiInput> midi)
@@ -67,6 +155,19 @@ void CEditorApp::SetMidiInput(std::unique_ptr<IMidiInput> midi)
 
 CEditorApp::~CEditorApp()
 {
+    if (m_signals) {
+        m_signals.reset();
+        for (int i = 0; i < 3; ++i)
+            sigaction(kEndSignals[i], &g_previous[i], nullptr);
+        ::close(g_signalPipe[0]);
+        ::close(g_signalPipe[1]);
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+    }
+    // A normal end leaves nothing to recover; after a signal the file stays.
+    m_autosave.reset();
+    if (!m_endedBySignal)
+        m_recovery->Clear();
+    m_recovery.reset();
     m_midi->SetNoteHandler(nullptr);
     m_midi.reset();
     m_mainFrame.reset();
@@ -98,6 +199,7 @@ bool CEditorApp::Start(const std::optional<std::wstring>& song, bool show)
         m_mainFrame->ShowNotice(m_pendingNotice);
     if (show)
         m_mainFrame->show();
+    OfferRecovery();
     return true;
 }
 

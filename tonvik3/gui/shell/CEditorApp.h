@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -11,6 +12,8 @@ class CEditorSettings;
 class CEditorState;
 class CMainFrame;
 class COvkDoc;
+class CAutosave;
+class CRecoveryStore;
 class CUiResources;
 class IMidiInput;
 
@@ -41,6 +44,17 @@ public:
     IMidiInput& Midi() const { return *m_midi; }
     // Takes another MIDI input (tests feed notes through their own).
     void SetMidiInput(std::unique_ptr<IMidiInput> midi);
+    CRecoveryStore& Recovery() const { return *m_recovery; }
+    CAutosave& Autosave() const { return *m_autosave; }
+
+    // Offers back, one after the other, the unsaved changes that editors
+    // which did not end normally left: Restore, Discard or Later. Start does
+    // it; true when one was restored.
+    bool OfferRecovery();
+    // SIGTERM, SIGHUP and SIGINT: the recovery file is written and the editor
+    // ends (the file stays for the next start). Called on the GUI thread.
+    void EndBySignal(int signal);
+    bool EndedBySignal() const { return m_endedBySignal; }
 
 private:
     void ShowFrameworkMessage(const QString& title, const QString& text);
@@ -52,6 +66,10 @@ private:
     std::unique_ptr<CEditorSettings> m_settings;
     std::unique_ptr<COvkDoc> m_document;
     std::unique_ptr<IMidiInput> m_midi;
+    std::unique_ptr<CRecoveryStore> m_recovery;
+    std::unique_ptr<CAutosave> m_autosave;
+    std::unique_ptr<QSocketNotifier> m_signals;
+    bool m_endedBySignal = false;
     std::unique_ptr<CMainFrame> m_mainFrame;
     bool m_silentNoticeShown = false;
     QString m_pendingNotice;

@@ -4,7 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
+#include <vector>
 
 namespace ovk {
 
@@ -67,6 +69,21 @@ CEditorDialogs::TAnswer CEditorDialogs::Ask(QWidget* parent, const QString& text
     default:
         return cancel ? ANSWER_CANCEL : ANSWER_NO;
     }
+}
+
+int CEditorDialogs::Choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> added;
+    for (const QString& button : buttons)
+        added.push_back(box.addButton(button, QMessageBox::ActionRole));
+    if (!added.empty())
+        box.setEscapeButton(added.back());
+    box.exec();
+    for (std::size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i])
+            return static_cast<int>(i);
+    return static_cast<int>(buttons.size()) - 1;
 }
 
 QString CEditorDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QWidget;
@@ -22,6 +23,9 @@ public:
                          const QString& detail = QString());
     // Yes / No, or Yes / No / Cancel with cancel.
     virtual TAnswer Ask(QWidget* parent, const QString& text, const QString& caption, bool cancel);
+    // A question with buttons of its own; the index of the one chosen (the
+    // last one when the box is closed otherwise).
+    virtual int Choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons);
     // An existing file to open; empty when cancelled. filter as Qt writes it
     // ("tonvik3 Files (*.tonvik)").
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter);

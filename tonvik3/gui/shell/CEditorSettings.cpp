@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <algorithm>
 
 namespace ovk {
 
@@ -78,6 +79,15 @@ bool CEditorSettings::ApplyLook(const QString& key)
     QApplication::setPalette(dark ? DarkPalette() : style->standardPalette());
     return true;
 }
+
+int CEditorSettings::AutosaveSeconds() const
+{
+    return std::clamp(m_settings.value(QStringLiteral("AutosaveSeconds"), 30).toInt(), 1, 30);
+}
+
+bool CEditorSettings::KeepBackup() const { return m_settings.value(QStringLiteral("KeepBackup"), true).toBool(); }
+
+void CEditorSettings::SetKeepBackup(bool keep) { m_settings.setValue(QStringLiteral("KeepBackup"), keep); }
 
 QString CEditorSettings::MidiInput() const { return m_settings.value(QStringLiteral("MidiInput")).toString(); }
 

@@ -28,6 +28,12 @@ public:
     // Applies a look without remembering it; false for an unknown key.
     static bool ApplyLook(const QString& key);
 
+    // Seconds between autosaves (1-30; 30 when not set).
+    int AutosaveSeconds() const;
+    // Whether saving over a song keeps the previous file as NAME.tonvik~ (on when not set).
+    bool KeepBackup() const;
+    void SetKeepBackup(bool keep);
+
     // The MIDI input port to open at start-up; empty for none.
     QString MidiInput() const;
     void SetMidiInput(const QString& port);

@@ -133,6 +133,15 @@ void CMainFrame::MakeMenus()
         connect(action, &QAction::triggered, this, [this, key = look.key] { m_settings.SetLook(key); });
     }
 
+    QAction* backup = view->addAction(QStringLiteral("Keep a backup when saving"));
+    backup->setObjectName(QStringLiteral("KeepBackup"));
+    backup->setCheckable(true);
+    backup->setChecked(m_settings.KeepBackup());
+    m_document.SetKeepBackup(m_settings.KeepBackup());
+    connect(backup, &QAction::toggled, this, [this](bool keep) {
+        m_settings.SetKeepBackup(keep);
+        m_document.SetKeepBackup(keep);
+    });
     m_midiMenu = view->addMenu(QStringLiteral("MIDI input"));
     m_midiMenu->setObjectName(QStringLiteral("MidiMenu"));
     // The ports are listed as they are when the menu opens: keyboards come and go.

@@ -1,6 +1,10 @@
 #include "gui/shell/COvkDoc.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QMetaObject>
 
 #include "core/files/SongFiles.h"
@@ -19,6 +23,23 @@ const QString kCaption = QStringLiteral("tonvik3");
 QString FileNameOf(const std::wstring& path) { return QFileInfo(ToQString(path)).fileName(); }
 
 QString ReasonOf(const morvane::CException& e) { return QString::fromWCharArray(e.GetReason() ? e.GetReason() : L""); }
+
+// The file about to be replaced stays as NAME~: a second name for the very
+// same file (the save then puts a new file under the first name), or a copy
+// where the file system has no second names. A song saved for the first time
+// has nothing to keep.
+void KeepBackupOf(const std::wstring& path)
+{
+    const QByteArray target = QFile::encodeName(ToQString(path));
+    const QByteArray backup = QFile::encodeName(ToQString(COvkDoc::BackupPathOf(path)));
+    struct stat info {};
+    if (::stat(target.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    ::unlink(backup.constData());
+    if (::link(target.constData(), backup.constData()) == 0)
+        return;
+    QFile::copy(QFile::decodeName(target), QFile::decodeName(backup));
+}
 
 } // namespace
 
@@ -80,6 +101,28 @@ bool COvkDoc::Open(const std::wstring& path, QWidget* parent)
     return true;
 }
 
+bool COvkDoc::Restore(const std::wstring& recoveryFile, const std::wstring& songPath, QWidget* parent)
+{
+    COvkModuleData loaded;
+    try {
+        LoadSongFile(recoveryFile.c_str(), loaded);
+    } catch (const morvane::CException& e) {
+        Dialogs().Message(parent, QStringLiteral("The unsaved changes could not be restored."), kCaption,
+                          CEditorDialogs::ICON_ERROR, ReasonOf(e));
+        return false;
+    }
+    m_state.Stop();
+    *m_state.song->Lock(kWrite) = std::move(loaded);
+    m_state.song->Unlock();
+    m_state.undo.Clear();
+    m_path = songPath;
+    emit PathChanged();
+    m_state.RefreshAll();
+    // Not saved yet: the song on disk is the older one.
+    SetModified(true);
+    return true;
+}
+
 bool COvkDoc::Save(QWidget* parent)
 {
     if (m_path.empty())
@@ -113,6 +156,8 @@ bool COvkDoc::SaveTo(const std::wstring& path, QWidget* parent)
         m_state.song->Unlock();
     }
     try {
+        if (m_keepBackup)
+            KeepBackupOf(path);
         SaveSongFile(path.c_str(), copy);
     } catch (const morvane::CException& e) {
         Dialogs().Message(parent, QStringLiteral("Failed to save the song %1.").arg(FileNameOf(path)), kCaption,

@@ -42,6 +42,13 @@ public:
     bool Save(QWidget* parent);
     bool SaveAs(QWidget* parent);
     bool SaveTo(const std::wstring& path, QWidget* parent);
+    // Opens a recovery file as a modified document under the song's own
+    // path (empty: untitled); the user decides whether to save over it.
+    bool Restore(const std::wstring& recoveryFile, const std::wstring& songPath, QWidget* parent);
+    // Saving over an existing song keeps the previous file as NAME.tonvik~.
+    void SetKeepBackup(bool keep) { m_keepBackup = keep; }
+    static std::wstring BackupPathOf(const std::wstring& path) { return path + L"~"; }
+
     // When modified: "Save changes to NAME?" Yes saves, No goes on, Cancel
     // stops. True when the caller may go on (New, Open, Exit).
     bool SaveModified(QWidget* parent);
@@ -56,6 +63,7 @@ private:
     CEditorState& m_state;
     std::wstring m_path;
     std::atomic<bool> m_modified{false};
+    bool m_keepBackup = true;
 };
 
 // Paths between Qt's text and the framework's wide text.

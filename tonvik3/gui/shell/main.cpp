@@ -56,7 +56,7 @@ TArguments Parse(int argc, char** argv)
 }
 
 // A picture is drawn without anyone to answer: messages go to stderr, and
-// every question is answered No.
+// every question is answered No (or with its last choice).
 class CConsoleDialogs : public ovk::CEditorDialogs {
 public:
     void Message(QWidget*, const QString& text, const QString& caption, TIcon, const QString& detail) override
@@ -66,6 +66,13 @@ public:
                      detail.isEmpty() ? "" : ": ", detail.toLocal8Bit().constData());
     }
     TAnswer Ask(QWidget*, const QString&, const QString&, bool) override { return ANSWER_NO; }
+    // The question is shown; the answer is the last button (Later, Cancel …).
+    int Choose(QWidget*, const QString& text, const QString&, const QStringList& buttons) override
+    {
+        std::fprintf(stderr, "tonvik3: %s [%s]\n", text.toLocal8Bit().constData(),
+                     buttons.join(QLatin1Char('/')).toLocal8Bit().constData());
+        return static_cast<int>(buttons.size()) - 1;
+    }
     QString OpenFileName(QWidget*, const QString&, const QString&) override { return QString(); }
     QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
     {
