@@ -1,6 +1,7 @@
 // The editor's shell: start-up, the layout, the document (New, Open, Save,
 // the question to save, recent files, drops, closing), undo and redo through
 // the Edit menu's shortcuts, the look and the About box.
+#include <QBuffer>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -19,8 +20,10 @@
 #include "gui/shell/CMfcFileStreams.h"
 #include "gui/shell/CUiResources.h"
 #include "morvane/api/CDebug.h"
+#include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/Utf.h"
+#include "support/ExpectThrow.h"
 #include "support/TempFolder.h"
 #include "support/TestSupport.h"
 
@@ -327,6 +330,48 @@ TEST_F(ShellTest, FrameworkMessagesBecomeMessageBoxesAndTheSilentNoticeGoesToThe
     EXPECT_EQ(m_dialogs->messages[0].text, QStringLiteral("[x::Y] Not locked!"));
     EXPECT_EQ(m_dialogs->messages[0].caption, QStringLiteral("Morvane message"));
     EXPECT_EQ(Frame().Notice(), QStringLiteral("No sound card: playing silently in real time."));
+}
+
+} // namespace
+
+namespace {
+
+using tonvik_test::CEditorTest;
+
+class ArchiveStreamTest : public CEditorTest {};
+
+TEST_F(ArchiveStreamTest, ASongIsReadAndWrittenThroughTheToolkitsFiles)
+{
+    const tonvik_test::TBytes bytes = tonvik_test::GoldenBytes("arrangement.tonvik");
+    QBuffer source;
+    source.setData(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
+    const auto input = morvane::CreateRef<ovk::IArchiveInputStream>(L"ovk::CMfcFileInputStream");
+    ASSERT_TRUE(input);
+    tonvik_test::ExpectThrow<morvane::CIOException>([&] { input->Connect(&source); }, nullptr, L"Handle is NULL");
+    source.open(QIODevice::ReadOnly);
+    input->Connect(&source);
+    ovk::COvkModuleData song;
+    song.Load(input.Get());
+    EXPECT_EQ(tonvik_test::SaveSong(song), bytes);
+    // Fewer bytes than asked: the end.
+    char rest[16];
+    EXPECT_EQ(input->Read(rest, sizeof rest), 0u);
+    EXPECT_TRUE(input->Eof());
+    tonvik_test::ExpectThrow<morvane::COperationNotSupportedException>([&] { input->Seek(0); }, nullptr,
+                                                                       L"Seek not supported");
+    tonvik_test::ExpectThrow<morvane::CNullPtrException>([&] { input->Read(nullptr, 4); }, nullptr, L"buffer is NULL");
+
+    QBuffer target;
+    target.open(QIODevice::ReadOnly);
+    const auto output = morvane::CreateRef<ovk::IArchiveOutputStream>(L"ovk::CMfcFileOutputStream");
+    tonvik_test::ExpectThrow<morvane::CIOException>([&] { output->Connect(&target); }, nullptr,
+                                                    L"Archive is not in storing state");
+    target.close();
+    target.open(QIODevice::WriteOnly);
+    output->Connect(&target);
+    song.Save(output.Get());
+    EXPECT_EQ(target.data().size(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(std::memcmp(target.data().constData(), bytes.data(), bytes.size()), 0);
 }
 
 } // namespace

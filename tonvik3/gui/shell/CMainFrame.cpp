@@ -168,7 +168,7 @@ void CMainFrame::UpdateRecentMenu()
     }
     for (int i = 0; i < files.size(); ++i) {
         const QString& path = files[i];
-        QAction* action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1, 0, 16).arg(path));
+        QAction* action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
         action->setObjectName(QStringLiteral("Recent%1").arg(i + 1));
         connect(action, &QAction::triggered, this, [this, path] { OpenRecent(path); });
     }

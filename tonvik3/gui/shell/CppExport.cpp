@@ -14,6 +14,7 @@
 #include "gui/shell/CMfcFileStreams.h"
 #include "gui/shell/COvkDoc.h"
 #include "morvane/api/CException.h"
+#include "morvane/api/CMorvane.h"
 #include "morvane/data/CStreamSelectors.h"
 
 namespace ovk {
@@ -99,11 +100,11 @@ bool ExportCppSourceAs(CEditorState& state, QWidget* parent)
         return false;
     }
     try {
-        CMfcFileOutputStream* stream = new CMfcFileOutputStream;
-        const morvane::CRef<morvane::IOutputStream> holder =
-            morvane::CRef<morvane::IOutputStream>::Adopt(stream);
+        const auto stream = morvane::CreateRef<IArchiveOutputStream>(L"ovk::CMfcFileOutputStream");
+        if (!stream)
+            MRV_THROW(morvane::CClassNotFoundException, L"ovk::ExportCppSourceAs", L"No archive output stream");
         stream->Connect(&file);
-        WriteSource(state, stream);
+        WriteSource(state, stream.Get());
     } catch (const morvane::CException& e) {
         file.cancelWriting();
         ShowFailure(parent, ReasonOf(e));
