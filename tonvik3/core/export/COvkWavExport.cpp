@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/files/AtomicFile.h"
 #include "core/module/IOvkModule.h"
 #include "core/module/IOvkModulePlayer.h"
 #include "morvane/api/CException.h"
@@ -106,15 +107,21 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
             stream->Write(block.data(), take);
             written += static_cast<std::uint32_t>(take);
             const auto now = std::chrono::steady_clock::now();
-            if (options.progress && (!reported || now - lastReport >= std::chrono::seconds(1))) {
+            if ((options.progress || options.progressBytes) &&
+                (!reported || now - lastReport >= options.progressInterval)) {
                 // In 64 bits: written × 100 leaves 32 bits for songs longer than eight minutes.
-                options.progress(static_cast<int>(std::uint64_t(written) * 100 / length));
+                if (options.progress)
+                    options.progress(static_cast<int>(std::uint64_t(written) * 100 / length));
+                if (options.progressBytes)
+                    options.progressBytes(written, length);
                 reported = true;
                 lastReport = now;
             }
         }
         if (options.progress)
             options.progress(100);
+        if (options.progressBytes)
+            options.progressBytes(length, length);
         outcome.result = TWavExportResult::Completed;
     } catch (const morvane::CException& e) {
         outcome.result = TWavExportResult::Failed;
@@ -141,20 +148,22 @@ TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, 
 
 TWavExportOutcome ExportWav(IOvkModule* module, const wchar_t* path, const TWavExportOptions& options)
 {
+    TWavExportOutcome outcome;
     try {
-        const morvane::COutputStreamSelector file(path);
-        morvane::IOutputStream* stream = file.GetOutputStreamTmp();
-        TWavExportOutcome outcome = ExportWav(module, stream, options);
-        // What the C library still buffers must reach the disk for the export to count.
+        // Rendered aside: the file that was there stays until the new one is
+        // complete, or cancelled with what was rendered so far.
+        CAtomicFile file(path);
+        outcome = ExportWav(module, file.Stream(), options);
         if (outcome.result != TWavExportResult::Failed)
-            stream->Flush();
-        stream->Close();
-        return outcome;
+            file.Commit();
     } catch (const morvane::CException& e) {
-        TWavExportOutcome outcome;
+        outcome.result = TWavExportResult::Failed;
         outcome.error = e.GetReason() ? e.GetReason() : L"";
-        return outcome;
+    } catch (const std::exception&) {
+        outcome.result = TWavExportResult::Failed;
+        outcome.error = L"Out of memory";
     }
+    return outcome;
 }
 
 } // namespace ovk
