@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,6 +56,13 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
         dup2(errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
         close(errPipe[0]);
+        if (options.fileSizeLimit > 0) {
+            // A write past the limit then fails with EFBIG instead of ending the program.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(126);
+        }
         constexpr uid_t kNobody = 65534;
         if (options.unprivileged && geteuid() == 0 &&
             (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
@@ -89,7 +97,7 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
             reaped = waitpid(pid, &status, WNOHANG) == pid;
             run.stillRunningAtInterrupt = !reaped;
             if (!reaped)
-                kill(pid, SIGINT);
+                kill(pid, options.interruptSignal);
             continue;
         }
         for (int i = 0; i < 2; ++i) {

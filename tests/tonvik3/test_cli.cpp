@@ -24,6 +24,11 @@ TProgramRun RunCli(const std::vector<std::string>& arguments, bool unprivileged 
     return RunProgram(BinPath("tonvik3-cli"), arguments, options);
 }
 
+TProgramRun RunCli(const std::vector<std::string>& arguments, const TProgramOptions& options)
+{
+    return RunProgram(BinPath("tonvik3-cli"), arguments, options);
+}
+
 std::string Golden(const std::string& name) { return DataPath("golden/" + name); }
 
 class Cli : public ::testing::Test {
@@ -103,8 +108,12 @@ TEST_F(Cli, OtherFailuresExitOneNamingTheFile)
 {
     const TProgramRun missing = RunCli({"info", Path("missing.tonvik")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err,
-              "tonvik3-cli: " + Path("missing.tonvik") + ": Cannot open '" + Path("missing.tonvik") + "' for reading\n");
+    EXPECT_EQ(missing.err, "tonvik3-cli: " + Path("missing.tonvik") + ": Cannot open '" + Path("missing.tonvik") +
+                               "' for reading: No such file or directory\n");
+    const TProgramRun folder = RunCli({"render", m_folder.Get(), Path("x.wav")});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "tonvik3-cli: " + m_folder.Get() + ": Cannot open '" + m_folder.Get() +
+                              "' for reading: Is a directory\n");
 
     const std::string out = Path("no/folder/song.tonvik");
     const TProgramRun unwritable = RunCli({"convert", Golden("one_sine.tonvik"), out});
@@ -113,7 +122,8 @@ TEST_F(Cli, OtherFailuresExitOneNamingTheFile)
 
     const TProgramRun render = RunCli({"render", Golden("one_sine.tonvik"), Path("no/folder/x.wav")});
     EXPECT_EQ(render.status, 1);
-    EXPECT_NE(render.err.find("for writing"), std::string::npos);
+    EXPECT_EQ(render.err, "tonvik3-cli: " + Path("no/folder/x.wav") + ": Cannot open '" + Path("no/folder/x.wav") +
+                              "' for writing: No such file or directory\n");
 }
 
 TEST_F(Cli, ReadOnlyFileIsRefusedAndKept)
@@ -124,9 +134,105 @@ TEST_F(Cli, ReadOnlyFileIsRefusedAndKept)
     ASSERT_EQ(chmod(out.c_str(), 0444), 0);
     const TProgramRun run = RunCli({"convert", Golden("one_sine.tonvik"), out}, true);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "tonvik3-cli: " + out + ": Cannot open '" + out + "' for writing\n");
+    EXPECT_EQ(run.err, "tonvik3-cli: " + out + ": Cannot open '" + out + "' for writing: Permission denied\n");
     EXPECT_EQ(ReadFileBytes(out), GoldenBytes("empty.tonvik"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Get()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_F(Cli, ANameThatIsNotUtf8IsUsedAsGiven)
+{
+    const std::string song = Path("caf\xE9.tonvik");
+    WriteFileBytes(song, GoldenBytes("one_sine.tonvik"));
+    const TProgramRun info = RunCli({"info", song});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("Length: 1 position"), std::string::npos) << info.out;
+
+    const std::string out = Path("out\xE9.wav");
+    const TProgramRun render = RunCli({"render", song, out});
+    EXPECT_EQ(render.status, 0) << render.err;
+    EXPECT_EQ(ReadFileBytes(out), GoldenBytes("one_sine.wav"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Get()), std::filesystem::directory_iterator()), 2);
+
+    // The message names the file in the bytes it was given in.
+    const std::string missing = Path("gone\xFF.tonvik");
+    const TProgramRun gone = RunCli({"convert", missing, Path("x.tonvik")});
+    EXPECT_EQ(gone.err, "tonvik3-cli: " + missing + ": Cannot open '" + missing +
+                            "' for reading: No such file or directory\n");
+}
+
+// ---- a render that does not complete leaves the file that was there
+
+class CliRenderEnd : public Cli {
+protected:
+    void SetUp() override
+    {
+        // Every position of the order table played at the slowest tempo a
+        // damaged file can hold: hours of audio, so that the render is
+        // still running when it is stopped.
+        ovk::COvkModuleData song;
+        LoadSong(song, GoldenBytes("one_sine.tonvik"));
+        song.tempo = 1;
+        for (int c = 0; c < ovk::kChannels; ++c)
+            for (int p = 0; p < ovk::kOrderPositions; ++p)
+                song.orderTable[c][p] = song.orderTable[c][0];
+        WriteFileBytes(Path("long.tonvik"), SaveSong(song));
+        WriteFileBytes(Path("out.wav"), m_previous);
+    }
+
+    std::size_t Entries() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_folder.Get()),
+                                                      std::filesystem::directory_iterator()));
+    }
+
+    static std::uint32_t Field(const TBytes& bytes, std::size_t at)
+    {
+        return static_cast<std::uint32_t>(bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 |
+                                          static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
+    }
+
+    const TBytes m_previous = GoldenBytes("waves.wav");
+};
+
+TEST_F(CliRenderEnd, KilledLeavesThePreviousFileAndNoTemporary)
+{
+    TProgramOptions options;
+    options.interruptAfter = std::chrono::milliseconds(400);
+    options.interruptSignal = SIGKILL;
+    const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+    EXPECT_TRUE(run.stillRunningAtInterrupt);
+    EXPECT_EQ(ReadFileBytes(Path("out.wav")), m_previous);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(CliRenderEnd, SigtermCancelsLikeCtrlCAndKeepsAValidShorterFile)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        TProgramOptions options;
+        options.interruptAfter = std::chrono::milliseconds(400);
+        options.interruptSignal = signal;
+        const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+        EXPECT_TRUE(run.stillRunningAtInterrupt);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("export cancelled after"), std::string::npos) << run.err;
+        const TBytes wav = ReadFileBytes(Path("out.wav"));
+        ASSERT_GT(wav.size(), 44u);
+        EXPECT_EQ(Field(wav, 40), wav.size() - 44);
+        EXPECT_EQ(Field(wav, 4), wav.size() - 8);
+        EXPECT_EQ(Entries(), 2u);
+        WriteFileBytes(Path("out.wav"), m_previous);
+    }
+}
+
+TEST_F(CliRenderEnd, AFullDiskLeavesThePreviousFileAndSaysWhy)
+{
+    TProgramOptions options;
+    options.fileSizeLimit = 200000;
+    const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tonvik3-cli: " + Path("out.wav") + ": fwrite failed: File too large\n");
+    EXPECT_EQ(ReadFileBytes(Path("out.wav")), m_previous);
+    EXPECT_EQ(Entries(), 2u);
 }
 
 } // namespace
