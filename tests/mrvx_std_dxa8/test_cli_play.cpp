@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,29 @@ TEST(CliPlayTest, PlaysFromAPositionToTheEndOfTheSong)
     EXPECT_LT(run.seconds, 6.0);
     EXPECT_NE(run.Output().find("position 3/4  row 0  0:06.0"), std::string::npos) << run.Output();
     EXPECT_EQ(run.Output().find("position 2/4"), std::string::npos) << run.Output();
+}
+
+std::vector<char> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(CliPlayTest, EveryByteOfTheSongReachesTheCard)
+{
+    // SDL's disk driver stands in for the card and writes what it gets.
+    tonvik_test::CTempFolder folder;
+    const std::string raw = folder.Path("card.raw");
+    const auto run = RunProgram(kCli, {"play", tonvik_test::DataPath("golden/one_sine.tonvik")},
+                                Env({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw}));
+    EXPECT_EQ(run.status, 0) << run.Output();
+    const std::vector<char> heard = ReadAll(raw);
+    std::vector<char> song = ReadAll(tonvik_test::DataPath("golden/one_sine.wav"));
+    song.erase(song.begin(), song.begin() + 44);
+    ASSERT_GE(heard.size(), song.size());
+    EXPECT_TRUE(std::equal(song.begin(), song.end(), heard.begin()));
+    EXPECT_TRUE(std::all_of(heard.begin() + static_cast<std::ptrdiff_t>(song.size()), heard.end(),
+                            [](char b) { return b == 0; }));
 }
 
 TEST(CliPlayTest, LoopsThePatternUntilCtrlC)

@@ -15,6 +15,7 @@
 #include "Commands.h"
 #include "core/files/SongFiles.h"
 #include "core/module/IOvkModulePlayer.h"
+#include "core/module/Playback.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/ClassIds.h"
 #include "morvane/data/CStreamSelectors.h"
@@ -144,8 +145,7 @@ int Play(const std::string& songPath, int from, bool patternLoop)
     {
         CInterruptHandler interrupt;
         CPositionLine line(positions);
-        control->SeekTime(player->RowToTime(static_cast<unsigned int>(from) * 16));
-        control->Play();
+        PlayFromRow(*control, *player, static_cast<unsigned int>(from) * 16);
         while (!g_interrupted && control->IsPlaying()) {
             const float seconds = control->TellTime();
             line.Show(player->TimeToRow(seconds), seconds);
