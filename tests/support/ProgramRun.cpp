@@ -63,6 +63,11 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
         }
+        if (options.memoryLimit > 0) {
+            const rlimit limit{options.memoryLimit, options.memoryLimit};
+            if (setrlimit(RLIMIT_AS, &limit) != 0)
+                _exit(126);
+        }
         constexpr uid_t kNobody = 65534;
         if (options.unprivileged && geteuid() == 0 &&
             (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))

@@ -26,6 +26,8 @@ struct TProgramOptions {
     int interruptSignal = SIGINT;
     // Files the program writes cannot grow beyond this many bytes (0: no limit), as on a full disk.
     std::uint64_t fileSizeLimit = 0;
+    // The program's address space is limited to this many bytes (0: no limit).
+    std::uint64_t memoryLimit = 0;
 };
 
 // Runs a program to its end and collects its output, exit status and run time.

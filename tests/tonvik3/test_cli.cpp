@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SongFileTestSupport.h"
+#include "core/synth/EffectLines.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 
@@ -158,6 +159,35 @@ TEST_F(Cli, ANameThatIsNotUtf8IsUsedAsGiven)
     const TProgramRun gone = RunCli({"convert", missing, Path("x.tonvik")});
     EXPECT_EQ(gone.err, "tonvik3-cli: " + missing + ": Cannot open '" + missing +
                             "' for reading: No such file or directory\n");
+}
+
+TEST_F(Cli, ASongAskingForTooMuchMemoryPlaysWithinTheBudgetAndSaysSo)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    // 64 delays of 64 MB in every channel ask for 32 GB; the program may have 1.5 GB.
+    ovk::COvkModuleData song;
+    LoadSong(song, GoldenBytes("one_sine.tonvik"));
+    ovk::TOvkEffect huge;
+    huge.p1 = 290000;
+    for (ovk::COvkModuleChannel& channel : song.channels)
+        channel.effects.assign(64, huge);
+    WriteFileBytes(Path("greedy.tonvik"), SaveSong(song));
+    TProgramOptions options;
+    options.memoryLimit = 1536ull << 20;
+    const std::string notice = std::string("tonvik3-cli: ") + Path("greedy.tonvik") + ": " +
+                               ovk::kEffectLinesOverBudgetMessage + "\n";
+
+    const TProgramRun info = RunCli({"info", Path("greedy.tonvik")}, options);
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(info.err, notice);
+    const TProgramRun render = RunCli({"render", Path("greedy.tonvik"), Path("greedy.wav")}, options);
+    EXPECT_EQ(render.status, 0);
+    EXPECT_EQ(render.err, notice);
+    // The first lines that fit echo one_sine's tone far beyond its end: the
+    // song itself sounds as before.
+    EXPECT_EQ(ReadFileBytes(Path("greedy.wav")), GoldenBytes("one_sine.wav"));
 }
 
 // ---- a render that does not complete leaves the file that was there

@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "core/export/SongJson.h"
 #include "core/files/SongFiles.h"
+#include "core/synth/EffectLines.h"
 
 namespace ovk::cli {
 
@@ -77,6 +78,8 @@ int Info(const std::string& path, bool json)
     } else {
         COvkModuleData song;
         OnFile(path, [&] { LoadSongFile(WidePath(path).c_str(), song); });
+        if (EffectLinesOverBudget(song))
+            std::fprintf(stderr, "tonvik3-cli: %s: %s\n", path.c_str(), kEffectLinesOverBudgetMessage);
         if (json)
             std::fputs(SongToJson(song).c_str(), stdout);
         else

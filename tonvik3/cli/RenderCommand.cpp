@@ -12,6 +12,7 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "core/export/COvkWavExport.h"
+#include "core/synth/EffectLines.h"
 
 namespace ovk::cli {
 
@@ -90,6 +91,10 @@ private:
 int Render(const std::string& songPath, const std::string& outPath)
 {
     const morvane::CRef<IOvkModule> module = LoadModule(songPath);
+    const bool overBudget = EffectLinesOverBudget(*module->Lock(morvane::LOCK_MODE_READ));
+    module->Unlock();
+    if (overBudget)
+        std::fprintf(stderr, "tonvik3-cli: %s: %s\n", songPath.c_str(), kEffectLinesOverBudgetMessage);
 
     // Ctrl+C (or SIGTERM) cancels the export as the editor's ESC does: what
     // was rendered replaces the file, as a valid, shorter WAV file. Any other

@@ -249,9 +249,11 @@ void COvkModulePlayer::Synchronise()
     m_songLength = static_cast<std::uint32_t>(m_data->SongLength());
     m_masterVolume = m_data->masterVolume;
     std::size_t noiseOscillators = 0;
+    // The song's delay lines share one budget, handed out channel by channel.
+    CEffectLineBudget budget;
     for (std::size_t c = 0; c < m_voices.size(); ++c) {
         COvkChannelVoice& voice = m_voices[c];
-        voice.Refresh(m_data->channels[c], m_rowLength);
+        voice.Refresh(m_data->channels[c], m_rowLength, budget);
         for (std::size_t i = 0; i < voice.carriers.size(); ++i)
             noiseOscillators += (voice.carriers[i].type == OSC_NOISE) + (voice.modulators[i].type == OSC_NOISE);
     }

@@ -148,7 +148,7 @@ void COvkChannelVoice::Reinit()
     CountNoise();
 }
 
-void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength)
+void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget)
 {
     volume = channel.volume;
     bool rebuilt = false;
@@ -171,7 +171,8 @@ void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t r
         rebuilt = true;
     }
     for (std::size_t i = 0; i < effects.size(); ++i)
-        effects[i].Refresh(channel.effects[i], rowLength);
+        effects[i].Refresh(channel.effects[i], rowLength,
+                           budget.Take(COvkEffectState::LineBytes(channel.effects[i], rowLength)));
     if (rebuilt)
         RebuildEnvelopeList();
     EnvelopesChanged();

@@ -29,7 +29,14 @@ public:
 
     // Takes the channel's stored fields. The running state (phases, envelope
     // progress, note on) survives unless the number of pairs or effects changed.
-    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength);
+    // The effects' delay lines are taken from budget, in chain order.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget);
+    // The same for a voice with a budget of its own.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength)
+    {
+        CEffectLineBudget budget;
+        Refresh(channel, rowLength, budget);
+    }
 
     // A row's note n (not 0): a note, the stop note 255, or a value above it.
     void StartNote(std::uint32_t note);

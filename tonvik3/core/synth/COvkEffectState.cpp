@@ -8,43 +8,70 @@ namespace ovk {
 
 COvkEffectState::COvkEffectState() { Prepare(); }
 
-void COvkEffectState::Refresh(const TOvkEffect& newRecord, std::uint32_t newRowLength)
+std::int64_t COvkEffectState::WantedLength(const TOvkEffect& record, std::uint32_t rowLength,
+                                           std::uint32_t& delaySamples)
 {
-    if (m_prepared && newRecord == m_record && newRowLength == m_rowLength)
+    // 64-bit, so that an absurd request shows instead of wrapping into a small one.
+    std::int64_t wanted = 0;
+    switch (record.type) {
+    case EFFECT_DELAY: {
+        const std::uint64_t product = static_cast<std::uint64_t>(rowLength) * static_cast<std::uint32_t>(record.p1);
+        if (product > 0xFFFFFFFFu)
+            return -1;
+        delaySamples = static_cast<std::uint32_t>(product) / 100u;
+        wanted = static_cast<std::int64_t>(delaySamples) + 2;
+        break;
+    }
+    case EFFECT_FLANGE:
+        wanted = static_cast<std::int64_t>(record.envelopeA.max) + 2;
+        if (wanted <= 0)
+            return -1;
+        break;
+    case EFFECT_LOWPASS:
+    case EFFECT_HIGHPASS:
+    case EFFECT_BANDPASS:
+        wanted = 10;
+        break;
+    default:
+        break;
+    }
+    return wanted > static_cast<std::int64_t>(kMaxLineLength) ? -1 : wanted;
+}
+
+std::uint64_t COvkEffectState::LineBytes(const TOvkEffect& record, std::uint32_t rowLength)
+{
+    std::uint32_t delaySamples = 0;
+    const std::int64_t length = WantedLength(record, rowLength, delaySamples);
+    if (length <= 0)
+        return 0;
+    // A delay keeps only its outputs and a flange only its inputs (see Prepare).
+    const std::uint64_t sides = record.type == EFFECT_DELAY || record.type == EFFECT_FLANGE ? 1 : 2;
+    return static_cast<std::uint64_t>(length) * sides * sizeof(std::int32_t);
+}
+
+void COvkEffectState::Refresh(const TOvkEffect& newRecord, std::uint32_t newRowLength, bool lineFits)
+{
+    if (m_prepared && newRecord == m_record && newRowLength == m_rowLength && lineFits == m_lineFits)
         return;
     m_record = newRecord;
     m_rowLength = newRowLength;
+    m_lineFits = lineFits;
     Prepare();
 }
 
 void COvkEffectState::Prepare()
 {
-    // The line's length as the record asks for it, 64-bit so that an absurd
-    // request shows instead of wrapping into a small one.
-    std::int64_t wanted = 0;
+    std::int64_t wanted = WantedLength(m_record, m_rowLength, m_delaySamples);
+    if (!m_lineFits && wanted > 0)
+        wanted = -1;
     switch (m_record.type) {
-    case EFFECT_DELAY: {
-        const std::uint64_t product =
-            static_cast<std::uint64_t>(m_rowLength) * static_cast<std::uint32_t>(m_record.p1);
-        if (product > 0xFFFFFFFFu) {
-            wanted = -1;
-            break;
-        }
-        m_delaySamples = static_cast<std::uint32_t>(product) / 100u;
-        wanted = static_cast<std::int64_t>(m_delaySamples) + 2;
-        break;
-    }
     case EFFECT_FLANGE:
         envA.stored = m_record.envelopeA;
-        wanted = static_cast<std::int64_t>(m_record.envelopeA.max) + 2;
-        if (wanted <= 0)
-            wanted = -1;
         break;
     case EFFECT_LOWPASS:
     case EFFECT_HIGHPASS:
         envA.stored = m_record.envelopeA;
         m_cutoff = m_record.p1;
-        wanted = 10;
         break;
     case EFFECT_RESONANCE:
         envA.stored = m_record.envelopeA;
@@ -67,13 +94,12 @@ void COvkEffectState::Prepare()
         m_frequency = m_record.p1;
         m_amount = m_record.p2;
         m_s1 = m_s2 = 0;
-        wanted = 10;
         break;
     default:
         break;
     }
 
-    m_bypass = wanted < 0 || wanted > static_cast<std::int64_t>(kMaxLineLength);
+    m_bypass = wanted < 0;
     m_length = m_bypass ? 0 : static_cast<std::uint32_t>(wanted);
     m_position = 0;
     // A delay reads back only its outputs and a flange only its inputs, so
