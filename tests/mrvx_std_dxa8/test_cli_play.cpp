@@ -69,6 +69,19 @@ TEST(CliPlayTest, EveryByteOfTheSongReachesTheCard)
                             [](char b) { return b == 0; }));
 }
 
+TEST(CliPlayTest, WithoutACardOnlyOurOwnLineShows)
+{
+    // SDL's alsa driver, which the ALSA library behind it fills stderr for
+    // when there is no card.
+    const auto run = RunProgram(kCli, {"play", tonvik_test::DataPath("golden/one_sine.tonvik")},
+                                Env({"SDL_AUDIODRIVER=alsa"}));
+    EXPECT_EQ(run.status, 0) << run.Output();
+    EXPECT_EQ(run.err.find("ALSA lib"), std::string::npos) << run.err;
+    if (!fs::exists("/dev/snd")) {
+        EXPECT_EQ(run.err, "Morvane message: No audio output device found; playing silently\n");
+    }
+}
+
 TEST(CliPlayTest, LoopsThePatternUntilCtrlC)
 {
     const auto run =
@@ -86,6 +99,11 @@ TEST(CliPlayTest, RefusesPositionsPastTheEnd)
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.Output().find("position 4 is past the end of the song (4 positions)"), std::string::npos)
         << run.Output();
+    // Below the first position: the range, in a short line.
+    const auto negative = RunProgram(kCli, {"play", kSong, "--from", "-1"}, kDummy);
+    EXPECT_EQ(negative.status, 1);
+    EXPECT_EQ(negative.err.rfind("--from: Value -1 not in range 0 to 255\n", 0), 0u) << negative.err;
+    EXPECT_LT(negative.err.size(), 100u) << negative.err;
 }
 
 TEST(CliPlayTest, WithoutThePluginOnlyPlayingFails)
