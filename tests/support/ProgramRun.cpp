@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -42,7 +43,12 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
 
     TProgramRun run;
     int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
+    if (pipe(outPipe) != 0)
+        return run;
+    // A terminal's two ends stand in for the pipe's: the program writes to
+    // the terminal, this process reads what it shows.
+    if (options.stderrTerminal ? openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) != 0
+                               : pipe(errPipe) != 0)
         return run;
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -109,6 +115,7 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             char buffer[4096];
+            // A terminal whose program has gone reads as an error (EIO): its end too.
             const ssize_t n = read(fds[i].fd, buffer, sizeof(buffer));
             if (n <= 0) {
                 close(fds[i].fd);

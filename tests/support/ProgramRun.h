@@ -28,6 +28,8 @@ struct TProgramOptions {
     std::uint64_t fileSizeLimit = 0;
     // The program's address space is limited to this many bytes (0: no limit).
     std::uint64_t memoryLimit = 0;
+    // The program's stderr is a terminal (a pseudo-terminal that err collects).
+    bool stderrTerminal = false;
 };
 
 // Runs a program to its end and collects its output, exit status and run time.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -75,6 +76,14 @@ TEST_F(Cli, InfoSummarisesAndPrintsEveryFieldAsJson)
                              "Master volume: 153\n", "Channel 2: volume 204, 3 oscillator pairs, 0 effects\n",
                              "    pair 2: noise vol 191 +25c\n", "Channel 8 (not played): volume 100"})
         EXPECT_NE(summary.out.find(line), std::string::npos) << line << summary.out;
+
+    // 1 position at a damaged tempo of 1 lasts 239.9996 s: shown as whole minutes.
+    ovk::COvkModuleData slow;
+    LoadSong(slow, GoldenBytes("one_sine.tonvik"));
+    slow.tempo = 1;
+    WriteFileBytes(Path("slow.tonvik"), SaveSong(slow));
+    const TProgramRun minutes = RunCli({"info", Path("slow.tonvik")});
+    EXPECT_NE(minutes.out.find("Length: 1 position, 4:00.00 (240.00 s)\n"), std::string::npos) << minutes.out;
 
     const TProgramRun json = RunCli({"info", "--json", Golden("v2_basic.tonvik")});
     EXPECT_EQ(json.status, 0);
@@ -252,6 +261,22 @@ TEST_F(CliRenderEnd, SigtermCancelsLikeCtrlCAndKeepsAValidShorterFile)
         EXPECT_EQ(Entries(), 2u);
         WriteFileBytes(Path("out.wav"), m_previous);
     }
+}
+
+TEST_F(CliRenderEnd, OnATerminalALongRenderShowsItsProgressAndTheTimeLeft)
+{
+    TProgramOptions options;
+    options.stderrTerminal = true;
+    options.interruptAfter = std::chrono::milliseconds(1500);
+    const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+    EXPECT_TRUE(run.stillRunningAtInterrupt);
+    // Redrawn in place a few times a second, each time with the time left.
+    const auto redraws = std::count(run.err.begin(), run.err.end(), '\r');
+    EXPECT_GE(redraws, 4) << run.err;
+    EXPECT_LE(redraws, 12) << run.err;
+    EXPECT_NE(run.err.find("rendering " + Path("out.wav") + " ["), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" left"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("export cancelled after"), std::string::npos) << run.err;
 }
 
 TEST_F(CliRenderEnd, AFullDiskLeavesThePreviousFileAndSaysWhy)

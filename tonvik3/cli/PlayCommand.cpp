@@ -169,7 +169,8 @@ void AddPlayCommand(CLI::App& app, TCommandAction& action)
     auto from = std::make_shared<int>(0);
     auto pattern = std::make_shared<bool>(false);
     command->add_option("SONG", *song, "Song file (.tonvik)")->required();
-    command->add_option("--from", *from, "Order position to start from (0 is the first)")->check(CLI::NonNegativeNumber);
+    command->add_option("--from", *from, "Order position to start from (0 is the first)")
+        ->check(CLI::Range(0, kOrderPositions - 1));
     command->add_flag("--pattern", *pattern, "Loop the pattern of that position until Ctrl+C");
     command->footer("Plays until the song ends or Ctrl+C. Without a sound card it plays silently in real time.");
     command->callback([&action, song, from, pattern] {
