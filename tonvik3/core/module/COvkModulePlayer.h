@@ -103,7 +103,8 @@ private:
     void EndRow();
     std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);
     std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t count);
-    void RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+    void RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+    void DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws);
 
     morvane::CRef<IOvkModule> m_module;
     TShared<bool> m_connected{false};
@@ -131,7 +132,7 @@ private:
     TShared<bool> m_patternLoop{false};
 
     bool m_reference = false;
-    // Random numbers drawn ahead for one run of the fast path.
+    // Random numbers drawn ahead for one block of the fast path, kMaxBlock per oscillator.
     std::vector<std::uint32_t> m_noise;
 };
 

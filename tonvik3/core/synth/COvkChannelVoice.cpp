@@ -4,21 +4,12 @@
 #include <array>
 
 #include "core/song/COvkModuleData.h"
+#include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
 
 namespace ovk {
 
 namespace {
-
-// The sine wave W(p) x 256 for each value of (p >> 8) & 255.
-constexpr std::array<std::int32_t, 256> MakeSineTable()
-{
-    std::array<std::int32_t, 256> table{};
-    for (std::int32_t i = 0; i < 256; ++i)
-        table[static_cast<std::size_t>(i)] = ShapeW(i << 8) * 256;
-    return table;
-}
-constexpr std::array<std::int32_t, 256> kSine = MakeSineTable();
 
 // The wave of a type that does not depend on the phase: the external input
 // for "ch1" ... "master", silence for unknown types.
@@ -27,9 +18,14 @@ std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
     return o.type >= OSC_CH1 && o.type <= OSC_MASTER ? o.external : 0;
 }
 
-// The waves for the block path: w at a phase for sample j of the run.
+// The waves for the block path: w at a phase for sample j of the run. All of
+// them are plain arithmetic on the phase (the sine is its parabola, not a
+// table), so that a loop over the samples of a run becomes vector code.
 struct TSineWave {
-    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const { return kSine[(phase >> 8) & 255]; }
+    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
+    {
+        return ShapeW(static_cast<std::int32_t>(phase)) * 256;
+    }
 };
 struct TSawWave {
     std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
@@ -44,11 +40,10 @@ struct TSquareWave {
     }
 };
 struct TNoiseWave {
-    const std::uint32_t* noise;  // this oscillator's first number
-    std::uint32_t stride;        // numbers drawn per sample
+    const std::uint32_t* noise;  // this oscillator's numbers, one per sample of the run
     std::int32_t operator()(std::uint32_t, std::uint32_t j) const
     {
-        return (static_cast<std::int32_t>(noise[j * stride] & 255) - 128) * 256;
+        return (static_cast<std::int32_t>(noise[j] & 255) - 128) * 256;
     }
 };
 struct TFixedWave {
@@ -59,7 +54,7 @@ struct TFixedWave {
 // Calls fn with the wave of o. An oscillator without a note outputs 0, like
 // a fixed wave of 0, and draws nothing.
 template <class Fn>
-void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::uint32_t stride, Fn&& fn)
+void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, Fn&& fn)
 {
     if (o.increment == 0) {
         fn(TFixedWave{0});
@@ -76,7 +71,7 @@ void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::ui
         fn(TSquareWave{});
         break;
     case OSC_NOISE:
-        fn(TNoiseWave{noise, stride});
+        fn(TNoiseWave{noise});
         break;
     default:
         fn(TFixedWave{FixedWaveOf(o)});
@@ -84,41 +79,96 @@ void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::ui
     }
 }
 
-// Where a pair's run leaves its phases, and the modulator's last output.
+// One pair over a run of count samples (1 ... kMaxBlock) whose envelopes
+// stand still: the carrier's outputs for all count samples are added to
+// samples (when Sounding), and the pair is advanced count - 1 times; the
+// last advance comes after the envelopes of the run's end have moved.
 struct TPairRun {
+    std::int32_t modulatorGain;
+    std::uint32_t modulatorStep;  // FM of the modulator included: it is constant
+    std::int32_t carrierGain;
+    std::uint32_t carrierStep;
+    std::uint32_t modulatorPhase;  // in: at the first sample; out: at the last
     std::uint32_t carrierPhase;
-    std::uint32_t modulatorPhase;
-    std::int32_t modulatorOutput;
+    std::int32_t modulation;  // out: the carrier's FM input after the last advance made
 };
 
-// A carrier with FM: each sample's modulator output pushes the carrier's next
-// phase. Sounding adds the carrier's outputs to samples.
-template <bool Sounding, class TModulatorWave, class TCarrierWave>
-TPairRun RunFmPair(TModulatorWave modulatorWave, std::int32_t modulatorGain, std::uint32_t modulatorPhase,
-                   std::uint32_t modulatorStep, TCarrierWave carrierWave, std::int32_t carrierGain,
-                   std::uint32_t carrierPhase, std::uint32_t carrierStep, std::uint32_t count, std::int32_t* samples)
+// Room for a run, in whole vectors of eight.
+constexpr std::uint32_t kRunRoom = (COvkChannelVoice::kMaxBlock + 7) / 8 * 8;
+
+// sums[0] = start, sums[j + 1] = sums[j] + steps[j] for j < count, eight at
+// a time (steps and sums have room for whole vectors past count): within a vector of eight, each lane adds the lanes before it in
+// three shifted additions (1, 2 and 4 lanes), then the total so far.
+void RunningSum(std::uint32_t start, std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
 {
-    std::int32_t m = 0;
-    for (std::uint32_t j = 0; j < count; ++j) {
-        m = WrapMul(modulatorGain, modulatorWave(modulatorPhase, j)) >> 8;
-        modulatorPhase += modulatorStep;
-        if constexpr (Sounding)
-            samples[j] = WrapAdd(samples[j], WrapMul(carrierGain, carrierWave(carrierPhase, j)) >> 8);
-        carrierPhase += carrierStep + static_cast<std::uint32_t>(m >> 3);
+    using TLanes = std::uint32_t __attribute__((vector_size(32)));
+    using TIndex = std::int32_t __attribute__((vector_size(32)));
+    const TLanes zero = {};
+    TLanes total = start - zero;  // start in every lane
+    sums[0] = start;
+    for (std::uint32_t j = 0; j < count; j += 8) {
+        TLanes x;
+        __builtin_memcpy(&x, steps + j, sizeof(x));  // the lanes past count are 0 and never read back
+        x += __builtin_shuffle(x, zero, TIndex{8, 0, 1, 2, 3, 4, 5, 6});
+        x += __builtin_shuffle(x, zero, TIndex{8, 8, 0, 1, 2, 3, 4, 5});
+        x += __builtin_shuffle(x, zero, TIndex{8, 8, 8, 8, 0, 1, 2, 3});
+        x += total;
+        __builtin_memcpy(sums + j + 1, &x, sizeof(x));
+        total = __builtin_shuffle(x, TIndex{7, 7, 7, 7, 7, 7, 7, 7});
     }
-    return {carrierPhase, modulatorPhase, m};
 }
 
-// A carrier without FM adds its outputs to samples; returns its next phase.
-template <class TCarrierWave>
-std::uint32_t RunCarrier(TCarrierWave carrierWave, std::int32_t carrierGain, std::uint32_t carrierPhase,
-                         std::uint32_t carrierStep, std::uint32_t count, std::int32_t* samples)
+// The modulator's outputs m[j] = O(modulator) for j = 0 ... count - 2.
+template <class TModulatorWave>
+void ModulatorOutputs(TModulatorWave wave, const TPairRun& run, std::uint32_t count, std::int32_t* m)
 {
-    for (std::uint32_t j = 0; j < count; ++j) {
-        samples[j] = WrapAdd(samples[j], WrapMul(carrierGain, carrierWave(carrierPhase, j)) >> 8);
-        carrierPhase += carrierStep;
+    for (std::uint32_t j = 0; j + 1 < count; ++j)
+        m[j] = WrapMul(run.modulatorGain, wave(run.modulatorPhase + j * run.modulatorStep, j)) >> 8;
+}
+
+// A carrier with FM: each advance adds the modulator's output / 8 to the
+// carrier's step, so its phases are a running sum.
+template <bool Sounding, class TModulatorWave, class TCarrierWave>
+void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun& run, std::uint32_t count,
+               std::int32_t* samples)
+{
+    alignas(32) std::int32_t m[kRunRoom];
+    alignas(32) std::uint32_t phases[kRunRoom + 1];
+    ModulatorOutputs(modulatorWave, run, count, m);
+    // phases[j + 1] = phases[j] + carrierStep + m[j] / 8 (an arithmetic shift).
+    alignas(32) std::uint32_t steps[kRunRoom] = {};
+    for (std::uint32_t j = 0; j + 1 < count; ++j)
+        steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
+    RunningSum(run.carrierPhase, steps, count - 1, phases);
+    const std::uint32_t phase = phases[count - 1];
+    if constexpr (Sounding) {
+        for (std::uint32_t j = 0; j < count; ++j)
+            samples[j] = WrapAdd(samples[j], WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
     }
-    return carrierPhase;
+    if (count >= 2)
+        run.modulation = m[count - 2] >> 3;
+    run.carrierPhase = phase;
+    run.modulatorPhase += (count - 1) * run.modulatorStep;
+}
+
+// A carrier without FM steps evenly; of the modulator only its last output
+// counts, as the carrier's FM input for later.
+template <bool Sounding, class TModulatorWave, class TCarrierWave>
+void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun& run, std::uint32_t count,
+                  std::int32_t* samples)
+{
+    if constexpr (Sounding) {
+        for (std::uint32_t j = 0; j < count; ++j)
+            samples[j] = WrapAdd(samples[j],
+                                 WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
+    }
+    if (count >= 2) {
+        const std::uint32_t last = count - 2;
+        run.modulation =
+            (WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + last * run.modulatorStep, last)) >> 8) >> 3;
+    }
+    run.carrierPhase += (count - 1) * run.carrierStep;
+    run.modulatorPhase += (count - 1) * run.modulatorStep;
 }
 
 bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.increment != 0; }
@@ -223,6 +273,12 @@ std::int32_t COvkChannelVoice::Sample()
 
 void COvkChannelVoice::Advance()
 {
+    AdvanceOscillators();
+    historyPosition = (historyPosition + 1) & 0xFFFF;
+}
+
+void COvkChannelVoice::AdvanceOscillators()
+{
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         TOvkOscillatorState& carrier = carriers[i];
         TOvkOscillatorState& modulator = modulators[i];
@@ -233,66 +289,54 @@ void COvkChannelVoice::Advance()
         carrier.phase +=
             static_cast<std::uint32_t>(WrapAdd(carrier.Step(), carrier.fmEnabled ? carrier.modulation : 0));
     }
-    historyPosition = (historyPosition + 1) & 0xFFFF;
 }
 
-void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
-                                         std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
-                                         std::int32_t* samples)
+// Built twice, for the SSE2 that every x86-64 has and for AVX2 (twice the
+// lanes, and a 32-bit multiply), and chosen at start-up by what the machine
+// offers; everything it calls is built into each copy.
+TONVIK_VECTOR_CLONES
+void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                                         std::uint32_t modulatorSlot, std::int32_t* samples)
 {
     std::fill(samples, samples + count, 0);
     if (count == 0)
         return;
     const bool on = noteOn;
-    const std::uint32_t last = count - 1;
-
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         TOvkOscillatorState& carrier = carriers[i];
         TOvkOscillatorState& modulator = modulators[i];
         // The envelopes stand still during the run, so gains and steps are constant.
-        const std::int32_t carrierGain = carrier.Amplitude();
-        const std::int32_t modulatorGain = modulator.Amplitude();
-        const std::uint32_t carrierStep = static_cast<std::uint32_t>(carrier.Step());
-        const std::uint32_t modulatorStep =
+        TPairRun run{};
+        run.modulatorGain = modulator.Amplitude();
+        run.modulatorStep =
             static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
-        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + modulatorSlot++ : noise;
-        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + carrierSlot++ : noise;
-        std::uint32_t carrierPhase = carrier.phase;
-        std::uint32_t modulatorPhase = modulator.phase;
+        run.carrierGain = carrier.Amplitude();
+        run.carrierStep = static_cast<std::uint32_t>(carrier.Step());
+        run.modulatorPhase = modulator.phase;
+        run.carrierPhase = carrier.phase;
+        run.modulation = carrier.modulation;
+        constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
+        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
+        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
 
-        if (carrier.fmEnabled) {
-            TPairRun run{};
-            VisitWave(modulator, modulatorNoise, stride, [&](auto modulatorWave) {
-                if (!on) {
-                    run = RunFmPair<false>(modulatorWave, modulatorGain, modulatorPhase, modulatorStep, TFixedWave{0},
-                                           0, carrierPhase, carrierStep, count, samples);
-                    return;
-                }
-                VisitWave(carrier, carrierNoise, stride, [&](auto carrierWave) {
-                    run = RunFmPair<true>(modulatorWave, modulatorGain, modulatorPhase, modulatorStep, carrierWave,
-                                          carrierGain, carrierPhase, carrierStep, count, samples);
-                });
-            });
-            carrierPhase = run.carrierPhase;
-            modulatorPhase = run.modulatorPhase;
-            carrier.modulation = run.modulatorOutput >> 3;
-        } else {
-            if (on) {
-                VisitWave(carrier, carrierNoise, stride, [&](auto carrierWave) {
-                    carrierPhase = RunCarrier(carrierWave, carrierGain, carrierPhase, carrierStep, count, samples);
-                });
-            } else {
-                carrierPhase += count * carrierStep;
+        VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
+            if (!on) {
+                if (carrier.fmEnabled)
+                    RunFmPair<false>(modulatorWave, TFixedWave{0}, run, count, samples);
+                else
+                    RunPlainPair<false>(modulatorWave, TFixedWave{0}, run, count, samples);
+                return;
             }
-            // Only the last output of the modulator stays, as the carrier's input.
-            VisitWave(modulator, modulatorNoise, stride, [&](auto modulatorWave) {
-                carrier.modulation =
-                    (WrapMul(modulatorGain, modulatorWave(modulatorPhase + last * modulatorStep, last)) >> 8) >> 3;
+            VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
+                if (carrier.fmEnabled)
+                    RunFmPair<true>(modulatorWave, carrierWave, run, count, samples);
+                else
+                    RunPlainPair<true>(modulatorWave, carrierWave, run, count, samples);
             });
-            modulatorPhase += count * modulatorStep;
-        }
-        carrier.phase = carrierPhase;
-        modulator.phase = modulatorPhase;
+        });
+        carrier.phase = run.carrierPhase;
+        modulator.phase = run.modulatorPhase;
+        carrier.modulation = run.modulation;
     }
 
     if (on) {
@@ -308,7 +352,8 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t co
     const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
     std::copy(samples, samples + first, history.begin() + historyPosition);
     std::copy(samples + first, samples + count, history.begin());
-    historyPosition = (historyPosition + count) & 0xFFFF;
+    // The last sample's step on comes with its advance.
+    historyPosition = (historyPosition + count - 1) & 0xFFFF;
     if (enabled.load(std::memory_order_relaxed)) {
         for (std::uint32_t j = 0; j < count; ++j)
             mix[j] += static_cast<std::uint32_t>(samples[j]);

@@ -17,8 +17,9 @@ public:
     static constexpr std::uint32_t kHistoryLength = 65536;
     // At most this many envelopes of a channel are ticked and reset.
     static constexpr std::size_t kMaxEnvelopes = 256;
-    // The longest run that the block path takes at once.
-    static constexpr std::uint32_t kMaxBlock = 64;
+    // The longest run that the block path takes at once: from one envelope
+    // tick to the next.
+    static constexpr std::uint32_t kMaxBlock = 44;
 
     COvkChannelVoice();
     COvkChannelVoice(const COvkChannelVoice&) = delete;
@@ -44,18 +45,26 @@ public:
     // The channel sample (after any note start of this sample): recorded in
     // the history, 0 in the mix when the channel is disabled.
     std::int32_t Sample();
-    // Moves every pair on by one sample (after the sample was produced).
+    // Moves every pair on by one sample (after the sample was produced), and
+    // the history's write position.
     void Advance();
+    // The pairs alone.
+    void AdvanceOscillators();
 
-    // The block path: count samples, each a Sample followed by an Advance,
-    // while no envelope changes, split in three stages so that the player can
-    // run the effects of all channels side by side:
-    // 1. the channel samples before the effects, and the oscillators moved on.
-    //    The random numbers the run needs are drawn beforehand: the number for
-    //    draw d of sample j is noise[j * stride + d]; this voice's carriers take
-    //    theirs from carrierSlot on and its modulators from modulatorSlot on.
-    void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
-                           std::uint32_t carrierSlot, std::uint32_t modulatorSlot, std::int32_t* samples);
+    // The block path: count samples (1 ... kMaxBlock) whose envelopes stand
+    // still, each a Sample followed by an Advance, but for the last Advance,
+    // which the player makes after the envelopes of the block's end have
+    // ticked or been reset (AdvanceOscillators; the history position then
+    // moves on by one). In three stages, so that the player can run the
+    // effects of all channels side by side:
+    // 1. the channel samples before the effects, and the pairs moved on.
+    //    The random numbers the block needs are drawn beforehand
+    //    (CNoiseGenerator::DrawBySlot), a row of places per oscillator that
+    //    draws: this voice's sounding noise
+    //    carriers take the places from carrierSlot on, its noise modulators
+    //    from modulatorSlot on; the number of sample j is at place j.
+    void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                           std::uint32_t modulatorSlot, std::int32_t* samples);
     // 2. the effects (COvkEffectState::ProcessBlocks), and
     // 3. the history, and the audible samples added to mix.
     void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix);

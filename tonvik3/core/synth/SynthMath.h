@@ -4,6 +4,15 @@
 // Integer arithmetic of the synthesizer: 32-bit two's-complement values that
 // wrap around, arithmetic right shifts and division truncating toward zero.
 // Wrapping is done on unsigned values so that no signed overflow happens.
+// A function with vector loops, built for SSE2 and AVX2 and picked by the
+// machine at start-up, with its callees inlined into each copy.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
+#define TONVIK_VECTOR_CLONES __attribute__((target_clones("avx2", "default"), flatten))
+#else
+#define TONVIK_VECTOR_CLONES
+#endif
+
 namespace ovk {
 
 inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b)
