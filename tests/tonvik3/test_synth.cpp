@@ -501,16 +501,19 @@ TEST(Effects, BlockProcessingGivesTheSameSamplesAsProcessingOneByOne)
         const std::int32_t a = static_cast<std::int32_t>(random() % 600) - 100;
         const std::int32_t b = static_cast<std::int32_t>(random() % 600) - 100;
         const std::uint32_t count = 1 + random() % COvkChannelVoice::kMaxBlock;
-        std::vector<std::vector<std::int32_t>> input(n, std::vector<std::int32_t>(count));
+        // Block buffers have room past count for whole groups of eight.
+        std::vector<std::vector<std::int32_t>> input(n, std::vector<std::int32_t>(COvkChannelVoice::kBlockRoom));
         std::vector<std::int32_t*> pointers(n);
         std::vector<COvkEffectState*> effects(n);
         for (std::size_t i = 0; i < n; ++i) {
+            input[i].resize(count);
             for (std::int32_t& x : input[i])
                 x = static_cast<std::int32_t>(random() % 120000) - 60000;
             single[i].envA.value = blocks[i].envA.value = a + static_cast<std::int32_t>(i);
             single[i].envB.value = blocks[i].envB.value = b;
             for (std::int32_t x : input[i])
                 expected[i].push_back(single[i].Process(x));
+            input[i].resize(COvkChannelVoice::kBlockRoom);
             pointers[i] = input[i].data();
             effects[i] = &blocks[i];
         }
@@ -519,7 +522,7 @@ TEST(Effects, BlockProcessingGivesTheSameSamplesAsProcessingOneByOne)
         COvkEffectState::ProcessBlocks(effects.data(), pointers.data(), split, count);
         COvkEffectState::ProcessBlocks(effects.data() + split, pointers.data() + split, n - split, count);
         for (std::size_t i = 0; i < n; ++i)
-            actual[i].insert(actual[i].end(), input[i].begin(), input[i].end());
+            actual[i].insert(actual[i].end(), input[i].begin(), input[i].begin() + count);
     }
     for (std::size_t i = 0; i < n; ++i)
         EXPECT_EQ(actual[i], expected[i]) << "effect " << i << " of type " << records[i].type;

@@ -411,10 +411,13 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t coun
             StartRow();
             m_newRow = false;
         }
-        // Up to and with the sample after which the envelopes tick or the row ends.
-        const std::uint32_t toTick = kTickSamples - std::min(m_tick, kTickSamples - 1);
+        // Up to and with the sample after which the envelopes tick or the
+        // row ends; ticks that move no envelope need no stop.
+        const bool settled = std::all_of(m_voices.begin(), m_voices.end(),
+                                         [](const COvkChannelVoice& voice) { return voice.EnvelopesSettled(); });
+        const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
-        const std::uint32_t block = std::min({toTick, toRowEnd, count - k});
+        const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
         RenderBlock(out, k, block);
         k += block;
     }
@@ -442,7 +445,7 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
 
     // The channels' oscillators, then their effect chains slot by slot (all
     // first effects, all second effects ...), then history and mix.
-    std::int32_t samples[kChannels][kMaxBlock];
+    alignas(32) std::int32_t samples[kChannels][COvkChannelVoice::kBlockRoom];
     std::int32_t* channelSamples[kChannels];
     std::uint32_t carrierSlot = 0;
     std::uint32_t modulatorSlot = carrierDraws;
@@ -470,19 +473,19 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
         }
         COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
     }
-    std::uint32_t mix[kMaxBlock] = {};
+    alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
     for (std::size_t c = 0; c < m_voices.size(); ++c)
         m_voices[c].FinishBlock(samples[c], count, mix);
     for (std::uint32_t j = 0; j < count; ++j)
         Emit(out, k + j, Clip(m_masterVolume, mix[j]));
 
     // The player moves on as after each sample; only the last sample of the
-    // block can reach a tick or the row's end.
+    // block can reach a tick that moves an envelope, or the row's end.
     m_tick += count;
     m_samplePosition = m_samplePosition + count;
     m_sampleInRow += count;
     if (m_tick >= kTickSamples) {
-        m_tick = 0;
+        m_tick %= kTickSamples;
         for (COvkChannelVoice& voice : m_voices)
             voice.TickEnvelopes();
     }

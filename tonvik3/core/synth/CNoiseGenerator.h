@@ -77,8 +77,8 @@ public:
     // order, but the last sample only for the first lastSlots of them. The
     // numbers are those that drawing them one by one in that order gives;
     // slot s's numbers, one per sample, go to out[s * kSlotPitch + j].
-    static constexpr std::uint32_t kMaxCount = 48;
-    static constexpr std::uint32_t kSlotPitch = 48;
+    static constexpr std::uint32_t kMaxCount = 256;
+    static constexpr std::uint32_t kSlotPitch = 256;
     static void DrawBySlot(std::uint32_t* out, std::uint32_t slots, std::uint32_t count, std::uint32_t lastSlots)
     {
         if (slots == 0 || count == 0 || (count == 1 && lastSlots == 0))

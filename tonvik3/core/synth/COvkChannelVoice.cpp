@@ -93,13 +93,17 @@ struct TPairRun {
     std::int32_t modulation;  // out: the carrier's FM input after the last advance made
 };
 
-// Room for a run, in whole vectors of eight.
-constexpr std::uint32_t kRunRoom = (COvkChannelVoice::kMaxBlock + 7) / 8 * 8;
+// The loops below run over whole vectors of eight samples, up to Whole(count):
+// what they compute past the run's end lands in the room that every block
+// buffer has (kBlockRoom) and is never used.
+constexpr std::uint32_t kRunRoom = COvkChannelVoice::kBlockRoom;
+constexpr std::uint32_t Whole(std::uint32_t count) { return (count + 7) / 8 * 8; }
+static_assert(Whole(COvkChannelVoice::kMaxBlock) <= kRunRoom && kRunRoom <= CNoiseGenerator::kSlotPitch);
 
-// sums[0] = start, sums[j + 1] = sums[j] + steps[j] for j < count, eight at
-// a time (steps and sums have room for whole vectors past count): within a vector of eight, each lane adds the lanes before it in
-// three shifted additions (1, 2 and 4 lanes), then the total so far.
-void RunningSum(std::uint32_t start, std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
+// sums[0] = start, sums[j + 1] = sums[j] + steps[j], eight at a time: within
+// a vector of eight, each lane adds the lanes before it in three shifted
+// additions (1, 2 and 4 lanes), then the total so far.
+void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
 {
     using TLanes = std::uint32_t __attribute__((vector_size(32)));
     using TIndex = std::int32_t __attribute__((vector_size(32)));
@@ -108,7 +112,7 @@ void RunningSum(std::uint32_t start, std::uint32_t* steps, std::uint32_t count, 
     sums[0] = start;
     for (std::uint32_t j = 0; j < count; j += 8) {
         TLanes x;
-        __builtin_memcpy(&x, steps + j, sizeof(x));  // the lanes past count are 0 and never read back
+        __builtin_memcpy(&x, steps + j, sizeof(x));
         x += __builtin_shuffle(x, zero, TIndex{8, 0, 1, 2, 3, 4, 5, 6});
         x += __builtin_shuffle(x, zero, TIndex{8, 8, 0, 1, 2, 3, 4, 5});
         x += __builtin_shuffle(x, zero, TIndex{8, 8, 8, 8, 0, 1, 2, 3});
@@ -118,36 +122,30 @@ void RunningSum(std::uint32_t start, std::uint32_t* steps, std::uint32_t count, 
     }
 }
 
-// The modulator's outputs m[j] = O(modulator) for j = 0 ... count - 2.
-template <class TModulatorWave>
-void ModulatorOutputs(TModulatorWave wave, const TPairRun& run, std::uint32_t count, std::int32_t* m)
-{
-    for (std::uint32_t j = 0; j + 1 < count; ++j)
-        m[j] = WrapMul(run.modulatorGain, wave(run.modulatorPhase + j * run.modulatorStep, j)) >> 8;
-}
-
 // A carrier with FM: each advance adds the modulator's output / 8 to the
 // carrier's step, so its phases are a running sum.
 template <bool Sounding, class TModulatorWave, class TCarrierWave>
 void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun& run, std::uint32_t count,
-               std::int32_t* samples)
+               std::int32_t* __restrict samples)
 {
+    const std::uint32_t whole = Whole(count);
+    // The modulator's outputs m[j] = O(modulator), and the carrier's steps
+    // carrierStep + m[j] / 8 (an arithmetic shift), for the advances j < count - 1.
     alignas(32) std::int32_t m[kRunRoom];
-    alignas(32) std::uint32_t phases[kRunRoom + 1];
-    ModulatorOutputs(modulatorWave, run, count, m);
-    // phases[j + 1] = phases[j] + carrierStep + m[j] / 8 (an arithmetic shift).
-    alignas(32) std::uint32_t steps[kRunRoom] = {};
-    for (std::uint32_t j = 0; j + 1 < count; ++j)
+    alignas(32) std::uint32_t steps[kRunRoom];
+    for (std::uint32_t j = 0; j < whole; ++j) {
+        m[j] = WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + j * run.modulatorStep, j)) >> 8;
         steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
+    }
+    alignas(32) std::uint32_t phases[kRunRoom + 8];
     RunningSum(run.carrierPhase, steps, count - 1, phases);
-    const std::uint32_t phase = phases[count - 1];
     if constexpr (Sounding) {
-        for (std::uint32_t j = 0; j < count; ++j)
+        for (std::uint32_t j = 0; j < whole; ++j)
             samples[j] = WrapAdd(samples[j], WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
     }
     if (count >= 2)
         run.modulation = m[count - 2] >> 3;
-    run.carrierPhase = phase;
+    run.carrierPhase = phases[count - 1];
     run.modulatorPhase += (count - 1) * run.modulatorStep;
 }
 
@@ -155,10 +153,10 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun&
 // counts, as the carrier's FM input for later.
 template <bool Sounding, class TModulatorWave, class TCarrierWave>
 void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun& run, std::uint32_t count,
-                  std::int32_t* samples)
+                  std::int32_t* __restrict samples)
 {
     if constexpr (Sounding) {
-        for (std::uint32_t j = 0; j < count; ++j)
+        for (std::uint32_t j = 0; j < Whole(count); ++j)
             samples[j] = WrapAdd(samples[j],
                                  WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
     }
@@ -298,7 +296,7 @@ TONVIK_VECTOR_CLONES
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                                          std::uint32_t modulatorSlot, std::int32_t* samples)
 {
-    std::fill(samples, samples + count, 0);
+    std::fill(samples, samples + Whole(count), 0);
     if (count == 0)
         return;
     const bool on = noteOn;
@@ -342,12 +340,13 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
     if (on) {
         const std::uint32_t g =
             (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-        for (std::uint32_t j = 0; j < count; ++j)
+        for (std::uint32_t j = 0; j < Whole(count); ++j)
             samples[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[j]) * g) >> 8;
     }
 }
 
-void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix)
+void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
+                                   std::uint32_t* __restrict mix)
 {
     const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
     std::copy(samples, samples + first, history.begin() + historyPosition);
@@ -355,15 +354,23 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t co
     // The last sample's step on comes with its advance.
     historyPosition = (historyPosition + count - 1) & 0xFFFF;
     if (enabled.load(std::memory_order_relaxed)) {
-        for (std::uint32_t j = 0; j < count; ++j)
+        for (std::uint32_t j = 0; j < Whole(count); ++j)
             mix[j] += static_cast<std::uint32_t>(samples[j]);
     }
 }
 
 void COvkChannelVoice::TickEnvelopes()
 {
-    for (TOvkEnvelopeState* e : m_moving)
+    // A tick that leaves the counter where it was leaves the envelope as it
+    // is from then on (its value now follows the counter): it no longer moves.
+    std::size_t kept = 0;
+    for (TOvkEnvelopeState* e : m_moving) {
+        const std::int32_t counter = e->counter;
         e->Tick();
+        if (e->counter != counter)
+            m_moving[kept++] = e;
+    }
+    m_moving.resize(kept);
 }
 
 void COvkChannelVoice::EnvelopesChanged()

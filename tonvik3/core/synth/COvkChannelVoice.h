@@ -18,8 +18,11 @@ public:
     // At most this many envelopes of a channel are ticked and reset.
     static constexpr std::size_t kMaxEnvelopes = 256;
     // The longest run that the block path takes at once: from one envelope
-    // tick to the next.
-    static constexpr std::uint32_t kMaxBlock = 44;
+    // tick to the next, or longer while no envelope moves.
+    static constexpr std::uint32_t kMaxBlock = 256;
+    // A block's sample buffers hold whole vectors of eight: the vector loops
+    // may fill the room past the block's end.
+    static constexpr std::uint32_t kBlockRoom = 256;
 
     COvkChannelVoice();
     COvkChannelVoice(const COvkChannelVoice&) = delete;
@@ -52,7 +55,7 @@ public:
     void AdvanceOscillators();
 
     // The block path: count samples (1 ... kMaxBlock) whose envelopes stand
-    // still, each a Sample followed by an Advance, but for the last Advance,
+    // still (at most to the next tick, unless no envelope moves at all), each a Sample followed by an Advance, but for the last Advance,
     // which the player makes after the envelopes of the block's end have
     // ticked or been reset (AdvanceOscillators; the history position then
     // moves on by one). In three stages, so that the player can run the
@@ -65,8 +68,9 @@ public:
     //    from modulatorSlot on; the number of sample j is at place j.
     void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                            std::uint32_t modulatorSlot, std::int32_t* samples);
+    //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history, and the audible samples added to mix.
+    // 3. the history, and the audible samples added to mix (kBlockRoom places).
     void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
@@ -75,11 +79,13 @@ public:
     // The envelopes that are ticked and reset, in their fixed order.
     const std::vector<TOvkEnvelopeState*>& Envelopes() const { return m_envelopes; }
     // Ticks every envelope of the list (those that a tick would leave as they
-    // are are skipped).
+    // are are skipped, and so is each from the tick on that first left it as it was).
     void TickEnvelopes();
     // To be called after envelopes of the list were reset, placed or changed
     // from outside the voice, so that TickEnvelopes sees them move again.
     void EnvelopesChanged();
+    // True when no envelope of the list moves at a tick.
+    bool EnvelopesSettled() const { return m_moving.empty(); }
 
     void ClearHistory();
     void PrepareEffects();

@@ -62,11 +62,13 @@ public:
     // One sample through the effect.
     std::int32_t Process(std::int32_t x);
     // count samples in place, all with the current envelope values; the same
-    // result as Process on each of them in turn.
+    // result as Process on each of them in turn. samples has room for whole
+    // groups of eight (what lies past count may be overwritten).
     void ProcessBlock(std::int32_t* samples, std::uint32_t count);
     // Runs effects[i] over samples[i] for every i < n, count samples each, as
-    // ProcessBlock would. Filters of the same kind run side by side, so that
-    // their sample-to-sample dependencies overlap instead of adding up.
+    // ProcessBlock would (the same room past count). Filters of the same kind
+    // run side by side in vector lanes, so that their sample-to-sample
+    // dependencies overlap instead of adding up.
     static void ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                               std::uint32_t count);
 
@@ -81,8 +83,7 @@ public:
     TOvkEnvelopeState envB;
 
 private:
-    template <std::size_t N>
-    friend struct TFilterKernels;
+    friend struct TFilterLanes;
 
     // The delay or flange over a block, reading from index read on.
     template <bool Delay>
