@@ -23,6 +23,10 @@ using morvane::CRef;
 namespace {
 
 constexpr std::uint32_t kBlockBytes = 1024;
+// The player renders this much at a time (per call its work has a fixed
+// part); the file still gets it in blocks of kBlockBytes, the cancel flag
+// polled before each.
+constexpr std::uint32_t kRenderAheadBytes = 64 * kBlockBytes;
 constexpr std::uint32_t kHeaderBytes = 44;
 
 CRef<IOvkModulePlayer> NewPlayer()
@@ -87,7 +91,9 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
         morvane::CVarWriter writer(stream);
         WriteHeader(writer, length);
 
-        std::vector<std::uint8_t> block(kBlockBytes);
+        std::vector<std::uint8_t> ahead(kRenderAheadBytes);
+        std::uint64_t aheadBytes = 0;
+        std::uint64_t aheadUsed = 0;
         std::uint32_t& written = outcome.sampleBytes;
         bool reported = false;
         auto lastReport = std::chrono::steady_clock::now();
@@ -97,14 +103,19 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
                 outcome.result = TWavExportResult::Cancelled;
                 return outcome;
             }
-            const std::uint64_t delivered = player->Read(block.data(), kBlockBytes);
+            if (aheadUsed == aheadBytes) {
+                aheadBytes = player->Read(ahead.data(), kRenderAheadBytes);
+                aheadUsed = 0;
+            }
+            const std::uint64_t delivered = std::min<std::uint64_t>(aheadBytes - aheadUsed, kBlockBytes);
             if (delivered == 0) {
                 PatchSizes(stream, writer, written);
                 outcome.error = L"The song ended before its length";
                 return outcome;
             }
             const std::uint64_t take = std::min<std::uint64_t>(delivered, length - written);
-            stream->Write(block.data(), take);
+            stream->Write(ahead.data() + aheadUsed, take);
+            aheadUsed += delivered;
             written += static_cast<std::uint32_t>(take);
             const auto now = std::chrono::steady_clock::now();
             if ((options.progress || options.progressBytes) &&

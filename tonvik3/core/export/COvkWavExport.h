@@ -47,7 +47,7 @@ struct TWavExportOptions {
 
 // Renders a song from start to end through a fresh module player into a
 // 16-bit mono 44100 Hz WAV file: the 44-byte RIFF header, then the player's
-// bytes, in blocks of 1024. The module is read under its own lock by the
+// bytes, written in blocks of 1024 (the player renders 64 KiB ahead). The module is read under its own lock by the
 // player, so playback may go on meanwhile. Exceptions of the stream or the
 // player end the export with a Failed outcome, never escape.
 //

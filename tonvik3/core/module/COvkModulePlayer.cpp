@@ -1,6 +1,8 @@
 #include "core/module/COvkModulePlayer.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cmath>
 
 #include "core/song/COvkModuleData.h"
@@ -341,6 +343,28 @@ void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sam
     out[2 * k + 1] = static_cast<std::uint8_t>(bits >> 8);
 }
 
+TONVIK_VECTOR_CLONES
+void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::uint32_t* mix, std::uint32_t count)
+{
+    // As Emit for each of the block's samples, in whole vectors.
+    alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
+    for (std::uint32_t j = 0; j < count; ++j)
+        samples[j] = Clip(m_masterVolume, mix[j]);
+    const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
+    std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
+    std::copy(samples + first, samples + count, m_history.begin());
+    m_historyPosition = (m_historyPosition + count) & 0xFFFF;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
+    } else {
+        for (std::uint32_t j = 0; j < count; ++j) {
+            const std::uint16_t bits = static_cast<std::uint16_t>(samples[j]);
+            out[2 * (k + j)] = static_cast<std::uint8_t>(bits & 0xFF);
+            out[2 * (k + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+        }
+    }
+}
+
 void COvkModulePlayer::AdvancePlayer()
 {
     ++m_tick;
@@ -476,8 +500,7 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
     alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
     for (std::size_t c = 0; c < m_voices.size(); ++c)
         m_voices[c].FinishBlock(samples[c], count, mix);
-    for (std::uint32_t j = 0; j < count; ++j)
-        Emit(out, k + j, Clip(m_masterVolume, mix[j]));
+    EmitBlock(out, k, mix, count);
 
     // The player moves on as after each sample; only the last sample of the
     // block can reach a tick that moves an envelope, or the row's end.

@@ -99,6 +99,7 @@ private:
     void StartRow();
     std::int16_t ProduceSample();
     void Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample);
+    void EmitBlock(std::uint8_t* out, std::uint32_t k, const std::uint32_t* mix, std::uint32_t count);
     void AdvancePlayer();
     void EndRow();
     std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);

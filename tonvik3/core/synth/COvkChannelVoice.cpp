@@ -345,6 +345,7 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
     }
 }
 
+TONVIK_VECTOR_CLONES
 void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
                                    std::uint32_t* __restrict mix)
 {

@@ -187,15 +187,27 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     // In runs that neither index wraps in, so that the loop body is the formula alone.
     for (std::uint32_t i = 0; i < count;) {
         const std::uint32_t run = std::min({count - i, length - position, length - read});
-        for (std::uint32_t j = 0; j < run; ++j) {
-            const std::int32_t x = samples[i + j];
-            const std::int32_t y = Delay ? WrapAdd(x, WrapMul(output[read + j], feedback) >> 8)
-                                         : WrapAdd(x, input[read + j]);
-            if (Delay)
-                output[position + j] = y;
-            else
-                input[position + j] = x;
-            samples[i + j] = y;
+        std::int32_t* const line = Delay ? output : input;
+        if (read + run <= position || position + run <= read) {
+            // The run reads none of what it writes (the echo lies at least a
+            // run back): vector code.
+            const std::int32_t* __restrict from = line + read;
+            std::int32_t* __restrict to = line + position;
+            std::int32_t* __restrict s = samples + i;
+            for (std::uint32_t j = 0; j < run; ++j) {
+                const std::int32_t x = s[j];
+                const std::int32_t y = Delay ? WrapAdd(x, WrapMul(from[j], feedback) >> 8) : WrapAdd(x, from[j]);
+                to[j] = Delay ? y : x;
+                s[j] = y;
+            }
+        } else {
+            for (std::uint32_t j = 0; j < run; ++j) {
+                const std::int32_t x = samples[i + j];
+                const std::int32_t y = Delay ? WrapAdd(x, WrapMul(line[read + j], feedback) >> 8)
+                                             : WrapAdd(x, line[read + j]);
+                line[position + j] = Delay ? y : x;
+                samples[i + j] = y;
+            }
         }
         i += run;
         position = position + run == length ? 0 : position + run;
@@ -204,6 +216,7 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     m_position = position;
 }
 
+TONVIK_VECTOR_CLONES
 void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 {
     if (m_bypass || count == 0)
