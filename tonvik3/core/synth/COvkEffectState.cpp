@@ -188,10 +188,16 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     for (std::uint32_t i = 0; i < count;) {
         const std::uint32_t run = std::min({count - i, length - position, length - read});
         std::int32_t* const line = Delay ? output : input;
-        if (read + run <= position || position + run <= read) {
-            // The run reads none of what it writes (the echo lies at least a
-            // run back): vector code.
-            const std::int32_t* __restrict from = line + read;
+        // What the run reads before it may write over it: a copy when the
+        // read lies ahead of the write (the line's oldest entries, the usual
+        // case of a line two entries longer than its echo).
+        alignas(32) std::int32_t ahead[COvkChannelVoice::kBlockRoom];
+        const bool overlapping = read < position + run && position < read + run;
+        if (overlapping && read > position && run <= COvkChannelVoice::kBlockRoom)
+            std::copy(line + read, line + read + run, ahead);
+        if (!overlapping || (read > position && run <= COvkChannelVoice::kBlockRoom)) {
+            // The run reads nothing that it wrote itself: vector code.
+            const std::int32_t* __restrict from = overlapping ? ahead : line + read;
             std::int32_t* __restrict to = line + position;
             std::int32_t* __restrict s = samples + i;
             for (std::uint32_t j = 0; j < run; ++j) {
