@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
@@ -122,11 +123,39 @@ void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t c
     }
 }
 
+// How a sounding carrier's outputs c go into the channel's samples: the
+// first pair stores them, the others add them, and the last one scales the
+// sum by the channel gain g: v = (s * g) >> 8, the product taken unsigned.
+template <bool First, bool Last>
+struct TMix {
+    std::uint32_t gain;
+    void operator()(std::int32_t* __restrict samples, std::uint32_t j, std::int32_t c) const
+    {
+        std::int32_t v = First ? c : WrapAdd(samples[j], c);
+        if constexpr (Last)
+            v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * gain) >> 8;
+        samples[j] = v;
+    }
+};
+// A carrier that is not heard (the note is off).
+struct TSilent {
+    void operator()(std::int32_t*, std::uint32_t, std::int32_t) const {}
+};
+
+template <class Fn>
+void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
+{
+    if (first)
+        last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
+    else
+        last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
+}
+
 // A carrier with FM: each advance adds the modulator's output / 8 to the
 // carrier's step, so its phases are a running sum.
-template <bool Sounding, class TModulatorWave, class TCarrierWave>
-void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun& run, std::uint32_t count,
-               std::int32_t* __restrict samples)
+template <class TMixer, class TModulatorWave, class TCarrierWave>
+void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
+               std::uint32_t count, std::int32_t* __restrict samples)
 {
     const std::uint32_t whole = Whole(count);
     // The modulator's outputs m[j] = O(modulator), and the carrier's steps
@@ -139,9 +168,9 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun&
     }
     alignas(32) std::uint32_t phases[kRunRoom + 8];
     RunningSum(run.carrierPhase, steps, count - 1, phases);
-    if constexpr (Sounding) {
+    if constexpr (!std::is_same_v<TMixer, TSilent>) {
         for (std::uint32_t j = 0; j < whole; ++j)
-            samples[j] = WrapAdd(samples[j], WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
+            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
     }
     if (count >= 2)
         run.modulation = m[count - 2] >> 3;
@@ -151,14 +180,13 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun&
 
 // A carrier without FM steps evenly; of the modulator only its last output
 // counts, as the carrier's FM input for later.
-template <bool Sounding, class TModulatorWave, class TCarrierWave>
-void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TPairRun& run, std::uint32_t count,
-                  std::int32_t* __restrict samples)
+template <class TMixer, class TModulatorWave, class TCarrierWave>
+void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
+                  std::uint32_t count, std::int32_t* __restrict samples)
 {
-    if constexpr (Sounding) {
+    if constexpr (!std::is_same_v<TMixer, TSilent>) {
         for (std::uint32_t j = 0; j < Whole(count); ++j)
-            samples[j] = WrapAdd(samples[j],
-                                 WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
+            mix(samples, j, WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
     }
     if (count >= 2) {
         const std::uint32_t last = count - 2;
@@ -296,10 +324,14 @@ TONVIK_VECTOR_CLONES
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                                          std::uint32_t modulatorSlot, std::int32_t* samples)
 {
-    std::fill(samples, samples + Whole(count), 0);
     if (count == 0)
         return;
     const bool on = noteOn;
+    // Silence unless a sounding carrier writes the samples.
+    if (!on || carriers.empty())
+        std::fill(samples, samples + Whole(count), 0);
+    const std::uint32_t gain =
+        (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         TOvkOscillatorState& carrier = carriers[i];
         TOvkOscillatorState& modulator = modulators[i];
@@ -320,28 +352,23 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
         VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
             if (!on) {
                 if (carrier.fmEnabled)
-                    RunFmPair<false>(modulatorWave, TFixedWave{0}, run, count, samples);
+                    RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
                 else
-                    RunPlainPair<false>(modulatorWave, TFixedWave{0}, run, count, samples);
+                    RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
                 return;
             }
             VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
-                if (carrier.fmEnabled)
-                    RunFmPair<true>(modulatorWave, carrierWave, run, count, samples);
-                else
-                    RunPlainPair<true>(modulatorWave, carrierWave, run, count, samples);
+                VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                    if (carrier.fmEnabled)
+                        RunFmPair(modulatorWave, carrierWave, mix, run, count, samples);
+                    else
+                        RunPlainPair(modulatorWave, carrierWave, mix, run, count, samples);
+                });
             });
         });
         carrier.phase = run.carrierPhase;
         modulator.phase = run.modulatorPhase;
         carrier.modulation = run.modulation;
-    }
-
-    if (on) {
-        const std::uint32_t g =
-            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-        for (std::uint32_t j = 0; j < Whole(count); ++j)
-            samples[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[j]) * g) >> 8;
     }
 }
 
