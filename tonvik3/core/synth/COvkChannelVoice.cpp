@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <type_traits>
 
 #include "core/song/COvkModuleData.h"
@@ -197,6 +198,19 @@ void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer
     run.modulatorPhase += (count - 1) * run.modulatorStep;
 }
 
+// The tick of n envelopes, one array per field.
+void TickLanes(std::size_t n, std::int32_t* __restrict counter, std::int32_t* __restrict value,
+               const std::int32_t* __restrict speed, const std::int32_t* __restrict limit,
+               const std::int32_t* __restrict phase, const std::int32_t* __restrict low,
+               const std::int32_t* __restrict span)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t next = std::min(WrapAdd(counter[i], speed[i]), limit[i]);
+        counter[i] = next;
+        value[i] = WrapAdd(low[i], WrapMul(ShapeF(WrapAdd(phase[i], next)), span[i]) / 256);
+    }
+}
+
 bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.increment != 0; }
 
 } // namespace
@@ -205,6 +219,7 @@ COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
 {
     m_envelopes.reserve(kMaxEnvelopes);
     m_moving.reserve(kMaxEnvelopes);
+    m_tick.Reserve(kMaxEnvelopes);
     RebuildEnvelopeList();
     EnvelopesChanged();
 }
@@ -387,18 +402,81 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::
     }
 }
 
+TONVIK_VECTOR_CLONES
 void COvkChannelVoice::TickEnvelopes()
 {
+    // The tick of every moving envelope side by side, on the copies of its
+    // fields that EnvelopesChanged laid out one array per field:
+    // counter = min(counter + speed, limit), where limit is the lowest of the
+    // sustain position (while held) and the keep position that apply, and
+    // value = min + (F(phase + counter) x span) / 256.
+    TTickLanes& t = m_tick;
+    const std::size_t n = m_moving.size();
+    std::int32_t* const counter = t.counter.data();
+    std::int32_t* const value = t.value.data();
+    std::uint8_t* const moved = t.moved.data();
+    TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
+    bool still = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        TOvkEnvelopeState& e = *m_moving[i];
+        moved[i] = e.counter != counter[i];
+        still |= !moved[i];
+        e.counter = counter[i];
+        e.value = value[i];
+    }
+    if (!still)
+        return;
     // A tick that leaves the counter where it was leaves the envelope as it
     // is from then on (its value now follows the counter): it no longer moves.
     std::size_t kept = 0;
-    for (TOvkEnvelopeState* e : m_moving) {
-        const std::int32_t counter = e->counter;
-        e->Tick();
-        if (e->counter != counter)
-            m_moving[kept++] = e;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!moved[i])
+            continue;
+        m_moving[kept] = m_moving[i];
+        t.Move(kept++, i);
     }
     m_moving.resize(kept);
+    t.Resize(kept);
+}
+
+void COvkChannelVoice::TTickLanes::Reserve(std::size_t n)
+{
+    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+        field->reserve(n);
+    moved.reserve(n);
+}
+
+void COvkChannelVoice::TTickLanes::Resize(std::size_t n)
+{
+    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+        field->resize(n);
+    moved.resize(n);
+}
+
+void COvkChannelVoice::TTickLanes::Add(const TOvkEnvelopeState& e)
+{
+    const TOvkEnvelope& f = e.stored;
+    // The clamps of a tick, one after the other, come to the lowest of them.
+    std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    if (!e.released && f.sustainEnabled)
+        highest = std::min(highest, f.sustainPosition);
+    if (f.keepEnabled)
+        highest = std::min(highest, f.keepPosition);
+    counter.push_back(e.counter);
+    speed.push_back(f.speed);
+    limit.push_back(highest);
+    phase.push_back(f.phase);
+    min.push_back(f.min);
+    span.push_back(WrapSub(f.max, f.min));
+    value.push_back(e.value);
+    moved.push_back(1);
+}
+
+void COvkChannelVoice::TTickLanes::Move(std::size_t to, std::size_t from)
+{
+    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+        (*field)[to] = (*field)[from];
+    moved[to] = moved[from];
 }
 
 void COvkChannelVoice::EnvelopesChanged()
@@ -406,9 +484,12 @@ void COvkChannelVoice::EnvelopesChanged()
     // An envelope that a tick leaves as it is stays so until it is reset,
     // placed, released or given other fields: all of which call this again.
     m_moving.clear();
+    m_tick.Resize(0);
     for (TOvkEnvelopeState* e : m_envelopes)
-        if (!e->Settled())
+        if (!e->Settled()) {
             m_moving.push_back(e);
+            m_tick.Add(*e);
+        }
 }
 
 void COvkChannelVoice::ClearHistory()

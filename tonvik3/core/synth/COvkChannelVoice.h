@@ -108,8 +108,19 @@ private:
     void CountNoise();
 
     std::vector<TOvkEnvelopeState*> m_envelopes;
-    // The envelopes of the list that a tick may still change.
+    // The envelopes of the list that a tick may still change, and what a
+    // tick of each reads and writes, one array per field (copies, written
+    // back to the envelope after each tick).
     std::vector<TOvkEnvelopeState*> m_moving;
+    struct TTickLanes {
+        std::vector<std::int32_t> counter, speed, limit, phase, min, span, value;
+        std::vector<std::uint8_t> moved;
+        void Reserve(std::size_t n);
+        void Resize(std::size_t n);
+        void Add(const TOvkEnvelopeState& e);
+        void Move(std::size_t to, std::size_t from);
+    };
+    TTickLanes m_tick;
     std::uint32_t m_noiseCarriers = 0;
     std::uint32_t m_noiseModulators = 0;
 };
