@@ -448,12 +448,16 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t coun
     return k;
 }
 
+TONVIK_VECTOR_CLONES
 void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws)
 {
     // In the order the samples draw them: per sample, every channel's
     // carriers, then every channel's modulators; the block's last sample
     // draws its modulators' numbers in its own advance, after the block.
-    CNoiseGenerator::DrawBySlot(m_noise.data(), carrierDraws + modulatorDraws, count, carrierDraws);
+    const std::uint32_t slots = carrierDraws + modulatorDraws;
+    if (m_noiseJump.slots != slots)
+        m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
+    CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
 }
 
 void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count)

@@ -5,6 +5,7 @@
 #include <vector>
 #include "core/module/IOvkModule.h"
 #include "core/module/IOvkModulePlayer.h"
+#include "core/synth/CNoiseGenerator.h"
 #include "core/synth/COvkChannelVoice.h"
 #include "morvane/api/CObjectImpl.h"
 #include "morvane/api/CRef.h"
@@ -135,6 +136,7 @@ private:
     bool m_reference = false;
     // Random numbers drawn ahead for one block of the fast path, kMaxBlock per oscillator.
     std::vector<std::uint32_t> m_noise;
+    CNoiseGenerator::TSlotJump m_noiseJump;
 };
 
 } // namespace ovk

@@ -73,35 +73,54 @@ public:
     }
 
     // The numbers of a block of count samples (1 ... kMaxCount) in which
-    // each sample draws one number for each of slots oscillators, in slot
+    // each sample draws one number for each of jump.slots oscillators, in slot
     // order, but the last sample only for the first lastSlots of them. The
     // numbers are those that drawing them one by one in that order gives;
     // slot s's numbers, one per sample, go to out[s * kSlotPitch + j].
     static constexpr std::uint32_t kMaxCount = 256;
     static constexpr std::uint32_t kSlotPitch = 256;
-    static void DrawBySlot(std::uint32_t* out, std::uint32_t slots, std::uint32_t count, std::uint32_t lastSlots)
+    // How far the generator jumps for one sample of one slot (slots steps)
+    // and for kLanes samples; the same for every block with that many slots.
+    struct TSlotJump {
+        std::uint32_t slots = 0;
+        std::uint32_t slotMultiplier = 1, slotIncrement = 0;
+        std::uint32_t farMultiplier = 1, farIncrement = 0;
+        static TSlotJump For(std::uint32_t slots)
+        {
+            TSlotJump jump;
+            jump.slots = slots;
+            jump.slotMultiplier = noise_detail::Power(kMultiplier, slots);
+            jump.slotIncrement = noise_detail::StepsIncrement(kMultiplier, kIncrement, slots);
+            jump.farMultiplier = noise_detail::Power(jump.slotMultiplier, kLanes);
+            jump.farIncrement = noise_detail::StepsIncrement(jump.slotMultiplier, jump.slotIncrement, kLanes);
+            return jump;
+        }
+    };
+    static void DrawBySlot(std::uint32_t* out, const TSlotJump& jump, std::uint32_t count, std::uint32_t lastSlots)
     {
+        const std::uint32_t slots = jump.slots;
         if (slots == 0 || count == 0 || (count == 1 && lastSlots == 0))
             return;
         std::uint32_t& stored = State();
-        // One sample further on for the same slot is slots steps; kLanes samples kLanes times that.
-        const std::uint32_t slotMultiplier = noise_detail::Power(kMultiplier, slots);
-        const std::uint32_t slotIncrement = noise_detail::StepsIncrement(kMultiplier, kIncrement, slots);
-        const std::uint32_t farMultiplier = noise_detail::Power(slotMultiplier, kLanes);
-        const std::uint32_t farIncrement = noise_detail::StepsIncrement(slotMultiplier, slotIncrement, kLanes);
+        const std::uint32_t slotMultiplier = jump.slotMultiplier, slotIncrement = jump.slotIncrement;
+        const std::uint32_t farMultiplier = jump.farMultiplier, farIncrement = jump.farIncrement;
         // The last number drawn, whose state the generator keeps.
         const std::uint32_t lastSlot = lastSlots > 0 ? lastSlots - 1 : slots - 1;
         const std::uint32_t lastSample = lastSlots > 0 ? count - 1 : count - 2;
-        std::uint32_t first = stored;
+        // The states of samples 0 ... kLanes - 1 of slot 0; each next slot is one step on.
+        std::uint32_t start[kLanes];
+        std::uint32_t x = Step(stored);
+        for (std::uint32_t k = 0; k < kLanes; ++k) {
+            start[k] = x;
+            x = x * slotMultiplier + slotIncrement;
+        }
         std::uint32_t last = stored;
         for (std::uint32_t slot = 0; slot < slots; ++slot) {
-            first = Step(first);  // sample 0 of this slot
             const std::uint32_t samples = slot < lastSlots ? count : count - 1;
             std::uint32_t lanes[kLanes];
-            std::uint32_t x = first;
             for (std::uint32_t k = 0; k < kLanes; ++k) {
-                lanes[k] = x;
-                x = x * slotMultiplier + slotIncrement;
+                lanes[k] = start[k];
+                start[k] = Step(start[k]);
             }
             std::uint32_t* const row = out + slot * kSlotPitch;
             for (std::uint32_t j = 0; j < samples; j += kLanes) {
