@@ -99,7 +99,16 @@ struct TPairRun {
 // what they compute past the run's end lands in the room that every block
 // buffer has (kBlockRoom) and is never used.
 constexpr std::uint32_t kRunRoom = COvkChannelVoice::kBlockRoom;
-constexpr std::uint32_t Whole(std::uint32_t count) { return (count + 7) / 8 * 8; }
+// count >= 1: blocks are never empty.
+constexpr std::uint32_t Whole(std::uint32_t count)
+{
+    const std::uint32_t whole = (count + 7) / 8 * 8;
+    // Said to the compiler too: its vector loops then need no leftover pass
+    // and no check for an empty run.
+    if (whole % 8 != 0 || whole == 0)
+        __builtin_unreachable();
+    return whole;
+}
 static_assert(Whole(COvkChannelVoice::kMaxBlock) <= kRunRoom && kRunRoom <= CNoiseGenerator::kSlotPitch);
 
 // sums[0] = start, sums[j + 1] = sums[j] + steps[j], eight at a time: within
