@@ -117,19 +117,18 @@ static_assert(Whole(COvkChannelVoice::kMaxBlock) <= kRunRoom && kRunRoom <= CNoi
 void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
 {
     using TLanes = std::uint32_t __attribute__((vector_size(32)));
-    using TIndex = std::int32_t __attribute__((vector_size(32)));
     const TLanes zero = {};
     TLanes total = start - zero;  // start in every lane
     sums[0] = start;
     for (std::uint32_t j = 0; j < count; j += 8) {
         TLanes x;
         __builtin_memcpy(&x, steps + j, sizeof(x));
-        x += __builtin_shuffle(x, zero, TIndex{8, 0, 1, 2, 3, 4, 5, 6});
-        x += __builtin_shuffle(x, zero, TIndex{8, 8, 0, 1, 2, 3, 4, 5});
-        x += __builtin_shuffle(x, zero, TIndex{8, 8, 8, 8, 0, 1, 2, 3});
+        x += TONVIK_SHUFFLE2(x, zero, 8, 0, 1, 2, 3, 4, 5, 6);
+        x += TONVIK_SHUFFLE2(x, zero, 8, 8, 0, 1, 2, 3, 4, 5);
+        x += TONVIK_SHUFFLE2(x, zero, 8, 8, 8, 8, 0, 1, 2, 3);
         x += total;
         __builtin_memcpy(sums + j + 1, &x, sizeof(x));
-        total = __builtin_shuffle(x, TIndex{7, 7, 7, 7, 7, 7, 7, 7});
+        total = TONVIK_SHUFFLE2(x, x, 7, 7, 7, 7, 7, 7, 7, 7);
     }
 }
 

@@ -267,7 +267,6 @@ struct TFilterLanes {
     static constexpr std::size_t kLanes = 8;
     using TLanes = std::int32_t __attribute__((vector_size(32)));
     using TBits = std::uint32_t __attribute__((vector_size(32)));
-    using TIndex = std::int32_t __attribute__((vector_size(32)));
     using TEffects = COvkEffectState* const*;
     using TSamples = std::int32_t* const*;
 
@@ -291,18 +290,18 @@ struct TFilterLanes {
     {
         TLanes t[kLanes], u[kLanes];
         for (std::size_t k = 0; k < kLanes; k += 2) {
-            t[k] = __builtin_shuffle(r[k], r[k + 1], TIndex{0, 8, 1, 9, 4, 12, 5, 13});
-            t[k + 1] = __builtin_shuffle(r[k], r[k + 1], TIndex{2, 10, 3, 11, 6, 14, 7, 15});
+            t[k] = TONVIK_SHUFFLE2(r[k], r[k + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+            t[k + 1] = TONVIK_SHUFFLE2(r[k], r[k + 1], 2, 10, 3, 11, 6, 14, 7, 15);
         }
         for (std::size_t k = 0; k < kLanes; k += 4) {
-            u[k] = __builtin_shuffle(t[k], t[k + 2], TIndex{0, 1, 8, 9, 4, 5, 12, 13});
-            u[k + 1] = __builtin_shuffle(t[k], t[k + 2], TIndex{2, 3, 10, 11, 6, 7, 14, 15});
-            u[k + 2] = __builtin_shuffle(t[k + 1], t[k + 3], TIndex{0, 1, 8, 9, 4, 5, 12, 13});
-            u[k + 3] = __builtin_shuffle(t[k + 1], t[k + 3], TIndex{2, 3, 10, 11, 6, 7, 14, 15});
+            u[k] = TONVIK_SHUFFLE2(t[k], t[k + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[k + 1] = TONVIK_SHUFFLE2(t[k], t[k + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+            u[k + 2] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[k + 3] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 2, 3, 10, 11, 6, 7, 14, 15);
         }
         for (std::size_t k = 0; k < 4; ++k) {
-            r[k] = __builtin_shuffle(u[k], u[k + 4], TIndex{0, 1, 2, 3, 8, 9, 10, 11});
-            r[k + 4] = __builtin_shuffle(u[k], u[k + 4], TIndex{4, 5, 6, 7, 12, 13, 14, 15});
+            r[k] = TONVIK_SHUFFLE2(u[k], u[k + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+            r[k + 4] = TONVIK_SHUFFLE2(u[k], u[k + 4], 4, 5, 6, 7, 12, 13, 14, 15);
         }
     }
 

@@ -13,7 +13,18 @@
 #define TONVIK_VECTOR_CLONES
 #endif
 
+// The lanes of a and b (eight 32-bit lanes each) picked by constant indices,
+// 0-7 from a and 8-15 from b, as GCC and clang each spell it.
+#if defined(__clang__)
+#define TONVIK_SHUFFLE2(a, b, ...) __builtin_shufflevector(a, b, __VA_ARGS__)
+#else
+#define TONVIK_SHUFFLE2(a, b, ...) __builtin_shuffle(a, b, ::ovk::TLaneIndex{__VA_ARGS__})
+#endif
+
 namespace ovk {
+
+// The index vector of TONVIK_SHUFFLE2 under GCC.
+using TLaneIndex = std::int32_t __attribute__((vector_size(32)));
 
 inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b)
 {
