@@ -1,8 +1,13 @@
 // tonvik3-cli as a user runs it: exit statuses, messages and the files it writes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include <algorithm>
 #include <filesystem>
@@ -197,6 +202,39 @@ TEST_F(Cli, ASongAskingForTooMuchMemoryPlaysWithinTheBudgetAndSaysSo)
     // The first lines that fit echo one_sine's tone far beyond its end: the
     // song itself sounds as before.
     EXPECT_EQ(ReadFileBytes(Path("greedy.wav")), GoldenBytes("one_sine.wav"));
+}
+
+TEST_F(Cli, APipeIsWrittenAsItIsNotReplaced)
+{
+    const std::string pipe = Path("out.pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    // Whatever comes through the pipe while the program runs.
+    const int fd = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    std::atomic<bool> done{false};
+    TBytes received;
+    std::thread reader([&] {
+        for (;;) {
+            pollfd wait{fd, POLLIN, 0};
+            poll(&wait, 1, 50);
+            std::uint8_t buffer[4096];
+            const ssize_t n = read(fd, buffer, sizeof(buffer));
+            if (n > 0)
+                received.insert(received.end(), buffer, buffer + n);
+            else if (done)
+                break;
+        }
+    });
+    const TProgramRun run = RunCli({"render", Golden("one_sine.tonvik"), pipe});
+    done = true;
+    reader.join();
+    close(fd);
+    EXPECT_EQ(run.status, 0) << run.err;
+    struct stat info {};
+    ASSERT_EQ(stat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    // A pipe cannot go back to patch the header: the sizes are those of the whole song.
+    EXPECT_EQ(received, GoldenBytes("one_sine.wav"));
 }
 
 // ---- a render that does not complete leaves the file that was there

@@ -70,6 +70,7 @@ struct CAtomicFile::TBody {
     std::wstring path;       // as the caller named it, for messages
     std::string target;      // the file to replace, links followed
     bool replacing = false;  // the target exists as a regular file
+    bool inPlace = false;    // a device, pipe or socket: written as it is
     mode_t mode = 0;         // its permissions
     std::random_device device;
     std::mt19937 random{device()};
@@ -140,8 +141,16 @@ CAtomicFile::CAtomicFile(const wchar_t* path) : m_body(std::make_unique<TBody>()
     body.mode = existing.st_mode & 07777;
     if (body.replacing && faccessat(AT_FDCWD, body.target.c_str(), W_OK, AT_EACCESS) != 0)
         ThrowCannotWrite(errno, path);
-    if (stat(body.target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+    const bool exists = stat(body.target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
         ThrowCannotWrite(EISDIR, path);
+    // What is not a file (/dev/stdout, a pipe) has no contents to keep and
+    // must not be renamed over: it is written directly.
+    body.inPlace = exists && !S_ISREG(existing.st_mode);
+    if (body.inPlace) {
+        body.selector.emplace(path);
+        return;
+    }
     if (!body.CreateNameless())
         body.CreateNamed();
     try {
@@ -170,6 +179,8 @@ void CAtomicFile::Commit()
         stream->Flush();
         stream->Close();
         body.selector.reset();
+        if (body.inPlace)
+            return;
         if (body.fd < 0) {
             body.fd = open(body.named.c_str(), O_RDONLY | O_CLOEXEC);
             if (body.fd < 0)

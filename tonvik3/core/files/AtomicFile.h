@@ -20,7 +20,9 @@ namespace ovk {
 // A target that is a symbolic link keeps the link: the file it points to is
 // replaced. An existing target's permissions carry over to the new file; a
 // target that may not be written is refused (CFileAccessException), as
-// writing it in place would be. Failures carry the system's reason.
+// writing it in place would be. A target that exists but is no regular file
+// (/dev/stdout, a named pipe) is written directly. Failures carry the
+// system's reason.
 class CAtomicFile {
 public:
     explicit CAtomicFile(const wchar_t* path);
