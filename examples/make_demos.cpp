@@ -228,12 +228,12 @@ void Level(const char* name, COvkModuleData& song)
 
 void Save(const std::string& folder, const std::string& name, const COvkModuleData& song)
 {
-    ovk::SaveSongFile(morvane::utf::FromUtf8(folder + "/" + name).c_str(), song);
+    ovk::SaveSongFile(morvane::utf::PathFromBytes(folder + "/" + name).c_str(), song);
 }
 
 void Save(const std::string& folder, const std::string& name, const ovk::COvkModuleChannel& channel)
 {
-    ovk::SaveInstrumentFile(morvane::utf::FromUtf8(folder + "/" + name).c_str(), channel);
+    ovk::SaveInstrumentFile(morvane::utf::PathFromBytes(folder + "/" + name).c_str(), channel);
 }
 
 } // namespace

@@ -102,7 +102,7 @@ TEST(FilesAndFolders, ChecksNamesAndListing)
     ExpectThrowReason<CFileAccessException>([&] { file->Initialize(sub.c_str()); }, L"'" + sub + L"' is a directory");
     std::wstring missing = folder.Wide(L"missing");
     ExpectThrowReason<CFileAccessException>([&] { file->Initialize(missing.c_str()); },
-                                            L"Cannot find '" + missing + L"'");
+                                            L"Cannot find '" + missing + L"': No such file or directory");
 
     auto dir = CreateRef<IFolder>(L"morvane::CFolder");
     std::wstring song = folder.Wide(L"song.tonvik");

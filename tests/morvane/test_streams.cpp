@@ -1,16 +1,24 @@
 // Base streams, file streams, stream selectors and in-memory resource streams.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <vector>
 
 #include "DataTestHelpers.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/CRef.h"
+#include "morvane/api/Utf.h"
 #include "morvane/api/ClassIds.h"
 #include "morvane/data/CStreamSelectors.h"
 #include "morvane/data/TDataFormat.h"
 #include "morvane/data/file/CFileInputStream.h"
 #include "morvane/data/file/CFileOutputStream.h"
+#include "morvane/data/file/CFile.h"
+#include "morvane/data/file/IFile.h"
+#include "morvane/util/Containers.h"
 #include "morvane/data/resource/CResource.h"
 #include "morvane/data/resource/CResourceIs.h"
 #include "morvane/data/resource/CResourceOs.h"
@@ -125,18 +133,71 @@ TEST(FileStreams, OutputSelectorTruncatesAnExistingFile)
     EXPECT_EQ(ReadFileBytes(folder.Path("old.bin")), B({'h', 'i'}));
 }
 
-TEST(FileStreams, OpenFailuresNameThePath)
+TEST(FileStreams, OpenFailuresNameThePathAndTheSystemsReason)
 {
     CTempFolder folder;
     std::wstring missing = folder.Wide(L"missing.bin");
     ExpectThrowReason<CFileAccessException>([&] { CInputStreamSelector selector(missing.c_str()); },
-                                            L"Cannot open '" + missing + L"' for reading");
+                                            L"Cannot open '" + missing + L"' for reading: No such file or directory");
     // A folder is not a file, for reading or for writing.
     std::wstring self = folder.Wide(L"");
-    EXPECT_THROW(CInputStreamSelector selector(self.c_str()), CFileAccessException);
+    ExpectThrowReason<CFileAccessException>([&] { CInputStreamSelector selector(self.c_str()); },
+                                            L"Cannot open '" + self + L"' for reading: Is a directory");
+    ExpectThrowReason<CFileAccessException>([&] { COutputStreamSelector selector(self.c_str()); },
+                                            L"Cannot open '" + self + L"' for writing: Is a directory");
     std::wstring unreachable = folder.Wide(L"no/such/folder.bin");
     ExpectThrowReason<CFileAccessException>([&] { COutputStreamSelector selector(unreachable.c_str()); },
-                                            L"Cannot open '" + unreachable + L"' for writing");
+                                            L"Cannot open '" + unreachable +
+                                                L"' for writing: No such file or directory");
+    if (geteuid() != 0) {
+        WriteFileBytes(folder.Path("locked.bin"), Bytes(4, 1));
+        ASSERT_EQ(chmod(folder.Path("locked.bin").c_str(), 0), 0);
+        const std::wstring locked = folder.Wide(L"locked.bin");
+        ExpectThrowReason<CFileAccessException>([&] { CInputStreamSelector selector(locked.c_str()); },
+                                                L"Cannot open '" + locked + L"' for reading: Permission denied");
+    }
+}
+
+TEST(FileStreams, AFullDiskSaysSo)
+{
+    // Every write to /dev/full fails as on a disk without room, at the write
+    // that goes past the C library's buffer or at the flush that empties it.
+    auto stream = CreateRef<IFileOutputStream>(L"morvane::CFileOutputStream");
+    stream->Open(L"/dev/full", false);
+    ExpectThrowReason<CIOException>([&] { stream->Write("ab", 2), stream->Flush(); },
+                                    L"fflush failed: No space left on device");
+    const std::vector<char> big(1 << 20, 'x');
+    ExpectThrowReason<CIOException>([&] { stream->Write(big.data(), big.size()); },
+                                    L"fwrite failed: No space left on device");
+}
+
+TEST(FileStreams, NamesThatAreNotUtf8ReachTheFileSystemUnchanged)
+{
+    CTempFolder folder;
+    // Latin-1 "café", a lone continuation byte, a cut sequence, an overlong
+    // "/" and an encoded surrogate: none of them UTF-8.
+    const std::vector<std::string> names = {"caf\xE9.tonvik", "\x80x", "a\xE2\x99", "\xC0\xAF", "\xED\xB2\x80"};
+    for (const std::string& name : names) {
+        const std::wstring path = utf::PathFromBytes(folder.Get() + "/" + name);
+        {
+            COutputStreamSelector out(path.c_str());
+            out.GetOutputStreamTmp()->Write("song", 4);
+        }
+        EXPECT_EQ(ReadFileBytes(folder.Path(name)), B({'s', 'o', 'n', 'g'})) << name;
+        CInputStreamSelector in(path.c_str());
+        EXPECT_EQ(in.GetInputStreamTmp()->GetLength(), 4u) << name;
+        // Listed as the same wide name, and found again under it.
+        auto dir = CreateRef<IFolder>(L"morvane::CFolder");
+        dir->Initialize(utf::PathFromBytes(folder.Get()).c_str());
+        auto list = CRef<IObjectEnumerator>::Adopt(dir->EnumerateEntries());
+        ASSERT_TRUE(list->HasNext());
+        IObject* next = list->GetNext();
+        auto entry = QueryRef<IStringObject>(next);
+        next->Release();
+        EXPECT_EQ(std::wstring(entry->GetString().GetBuffer()), path) << name;
+        EXPECT_TRUE(CFolder::IsFile(path.c_str())) << name;
+        std::filesystem::remove(folder.Path(name));
+    }
 }
 
 TEST(FileStreams, NonAsciiPathsReachTheFileSystemAsUtf8)

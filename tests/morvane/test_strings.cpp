@@ -3,6 +3,7 @@
 #include <string>
 
 #include "morvane/api/CString.h"
+#include "morvane/api/Utf.h"
 #include "core_expect.h"
 
 using morvane::CObjectNotFoundException;
@@ -153,4 +154,47 @@ TEST(CoreStrings, ReplaceRestartsFromTheStartAndTerminates)
     CString untouched(L"abc");
     untouched.Replace(L"", L"z");
     EXPECT_EQ(W(untouched), L"abc");
+}
+
+TEST(CorePaths, EveryByteStringSurvivesTheWideForm)
+{
+    using morvane::utf::PathFromBytes;
+    using morvane::utf::PathToBytes;
+    // Every string of one and two bytes (but NUL), and the three- and
+    // four-byte ones that start a sequence or stand near one's limits.
+    std::string bytes(1, '\0');
+    for (int a = 1; a < 256; ++a) {
+        bytes = std::string(1, static_cast<char>(a));
+        ASSERT_EQ(PathToBytes(PathFromBytes(bytes)), bytes) << a;
+        for (int b = 1; b < 256; ++b) {
+            const std::string two = bytes + static_cast<char>(b);
+            ASSERT_EQ(PathToBytes(PathFromBytes(two)), two) << a << " " << b;
+        }
+    }
+    for (int lead : {0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5})
+        for (int b = 0x70; b < 0xD0; ++b)
+            for (int c : {0x2F, 0x80, 0xBF, 0xC0})
+                for (int d : {-1, 0x80, 0xBF, 0x41}) {
+                    std::string s{static_cast<char>(lead), static_cast<char>(b), static_cast<char>(c)};
+                    if (d >= 0)
+                        s.push_back(static_cast<char>(d));
+                    ASSERT_EQ(PathToBytes(PathFromBytes(s)), s) << lead << " " << b << " " << c << " " << d;
+                }
+}
+
+TEST(CorePaths, Utf8DecodesAsTextAndEverythingElseByteForByte)
+{
+    using morvane::utf::PathFromBytes;
+    using morvane::utf::PathToBytes;
+    EXPECT_EQ(PathFromBytes("/tmp/\xC3\x9C" "bung \xE2\x99\xAB \xF0\x9F\x8E\xB5"), L"/tmp/\u00DCbung \u266B \U0001F3B5");
+    EXPECT_EQ(PathToBytes(L"\u00DCbung \u266B \U0001F3B5"), morvane::utf::ToUtf8(L"\u00DCbung \u266B \U0001F3B5"));
+    // Latin-1, an overlong "/", an encoded surrogate, a cut sequence: byte by
+    // byte, the valid text around them as it is.
+    EXPECT_EQ(PathFromBytes("caf\xE9.tonvik"), L"caf\xDCE9.tonvik");
+    EXPECT_EQ(PathFromBytes("\xC0\xAF"), L"\xDCC0\xDCAF");
+    EXPECT_EQ(PathFromBytes("\xED\xB2\x80"), L"\xDCED\xDCB2\xDC80");
+    EXPECT_EQ(PathFromBytes("a\xE2\x99\xC3\xA9"), L"a\xDCE2\xDC99\u00E9");
+    EXPECT_EQ(PathFromBytes("\xF4\x90\x80\x80"), L"\xDCF4\xDC90\xDC80\xDC80");
+    // Wide text that no byte string decodes to still reaches the system as something.
+    EXPECT_EQ(PathToBytes(L"x\xD800y"), "x\xEF\xBF\xBDy");
 }

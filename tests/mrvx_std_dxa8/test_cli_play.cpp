@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,48 @@ TEST(CliPlayTest, PlaysFromAPositionToTheEndOfTheSong)
     EXPECT_EQ(run.Output().find("position 2/4"), std::string::npos) << run.Output();
 }
 
+std::vector<char> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(CliPlayTest, EveryByteOfTheSongReachesTheCard)
+{
+    // SDL's disk driver stands in for the card and writes what it gets.
+    tonvik_test::CTempFolder folder;
+    const std::string raw = folder.Path("card.raw");
+    const auto run = RunProgram(kCli, {"play", tonvik_test::DataPath("golden/one_sine.tonvik")},
+                                Env({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw}));
+    EXPECT_EQ(run.status, 0) << run.Output();
+    const std::vector<char> heard = ReadAll(raw);
+    std::vector<char> song = ReadAll(tonvik_test::DataPath("golden/one_sine.wav"));
+    song.erase(song.begin(), song.begin() + 44);
+    // Silence (SDL may hand the card a chunk of it before the output starts),
+    // the song from its first sample that is not 0 to its very last, silence.
+    auto nonZero = [](char b) { return b != 0; };
+    const auto songStart = std::find_if(song.begin(), song.end(), nonZero);
+    const auto heardStart = std::find_if(heard.begin(), heard.end(), nonZero);
+    ASSERT_GE(heardStart - heard.begin(), songStart - song.begin());
+    ASSERT_GE(heard.end() - heardStart, song.end() - songStart);
+    const auto differ = std::mismatch(songStart, song.end(), heardStart);
+    EXPECT_TRUE(differ.first == song.end()) << "first difference at byte " << (differ.first - song.begin());
+    EXPECT_TRUE(std::all_of(differ.second, heard.end(), [](char b) { return b == 0; }));
+}
+
+TEST(CliPlayTest, WithoutACardOnlyOurOwnLineShows)
+{
+    // SDL's alsa driver, which the ALSA library behind it fills stderr for
+    // when there is no card.
+    const auto run = RunProgram(kCli, {"play", tonvik_test::DataPath("golden/one_sine.tonvik")},
+                                Env({"SDL_AUDIODRIVER=alsa"}));
+    EXPECT_EQ(run.status, 0) << run.Output();
+    EXPECT_EQ(run.err.find("ALSA lib"), std::string::npos) << run.err;
+    if (!fs::exists("/dev/snd")) {
+        EXPECT_EQ(run.err, "Morvane message: No audio output device found; playing silently\n");
+    }
+}
+
 TEST(CliPlayTest, LoopsThePatternUntilCtrlC)
 {
     const auto run =
@@ -60,6 +105,11 @@ TEST(CliPlayTest, RefusesPositionsPastTheEnd)
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.Output().find("position 4 is past the end of the song (4 positions)"), std::string::npos)
         << run.Output();
+    // Below the first position: the range, in a short line.
+    const auto negative = RunProgram(kCli, {"play", kSong, "--from", "-1"}, kDummy);
+    EXPECT_EQ(negative.status, 1);
+    EXPECT_EQ(negative.err.rfind("--from: Value -1 not in range 0 to 255\n", 0), 0u) << negative.err;
+    EXPECT_LT(negative.err.size(), 100u) << negative.err;
 }
 
 TEST(CliPlayTest, WithoutThePluginOnlyPlayingFails)

@@ -10,7 +10,16 @@
 #include "CSoundSystem.h"
 #include "DxTestHelpers.h"
 #include "MemoryPcmSource.h"
+#include "core/files/SongFiles.h"
+#include "core/module/COvkModule.h"
+#include "core/module/COvkModulePlayer.h"
+#include "core/module/Playback.h"
+#include "morvane/api/CMorvane.h"
 #include "morvane/api/CRef.h"
+#include "morvane/api/Utf.h"
+#include "morvane/data/CStreamSelectors.h"
+#include "morvane/devices/CDeviceClassStore.h"
+#include "support/TestSupport.h"
 
 using namespace morvane;
 using namespace mrvx_std_dxa8;
@@ -36,6 +45,22 @@ void ExpectSourceBetweenSilence(const std::vector<std::uint8_t>& file, const std
     for (std::size_t i = first + source.size(); i < file.size(); ++i)
         nonZeroAfter += file[i] != 0;
     EXPECT_EQ(nonZeroAfter, 0u);
+}
+
+// The file is silence (SDL may hand the card a chunk of it before the output
+// starts), then exactly the song from its first sample that is not 0 to its
+// last one, then silence.
+void ExpectSongBetweenSilence(const std::vector<std::uint8_t>& heard, const std::vector<std::uint8_t>& song, int mode)
+{
+    auto nonZero = [](std::uint8_t b) { return b != 0; };
+    const auto songStart = std::find_if(song.begin(), song.end(), nonZero);
+    const auto heardStart = std::find_if(heard.begin(), heard.end(), nonZero);
+    ASSERT_GE(heardStart - heard.begin(), songStart - song.begin()) << "mode " << mode;
+    ASSERT_GE(heard.end() - heardStart, song.end() - songStart) << "mode " << mode;
+    const auto differ = std::mismatch(songStart, song.end(), heardStart);
+    EXPECT_TRUE(differ.first == song.end()) << "mode " << mode << ": first difference at byte "
+                                            << (differ.first - song.begin()) << " of " << song.size();
+    EXPECT_TRUE(std::all_of(differ.second, heard.end(), [](std::uint8_t b) { return b == 0; })) << "mode " << mode;
 }
 
 class DiskOutputTest : public ::testing::Test {
@@ -115,6 +140,58 @@ TEST_F(DiskOutputTest, PausingALoopingWholeBufferSilencesIt)
         float paused = buffer.TellTime();
         std::this_thread::sleep_for(40ms);
         EXPECT_EQ(buffer.TellTime(), paused) << "round " << round;
+    }
+}
+
+// A song played as the editor and tonvik3-cli play it, through the device and
+// media control of the plug-in that the framework loaded: every sample of the
+// song from the chosen row on reaches the card, the last ones included, in
+// every buffering mode.
+TEST_F(DiskOutputTest, EverySampleOfASongFromAPositionOnReachesTheCard)
+{
+    auto module = CRef<ovk::COvkModule>::Adopt(new ovk::COvkModule);
+    // Four positions of two seconds.
+    ovk::LoadSongFile(utf::PathFromBytes(tonvik_test::DataPath("golden/arrangement.tonvik")).c_str(),
+                      *module->Lock(2));
+    module->Unlock();
+    const unsigned int row = 3 * 16;
+    // What the player gives from the first sample of the row to the end.
+    std::vector<std::uint8_t> expected;
+    {
+        auto player = CRef<ovk::COvkModulePlayer>::Adopt(new ovk::COvkModulePlayer);
+        player->Connect(module.Get());
+        player->SeekRow(row);
+        std::uint8_t block[4096];
+        while (const std::uint64_t got = player->Read(block, sizeof(block)))
+            expected.insert(expected.end(), block, block + got);
+    }
+    ASSERT_EQ(expected.size(), 16u * 5512u * 2u);
+
+    for (TBufferingMode mode : {BUFFERING_STABLE, BUFFERING_FULL, BUFFERING_STREAM_SHORT, BUFFERING_STREAM,
+                                BUFFERING_STREAM_STAGED}) {
+        // A whole buffer holds the song before it plays; a streamed one is paced as a card would take it.
+        const bool whole = mode == BUFFERING_STABLE || mode == BUFFERING_FULL;
+        Prepare(whole ? "0" : nullptr);
+        auto created = CRef<IDevice>::Adopt(q.deviceStore.CreateDevice(DEVICE_TYPE_AUDIO));
+        CRef<IAudioDevice> device = QueryRef<IAudioDevice>(created.Get());
+        ASSERT_TRUE(device);
+        device->Open();
+        auto player = CRef<ovk::COvkModulePlayer>::Adopt(new ovk::COvkModulePlayer);
+        player->Connect(module.Get());
+        CRef<IMediaControl> control;
+        {
+            CInputStreamSelector selector(static_cast<IInputStream*>(player.Get()));
+            control = CRef<IMediaControl>::Adopt(device->RenderAudio(selector, mode));
+        }
+        ovk::PlayFromRow(*control, *player, row);
+        const auto start = TClock::now();
+        while (control->IsPlaying() && SecondsSince(start) < 10)
+            std::this_thread::sleep_for(20ms);
+        EXPECT_FALSE(control->IsPlaying()) << "mode " << mode;
+        control.Reset();
+        device->Close();
+        ExpectSongBetweenSilence(ReadFile(m_path), expected, mode);
+        std::remove(m_path.c_str());
     }
 }
 

@@ -3,7 +3,9 @@
 #include <errno.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +43,12 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
 
     TProgramRun run;
     int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
+    if (pipe(outPipe) != 0)
+        return run;
+    // A terminal's two ends stand in for the pipe's: the program writes to
+    // the terminal, this process reads what it shows.
+    if (options.stderrTerminal ? openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) != 0
+                               : pipe(errPipe) != 0)
         return run;
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -55,6 +62,18 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
         dup2(errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
         close(errPipe[0]);
+        if (options.fileSizeLimit > 0) {
+            // A write past the limit then fails with EFBIG instead of ending the program.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(126);
+        }
+        if (options.memoryLimit > 0) {
+            const rlimit limit{options.memoryLimit, options.memoryLimit};
+            if (setrlimit(RLIMIT_AS, &limit) != 0)
+                _exit(126);
+        }
         constexpr uid_t kNobody = 65534;
         if (options.unprivileged && geteuid() == 0 &&
             (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
@@ -89,13 +108,14 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
             reaped = waitpid(pid, &status, WNOHANG) == pid;
             run.stillRunningAtInterrupt = !reaped;
             if (!reaped)
-                kill(pid, SIGINT);
+                kill(pid, options.interruptSignal);
             continue;
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             char buffer[4096];
+            // A terminal whose program has gone reads as an error (EIO): its end too.
             const ssize_t n = read(fds[i].fd, buffer, sizeof(buffer));
             if (n <= 0) {
                 close(fds[i].fd);

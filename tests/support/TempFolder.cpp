@@ -28,7 +28,7 @@ CTempFolder::~CTempFolder()
 
 std::wstring CTempFolder::Wide(const std::wstring& name) const
 {
-    return morvane::utf::FromUtf8(m_folder) + L"/" + name;
+    return morvane::utf::PathFromBytes(m_folder) + L"/" + name;
 }
 
 } // namespace tonvik_test

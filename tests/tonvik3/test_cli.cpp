@@ -1,14 +1,21 @@
 // tonvik3-cli as a user runs it: exit statuses, messages and the files it writes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "SongFileTestSupport.h"
+#include "core/synth/EffectLines.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 
@@ -21,6 +28,11 @@ TProgramRun RunCli(const std::vector<std::string>& arguments, bool unprivileged 
 {
     TProgramOptions options;
     options.unprivileged = unprivileged;
+    return RunProgram(BinPath("tonvik3-cli"), arguments, options);
+}
+
+TProgramRun RunCli(const std::vector<std::string>& arguments, const TProgramOptions& options)
+{
     return RunProgram(BinPath("tonvik3-cli"), arguments, options);
 }
 
@@ -70,6 +82,14 @@ TEST_F(Cli, InfoSummarisesAndPrintsEveryFieldAsJson)
                              "    pair 2: noise vol 191 +25c\n", "Channel 8 (not played): volume 100"})
         EXPECT_NE(summary.out.find(line), std::string::npos) << line << summary.out;
 
+    // 1 position at a damaged tempo of 1 lasts 239.9996 s: shown as whole minutes.
+    ovk::COvkModuleData slow;
+    LoadSong(slow, GoldenBytes("one_sine.tonvik"));
+    slow.tempo = 1;
+    WriteFileBytes(Path("slow.tonvik"), SaveSong(slow));
+    const TProgramRun minutes = RunCli({"info", Path("slow.tonvik")});
+    EXPECT_NE(minutes.out.find("Length: 1 position, 4:00.00 (240.00 s)\n"), std::string::npos) << minutes.out;
+
     const TProgramRun json = RunCli({"info", "--json", Golden("v2_basic.tonvik")});
     EXPECT_EQ(json.status, 0);
     const TBytes expected = GoldenBytes("v2_basic.json");
@@ -103,8 +123,12 @@ TEST_F(Cli, OtherFailuresExitOneNamingTheFile)
 {
     const TProgramRun missing = RunCli({"info", Path("missing.tonvik")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err,
-              "tonvik3-cli: " + Path("missing.tonvik") + ": Cannot open '" + Path("missing.tonvik") + "' for reading\n");
+    EXPECT_EQ(missing.err, "tonvik3-cli: " + Path("missing.tonvik") + ": Cannot open '" + Path("missing.tonvik") +
+                               "' for reading: No such file or directory\n");
+    const TProgramRun folder = RunCli({"render", m_folder.Get(), Path("x.wav")});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "tonvik3-cli: " + m_folder.Get() + ": Cannot open '" + m_folder.Get() +
+                              "' for reading: Is a directory\n");
 
     const std::string out = Path("no/folder/song.tonvik");
     const TProgramRun unwritable = RunCli({"convert", Golden("one_sine.tonvik"), out});
@@ -113,7 +137,8 @@ TEST_F(Cli, OtherFailuresExitOneNamingTheFile)
 
     const TProgramRun render = RunCli({"render", Golden("one_sine.tonvik"), Path("no/folder/x.wav")});
     EXPECT_EQ(render.status, 1);
-    EXPECT_NE(render.err.find("for writing"), std::string::npos);
+    EXPECT_EQ(render.err, "tonvik3-cli: " + Path("no/folder/x.wav") + ": Cannot open '" + Path("no/folder/x.wav") +
+                              "' for writing: No such file or directory\n");
 }
 
 TEST_F(Cli, ReadOnlyFileIsRefusedAndKept)
@@ -124,9 +149,183 @@ TEST_F(Cli, ReadOnlyFileIsRefusedAndKept)
     ASSERT_EQ(chmod(out.c_str(), 0444), 0);
     const TProgramRun run = RunCli({"convert", Golden("one_sine.tonvik"), out}, true);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "tonvik3-cli: " + out + ": Cannot open '" + out + "' for writing\n");
+    EXPECT_EQ(run.err, "tonvik3-cli: " + out + ": Cannot open '" + out + "' for writing: Permission denied\n");
     EXPECT_EQ(ReadFileBytes(out), GoldenBytes("empty.tonvik"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Get()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_F(Cli, ANameThatIsNotUtf8IsUsedAsGiven)
+{
+    const std::string song = Path("caf\xE9.tonvik");
+    WriteFileBytes(song, GoldenBytes("one_sine.tonvik"));
+    const TProgramRun info = RunCli({"info", song});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("Length: 1 position"), std::string::npos) << info.out;
+
+    const std::string out = Path("out\xE9.wav");
+    const TProgramRun render = RunCli({"render", song, out});
+    EXPECT_EQ(render.status, 0) << render.err;
+    EXPECT_EQ(ReadFileBytes(out), GoldenBytes("one_sine.wav"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Get()), std::filesystem::directory_iterator()), 2);
+
+    // The message names the file in the bytes it was given in.
+    const std::string missing = Path("gone\xFF.tonvik");
+    const TProgramRun gone = RunCli({"convert", missing, Path("x.tonvik")});
+    EXPECT_EQ(gone.err, "tonvik3-cli: " + missing + ": Cannot open '" + missing +
+                            "' for reading: No such file or directory\n");
+}
+
+TEST_F(Cli, ASongAskingForTooMuchMemoryPlaysWithinTheBudgetAndSaysSo)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    // 64 delays of 64 MB in every channel ask for 32 GB; the program may have 1.5 GB.
+    ovk::COvkModuleData song;
+    LoadSong(song, GoldenBytes("one_sine.tonvik"));
+    ovk::TOvkEffect huge;
+    huge.p1 = 290000;
+    for (ovk::COvkModuleChannel& channel : song.channels)
+        channel.effects.assign(64, huge);
+    WriteFileBytes(Path("greedy.tonvik"), SaveSong(song));
+    TProgramOptions options;
+    options.memoryLimit = 1536ull << 20;
+    const std::string notice = std::string("tonvik3-cli: ") + Path("greedy.tonvik") + ": " +
+                               ovk::kEffectLinesOverBudgetMessage + "\n";
+
+    const TProgramRun info = RunCli({"info", Path("greedy.tonvik")}, options);
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(info.err, notice);
+    const TProgramRun render = RunCli({"render", Path("greedy.tonvik"), Path("greedy.wav")}, options);
+    EXPECT_EQ(render.status, 0);
+    EXPECT_EQ(render.err, notice);
+    // The first lines that fit echo one_sine's tone far beyond its end: the
+    // song itself sounds as before.
+    EXPECT_EQ(ReadFileBytes(Path("greedy.wav")), GoldenBytes("one_sine.wav"));
+}
+
+TEST_F(Cli, APipeIsWrittenAsItIsNotReplaced)
+{
+    const std::string pipe = Path("out.pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    // Whatever comes through the pipe while the program runs.
+    const int fd = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    std::atomic<bool> done{false};
+    TBytes received;
+    std::thread reader([&] {
+        for (;;) {
+            pollfd wait{fd, POLLIN, 0};
+            poll(&wait, 1, 50);
+            std::uint8_t buffer[4096];
+            const ssize_t n = read(fd, buffer, sizeof(buffer));
+            if (n > 0)
+                received.insert(received.end(), buffer, buffer + n);
+            else if (done)
+                break;
+        }
+    });
+    const TProgramRun run = RunCli({"render", Golden("one_sine.tonvik"), pipe});
+    done = true;
+    reader.join();
+    close(fd);
+    EXPECT_EQ(run.status, 0) << run.err;
+    struct stat info {};
+    ASSERT_EQ(stat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    // A pipe cannot go back to patch the header: the sizes are those of the whole song.
+    EXPECT_EQ(received, GoldenBytes("one_sine.wav"));
+}
+
+// ---- a render that does not complete leaves the file that was there
+
+class CliRenderEnd : public Cli {
+protected:
+    void SetUp() override
+    {
+        // Every position of the order table played at the slowest tempo a
+        // damaged file can hold: hours of audio, so that the render is
+        // still running when it is stopped.
+        ovk::COvkModuleData song;
+        LoadSong(song, GoldenBytes("one_sine.tonvik"));
+        song.tempo = 1;
+        for (int c = 0; c < ovk::kChannels; ++c)
+            for (int p = 0; p < ovk::kOrderPositions; ++p)
+                song.orderTable[c][p] = song.orderTable[c][0];
+        WriteFileBytes(Path("long.tonvik"), SaveSong(song));
+        WriteFileBytes(Path("out.wav"), m_previous);
+    }
+
+    std::size_t Entries() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_folder.Get()),
+                                                      std::filesystem::directory_iterator()));
+    }
+
+    static std::uint32_t Field(const TBytes& bytes, std::size_t at)
+    {
+        return static_cast<std::uint32_t>(bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 |
+                                          static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
+    }
+
+    const TBytes m_previous = GoldenBytes("waves.wav");
+};
+
+TEST_F(CliRenderEnd, KilledLeavesThePreviousFileAndNoTemporary)
+{
+    TProgramOptions options;
+    options.interruptAfter = std::chrono::milliseconds(400);
+    options.interruptSignal = SIGKILL;
+    const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+    EXPECT_TRUE(run.stillRunningAtInterrupt);
+    EXPECT_EQ(ReadFileBytes(Path("out.wav")), m_previous);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(CliRenderEnd, SigtermCancelsLikeCtrlCAndKeepsAValidShorterFile)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        TProgramOptions options;
+        options.interruptAfter = std::chrono::milliseconds(400);
+        options.interruptSignal = signal;
+        const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+        EXPECT_TRUE(run.stillRunningAtInterrupt);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("export cancelled after"), std::string::npos) << run.err;
+        const TBytes wav = ReadFileBytes(Path("out.wav"));
+        ASSERT_GT(wav.size(), 44u);
+        EXPECT_EQ(Field(wav, 40), wav.size() - 44);
+        EXPECT_EQ(Field(wav, 4), wav.size() - 8);
+        EXPECT_EQ(Entries(), 2u);
+        WriteFileBytes(Path("out.wav"), m_previous);
+    }
+}
+
+TEST_F(CliRenderEnd, OnATerminalALongRenderShowsItsProgressAndTheTimeLeft)
+{
+    TProgramOptions options;
+    options.stderrTerminal = true;
+    options.interruptAfter = std::chrono::milliseconds(1500);
+    const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+    EXPECT_TRUE(run.stillRunningAtInterrupt);
+    // Redrawn in place a few times a second, each time with the time left.
+    const auto redraws = std::count(run.err.begin(), run.err.end(), '\r');
+    EXPECT_GE(redraws, 4) << run.err;
+    EXPECT_LE(redraws, 12) << run.err;
+    EXPECT_NE(run.err.find("rendering " + Path("out.wav") + " ["), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" left"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("export cancelled after"), std::string::npos) << run.err;
+}
+
+TEST_F(CliRenderEnd, AFullDiskLeavesThePreviousFileAndSaysWhy)
+{
+    TProgramOptions options;
+    options.fileSizeLimit = 200000;
+    const TProgramRun run = RunCli({"render", Path("long.tonvik"), Path("out.wav")}, options);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tonvik3-cli: " + Path("out.wav") + ": fwrite failed: File too large\n");
+    EXPECT_EQ(ReadFileBytes(Path("out.wav")), m_previous);
+    EXPECT_EQ(Entries(), 2u);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/COvkChannelVoice.h"
 #include "core/synth/COvkEffectState.h"
+#include "core/synth/EffectLines.h"
 
 namespace {
 
@@ -406,6 +407,63 @@ TEST(Effects, LinesThatCannotBeMadePassTheSignalUnchanged)
     EXPECT_EQ(state.Process(6), 11);
 }
 
+TEST(Effects, TheLinesOfASongShareOneBudgetInChannelAndChainOrder)
+{
+    // Delays of 99987 samples (400 KB) against a budget of 1 MB: two fit;
+    // the third is refused and passes its input; the filter after it, a
+    // line of 80 bytes, still fits in what is left.
+    TOvkEffect delay;
+    delay.p1 = 1814;  // 18.14 rows: 99987 samples
+    ASSERT_EQ(COvkEffectState::LineBytes(delay, 5512), (5512u * 1814u / 100u + 2u) * 4u);
+    COvkModuleChannel channel;
+    channel.effects = {delay, delay, delay, RecordOf(EFFECT_LOWPASS)};
+    CEffectLineBudget budget(1000000);
+    COvkChannelVoice voice;
+    voice.Refresh(channel, 5512, budget);
+    EXPECT_FALSE(voice.effects[0].Bypassed());
+    EXPECT_FALSE(voice.effects[1].Bypassed());
+    EXPECT_TRUE(voice.effects[2].Bypassed());
+    EXPECT_EQ(voice.effects[2].LineLength(), 0u);
+    EXPECT_EQ(voice.effects[2].Process(777), 777);
+    EXPECT_FALSE(voice.effects[3].Bypassed());
+    EXPECT_TRUE(budget.Refused());
+
+    // Once there is room again (a shorter first delay), the refused line is made.
+    channel.effects[0].p1 = 100;
+    CEffectLineBudget more(1000000);
+    voice.Refresh(channel, 5512, more);
+    EXPECT_FALSE(voice.effects[2].Bypassed());
+    EXPECT_EQ(voice.effects[2].LineLength(), 5512u * 1814u / 100u + 2u);
+    EXPECT_FALSE(more.Refused());
+}
+
+TEST(Effects, SongsTheEditorMakesStayInsideTheBudgetAndDamagedOnesDoNot)
+{
+    // 16 delays of 32 rows (the editor's longest) at 40 BPM (its slowest) in every channel.
+    COvkModuleData editorMade;
+    editorMade.tempo = 40;
+    TOvkEffect longest;
+    longest.p1 = 3200;
+    TOvkEffect flange = RecordOf(EFFECT_FLANGE);
+    for (COvkModuleChannel& channel : editorMade.channels) {
+        channel.effects.assign(16, longest);
+        channel.effects.push_back(flange);
+    }
+    EXPECT_FALSE(EffectLinesOverBudget(editorMade));
+
+    // Four delays of 64 MB in every channel: 2 GB.
+    COvkModuleData damaged;
+    TOvkEffect huge;
+    huge.p1 = 290000;  // 15984800 samples at 120 BPM
+    for (COvkModuleChannel& channel : damaged.channels)
+        channel.effects.assign(4, huge);
+    EXPECT_TRUE(EffectLinesOverBudget(damaged));
+    damaged.channels[0].effects.resize(1);
+    for (int c = 1; c < kChannels; ++c)
+        damaged.channels[c].effects.clear();
+    EXPECT_FALSE(EffectLinesOverBudget(damaged));
+}
+
 // Effects with every kind of parameter, some of them extreme.
 std::vector<TOvkEffect> VariedEffects(std::mt19937& random)
 {
@@ -443,16 +501,19 @@ TEST(Effects, BlockProcessingGivesTheSameSamplesAsProcessingOneByOne)
         const std::int32_t a = static_cast<std::int32_t>(random() % 600) - 100;
         const std::int32_t b = static_cast<std::int32_t>(random() % 600) - 100;
         const std::uint32_t count = 1 + random() % COvkChannelVoice::kMaxBlock;
-        std::vector<std::vector<std::int32_t>> input(n, std::vector<std::int32_t>(count));
+        // Block buffers have room past count for whole groups of eight.
+        std::vector<std::vector<std::int32_t>> input(n, std::vector<std::int32_t>(COvkChannelVoice::kBlockRoom));
         std::vector<std::int32_t*> pointers(n);
         std::vector<COvkEffectState*> effects(n);
         for (std::size_t i = 0; i < n; ++i) {
+            input[i].resize(count);
             for (std::int32_t& x : input[i])
                 x = static_cast<std::int32_t>(random() % 120000) - 60000;
             single[i].envA.value = blocks[i].envA.value = a + static_cast<std::int32_t>(i);
             single[i].envB.value = blocks[i].envB.value = b;
             for (std::int32_t x : input[i])
                 expected[i].push_back(single[i].Process(x));
+            input[i].resize(COvkChannelVoice::kBlockRoom);
             pointers[i] = input[i].data();
             effects[i] = &blocks[i];
         }
@@ -461,7 +522,7 @@ TEST(Effects, BlockProcessingGivesTheSameSamplesAsProcessingOneByOne)
         COvkEffectState::ProcessBlocks(effects.data(), pointers.data(), split, count);
         COvkEffectState::ProcessBlocks(effects.data() + split, pointers.data() + split, n - split, count);
         for (std::size_t i = 0; i < n; ++i)
-            actual[i].insert(actual[i].end(), input[i].begin(), input[i].end());
+            actual[i].insert(actual[i].end(), input[i].begin(), input[i].begin() + count);
     }
     for (std::size_t i = 0; i < n; ++i)
         EXPECT_EQ(actual[i], expected[i]) << "effect " << i << " of type " << records[i].type;

@@ -1,6 +1,10 @@
 // The WAV export: reference renders, header sizes, cancelling and failures.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
 #include <string>
 
 #include "SongFileTestSupport.h"
@@ -121,7 +125,68 @@ TEST_F(WavExport, FileExportWritesTheFileOrSaysWhyNot)
 
     const ovk::TWavExportOutcome failed = ovk::ExportWav(m_module.Get(), L"/no/such/folder/x.wav");
     EXPECT_EQ(failed.result, TWavExportResult::Failed);
-    EXPECT_EQ(failed.error, L"Cannot open '/no/such/folder/x.wav' for writing");
+    EXPECT_EQ(failed.error, L"Cannot open '/no/such/folder/x.wav' for writing: No such file or directory");
+}
+
+// Files of this process cannot grow past a size while it lives, as on a full disk.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_signal = signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        signal(SIGXFSZ, m_signal);
+    }
+    CFileSizeLimit(const CFileSizeLimit&) = delete;
+    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+    sighandler_t m_signal;
+};
+
+TEST_F(WavExport, FileExportReplacesTheFileOnlyWhenItCompletesOrIsCancelled)
+{
+    LoadGolden("one_sine.tonvik");
+    const CTempFolder folder;
+    const std::string path = folder.Path("out.wav");
+    const std::wstring wide = folder.Wide(L"out.wav");
+    const TBytes previous = GoldenBytes("waves.wav");
+    auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder.Get()), std::filesystem::directory_iterator());
+    };
+
+    // The disk fills up: the old file stays, nothing else is left, and the system says why.
+    WriteFileBytes(path, previous);
+    {
+        const CFileSizeLimit limit(100000);
+        const ovk::TWavExportOutcome full = ovk::ExportWav(m_module.Get(), wide.c_str());
+        EXPECT_EQ(full.result, TWavExportResult::Failed);
+        EXPECT_EQ(full.error, L"fwrite failed: File too large");
+    }
+    EXPECT_EQ(ReadFileBytes(path), previous);
+    EXPECT_EQ(entries(), 1);
+
+    // A folder where the file should be is refused before anything is rendered.
+    const ovk::TWavExportOutcome folderTarget = ovk::ExportWav(m_module.Get(), folder.Wide(L"").c_str());
+    EXPECT_EQ(folderTarget.result, TWavExportResult::Failed);
+    EXPECT_EQ(folderTarget.error, L"Cannot open '" + folder.Wide(L"") + L"' for writing: Is a directory");
+
+    // Cancelled: what was rendered replaces the old file, sizes patched.
+    std::atomic<bool> cancel{true};
+    const ovk::TWavExportOutcome cancelled = ovk::ExportWav(m_module.Get(), wide.c_str(), {&cancel});
+    EXPECT_EQ(cancelled.result, TWavExportResult::Cancelled);
+    const TBytes partial = ReadFileBytes(path);
+    ASSERT_EQ(partial.size(), 44u);
+    EXPECT_EQ(Field(partial, 4), 36u);
+    EXPECT_EQ(Field(partial, 40), 0u);
+    EXPECT_EQ(entries(), 1);
 }
 
 } // namespace

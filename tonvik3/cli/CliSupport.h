@@ -25,21 +25,23 @@ private:
 
 // Runs step, which works on the file at path; a framework exception becomes a
 // CCliError naming that file, with status 2 for a file that is not a valid
-// song or instrument and 1 for anything else.
+// song or instrument and 1 for anything else. A path in the reason prints as
+// the bytes it was given in.
 template <class Fn>
 auto OnFile(const std::string& path, Fn step) -> decltype(step())
 {
     try {
         return step();
     } catch (const morvane::CDataFormatException& e) {
-        throw CCliError(kExitInvalidFile, path + ": " + morvane::utf::ToUtf8(e.GetReason()));
+        throw CCliError(kExitInvalidFile, path + ": " + morvane::utf::PathToBytes(e.GetReason()));
     } catch (const morvane::CException& e) {
-        throw CCliError(kExitFailure, path + ": " + morvane::utf::ToUtf8(e.GetReason()));
+        throw CCliError(kExitFailure, path + ": " + morvane::utf::PathToBytes(e.GetReason()));
     }
 }
 
-// A command-line path as the framework takes it.
-inline std::wstring WidePath(const std::string& path) { return morvane::utf::FromUtf8(path); }
+// A command-line path as the framework takes it: any bytes, UTF-8 or not,
+// reach the system unchanged.
+inline std::wstring WidePath(const std::string& path) { return morvane::utf::PathFromBytes(path); }
 
 // True when the path names an instrument file (.tonviki, any case).
 bool IsInstrumentPath(const std::string& path);

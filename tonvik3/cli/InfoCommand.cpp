@@ -1,6 +1,7 @@
 // tonvik3-cli info FILE [--json]: what a song or instrument holds.
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -8,6 +9,7 @@
 #include "Commands.h"
 #include "core/export/SongJson.h"
 #include "core/files/SongFiles.h"
+#include "core/synth/EffectLines.h"
 
 namespace ovk::cli {
 
@@ -49,9 +51,12 @@ void PrintSong(const std::string& path, const COvkModuleData& song)
     const int length = song.SongLength();
     const std::uint32_t rowLength = song.RowLength();
     const double seconds = static_cast<double>(length) * kRows * rowLength / kSampleRate;
+    // Minutes and seconds from the length rounded to hundredths, as it is shown:
+    // 239.9996 s is 4:00.00, not 3:60.00.
+    const long long hundredths = std::llround(seconds * 100);
     std::printf("Song: %s\n", path.c_str());
-    std::printf("Length: %d position%s, %d:%05.2f (%.2f s)\n", length, length == 1 ? "" : "s",
-                static_cast<int>(seconds / 60), seconds - 60 * static_cast<int>(seconds / 60), seconds);
+    std::printf("Length: %d position%s, %lld:%02lld.%02lld (%.2f s)\n", length, length == 1 ? "" : "s",
+                hundredths / 6000, hundredths / 100 % 60, hundredths % 100, seconds);
     std::printf("Tempo: %d BPM (%u samples per row)\n", song.tempo, rowLength);
     std::printf("Master volume: %d\n", song.masterVolume);
     for (int c = 0; c < kChannels; ++c) {
@@ -77,6 +82,8 @@ int Info(const std::string& path, bool json)
     } else {
         COvkModuleData song;
         OnFile(path, [&] { LoadSongFile(WidePath(path).c_str(), song); });
+        if (EffectLinesOverBudget(song))
+            std::fprintf(stderr, "tonvik3-cli: %s: %s\n", path.c_str(), kEffectLinesOverBudgetMessage);
         if (json)
             std::fputs(SongToJson(song).c_str(), stdout);
         else

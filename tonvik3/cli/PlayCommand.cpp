@@ -15,6 +15,7 @@
 #include "Commands.h"
 #include "core/files/SongFiles.h"
 #include "core/module/IOvkModulePlayer.h"
+#include "core/module/Playback.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/ClassIds.h"
 #include "morvane/data/CStreamSelectors.h"
@@ -144,8 +145,7 @@ int Play(const std::string& songPath, int from, bool patternLoop)
     {
         CInterruptHandler interrupt;
         CPositionLine line(positions);
-        control->SeekTime(player->RowToTime(static_cast<unsigned int>(from) * 16));
-        control->Play();
+        PlayFromRow(*control, *player, static_cast<unsigned int>(from) * 16);
         while (!g_interrupted && control->IsPlaying()) {
             const float seconds = control->TellTime();
             line.Show(player->TimeToRow(seconds), seconds);
@@ -169,7 +169,8 @@ void AddPlayCommand(CLI::App& app, TCommandAction& action)
     auto from = std::make_shared<int>(0);
     auto pattern = std::make_shared<bool>(false);
     command->add_option("SONG", *song, "Song file (.tonvik)")->required();
-    command->add_option("--from", *from, "Order position to start from (0 is the first)")->check(CLI::NonNegativeNumber);
+    command->add_option("--from", *from, "Order position to start from (0 is the first)")
+        ->check(CLI::Range(0, kOrderPositions - 1));
     command->add_flag("--pattern", *pattern, "Loop the pattern of that position until Ctrl+C");
     command->footer("Plays until the song ends or Ctrl+C. Without a sound card it plays silently in real time.");
     command->callback([&action, song, from, pattern] {

@@ -66,7 +66,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tonvik3-cli: %s\n", e.what());
         return e.Status();
     } catch (const morvane::CException& e) {
-        std::fprintf(stderr, "tonvik3-cli: %s\n", morvane::utf::ToUtf8(e.GetReason()).c_str());
+        std::fprintf(stderr, "tonvik3-cli: %s\n", morvane::utf::PathToBytes(e.GetReason()).c_str());
         return ovk::cli::kExitFailure;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tonvik3-cli: %s\n", e.what());

@@ -1,5 +1,7 @@
 #include "morvane/api/CException.h"
 
+#include <string.h>
+
 #include "morvane/api/Utf.h"
 
 namespace morvane {
@@ -11,6 +13,20 @@ TOwnedText MakeReason(const wchar_t* format, ...)
     auto text = std::make_shared<const std::wstring>(FormatV(format, args));
     va_end(args);
     return text;
+}
+
+TOwnedText MakeSystemReason(int error, const wchar_t* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::wstring text = FormatV(format, args);
+    va_end(args);
+    char buffer[256];
+    // The GNU strerror_r: gives its text, in buffer or a static string.
+    const char* system = strerror_r(error, buffer, sizeof(buffer));
+    text += L": ";
+    text += utf::FromUtf8(system ? system : "");
+    return std::make_shared<const std::wstring>(std::move(text));
 }
 
 CException::CException(const wchar_t* method, const wchar_t* file, int line, const wchar_t* reason)

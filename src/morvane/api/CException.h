@@ -33,6 +33,10 @@ enum TExceptionType {
 // whatever other threads throw meanwhile.
 using TOwnedText = std::shared_ptr<const std::wstring>;
 MORVANE_API TOwnedText MakeReason(const wchar_t* format, ...);
+// The same followed by ": " and the system's text for the errno value error:
+// MakeSystemReason(ENOENT, L"Cannot open '%ls' for reading", path) gives
+// "Cannot open 'song.tonvik' for reading: No such file or directory".
+MORVANE_API TOwnedText MakeSystemReason(int error, const wchar_t* format, ...);
 
 // The one error type of the system. Texts are kept as pointers (callers pass
 // literals) or, for formatted reasons, as a shared owned text. Constructing

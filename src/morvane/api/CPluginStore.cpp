@@ -43,12 +43,12 @@ std::wstring ExecutableFolder()
     fs::path exe = fs::read_symlink("/proc/self/exe", error);
     if (error)
         return std::wstring();
-    std::wstring path = utf::FromUtf8(exe.string());
+    std::wstring path = utf::PathFromBytes(exe.string());
     std::size_t cut = path.rfind(L'/');
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }
 
-fs::path ToPath(const std::wstring& text) { return fs::path(utf::ToUtf8(text)); }
+fs::path ToPath(const std::wstring& text) { return fs::path(utf::PathToBytes(text)); }
 
 bool IsRegularFile(const fs::path& path)
 {
@@ -70,11 +70,11 @@ struct TPluginStoreBody {
     {
         if (!IsRegularFile(path))
             return false;
-        std::wstring extension = utf::FromUtf8(path.extension().string());
+        std::wstring extension = utf::PathFromBytes(path.extension().string());
         if (!extension.empty() && extension[0] == L'.')
             extension.erase(0, 1);
         return std::find(extensions.begin(), extensions.end(), extension) != extensions.end() &&
-               !utf::FromUtf8(path.stem().string()).ends_with(L"_d");
+               !utf::PathFromBytes(path.stem().string()).ends_with(L"_d");
     }
 
     std::vector<std::wstring> AvailableNames() const
@@ -98,7 +98,7 @@ struct TPluginStoreBody {
             std::sort(entries.begin(), entries.end());
             for (const fs::path& entry : entries)
                 if (IsPluginFile(entry)) // never a "_d" name: no suffix to drop
-                    names.push_back(utf::FromUtf8(entry.stem().string()));
+                    names.push_back(utf::PathFromBytes(entry.stem().string()));
         }
         return names;
     }
@@ -111,7 +111,7 @@ CPluginStore::CPluginStore() : m_body(new TPluginStoreBody)
     if (!folder.empty()) {
         AddPluginPath(folder.c_str());
         AddPluginPath((folder + L"/plugins").c_str());
-        AddPluginPath(utf::FromUtf8(MORVANE_PLUGIN_INSTALL_DIR).c_str());
+        AddPluginPath(utf::PathFromBytes(MORVANE_PLUGIN_INSTALL_DIR).c_str());
     }
 }
 

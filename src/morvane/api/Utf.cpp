@@ -28,6 +28,41 @@ void AppendUtf8(std::string& out, std::uint32_t cp)
     }
 }
 
+// The code point of one well-formed UTF-8 sequence at p (shortest form, no
+// surrogates, at most U+10FFFF) and its length; 0 when the bytes there are
+// not one.
+int DecodeOne(const unsigned char* p, const unsigned char* end, std::uint32_t& cp)
+{
+    const std::uint32_t lead = p[0];
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    int length;
+    std::uint32_t least;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, least = 0x80, cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, least = 0x800, cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, least = 0x10000, cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (end - p < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+constexpr std::uint32_t kEscapedByte = 0xDC00;
+
 } // namespace
 
 std::string ToUtf8(const wchar_t* text)
@@ -101,5 +136,44 @@ std::wstring FromUtf16(const char16_t* units, std::size_t count)
     }
     return out;
 }
+
+std::wstring PathFromBytes(const std::string& bytes)
+{
+    std::wstring out;
+    out.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        std::uint32_t cp = 0;
+        const int length = DecodeOne(p, end, cp);
+        if (length == 0) {
+            // Not UTF-8: this byte alone is kept, the next one starts afresh.
+            out.push_back(static_cast<wchar_t>(kEscapedByte + *p++));
+            continue;
+        }
+        out.push_back(static_cast<wchar_t>(cp));
+        p += length;
+    }
+    return out;
+}
+
+std::string PathToBytes(const wchar_t* path)
+{
+    std::string out;
+    if (!path)
+        return out;
+    for (; *path; ++path) {
+        const auto cp = static_cast<std::uint32_t>(*path);
+        if (cp >= kEscapedByte + 0x80 && cp <= kEscapedByte + 0xFF)
+            out.push_back(static_cast<char>(cp - kEscapedByte));
+        else if (cp >= 0xD800 && cp <= 0xDFFF)
+            AppendUtf8(out, 0xFFFD);  // no byte string decodes to any other surrogate
+        else
+            AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string PathToBytes(const std::wstring& path) { return PathToBytes(path.c_str()); }
 
 } // namespace morvane::utf

@@ -1,8 +1,11 @@
 #include "CSoundSystem.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -120,6 +123,46 @@ namespace {
 // so that nothing of it stays behind in the program.
 std::mutex g_sdlUsersMutex;
 int g_sdlUsers = 0;
+
+// The ALSA library, which SDL's alsa driver loads, writes its complaints
+// ("ALSA lib confmisc.c:855:(parse_card) cannot find card '0'" and the like)
+// straight to stderr, before our own one-line message on a machine without a
+// card. While a sound system lives they go to the diagnostic output instead
+// (MORVANE_DEBUG=1 shows them), as SDL's own errors do.
+using TAlsaErrorHandler = void (*)(const char* file, int line, const char* function, int error,
+                                   const char* format, ...);
+using TSetAlsaErrorHandler = int (*)(TAlsaErrorHandler handler);
+
+void AlsaError(const char* file, int line, const char* function, int, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"ALSA lib %ls:%d:(%ls) %ls",
+                                  morvane::utf::FromUtf8(file ? file : "").c_str(), line,
+                                  morvane::utf::FromUtf8(function ? function : "").c_str(),
+                                  morvane::utf::FromUtf8(text).c_str());
+}
+
+// The library stays loaded once it was found: SDL may hold it as well, and
+// the handler is reset to ALSA's own before this plug-in can be unloaded.
+TSetAlsaErrorHandler AlsaHandlerSetter()
+{
+    static const TSetAlsaErrorHandler setter = [] {
+        void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        return alsa ? reinterpret_cast<TSetAlsaErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler")) : nullptr;
+    }();
+    return setter;
+}
+
+// Called under g_sdlUsersMutex as SDL users come and go.
+void RouteAlsaErrors(bool on)
+{
+    if (TSetAlsaErrorHandler set = AlsaHandlerSetter())
+        set(on ? &AlsaError : nullptr);
+}
 } // namespace
 
 CSoundSystem::CSoundSystem()
@@ -127,14 +170,18 @@ CSoundSystem::CSoundSystem()
     std::lock_guard<std::mutex> users(g_sdlUsersMutex);
     // SDL would otherwise take over Ctrl+C from the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (g_sdlUsers == 0)
+        RouteAlsaErrors(true);
     std::lock_guard<std::mutex> guard(m_mutex);
     m_sdlStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (!m_sdlStarted) {
         morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"mrvx_std_dxa8: SDL audio failed: %ls",
                                       SdlError().c_str());
         m_silent = true;
-        if (g_sdlUsers == 0)
+        if (g_sdlUsers == 0) {
             SDL_Quit();
+            RouteAlsaErrors(false);
+        }
         return;
     }
     ++g_sdlUsers;
@@ -152,8 +199,10 @@ CSoundSystem::~CSoundSystem()
         return;
     std::lock_guard<std::mutex> users(g_sdlUsersMutex);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    if (--g_sdlUsers == 0)
+    if (--g_sdlUsers == 0) {
         SDL_Quit();
+        RouteAlsaErrors(false);
+    }
 }
 
 void CSoundSystem::ThreadEnds() { SDL_TLSCleanup(); }

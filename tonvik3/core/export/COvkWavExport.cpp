@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/files/AtomicFile.h"
 #include "core/module/IOvkModule.h"
 #include "core/module/IOvkModulePlayer.h"
 #include "morvane/api/CException.h"
@@ -22,6 +23,10 @@ using morvane::CRef;
 namespace {
 
 constexpr std::uint32_t kBlockBytes = 1024;
+// The player renders this much at a time (per call its work has a fixed
+// part); the file still gets it in blocks of kBlockBytes, the cancel flag
+// polled before each.
+constexpr std::uint32_t kRenderAheadBytes = 64 * kBlockBytes;
 constexpr std::uint32_t kHeaderBytes = 44;
 
 CRef<IOvkModulePlayer> NewPlayer()
@@ -86,7 +91,9 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
         morvane::CVarWriter writer(stream);
         WriteHeader(writer, length);
 
-        std::vector<std::uint8_t> block(kBlockBytes);
+        std::vector<std::uint8_t> ahead(kRenderAheadBytes);
+        std::uint64_t aheadBytes = 0;
+        std::uint64_t aheadUsed = 0;
         std::uint32_t& written = outcome.sampleBytes;
         bool reported = false;
         auto lastReport = std::chrono::steady_clock::now();
@@ -96,25 +103,36 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
                 outcome.result = TWavExportResult::Cancelled;
                 return outcome;
             }
-            const std::uint64_t delivered = player->Read(block.data(), kBlockBytes);
+            if (aheadUsed == aheadBytes) {
+                aheadBytes = player->Read(ahead.data(), kRenderAheadBytes);
+                aheadUsed = 0;
+            }
+            const std::uint64_t delivered = std::min<std::uint64_t>(aheadBytes - aheadUsed, kBlockBytes);
             if (delivered == 0) {
                 PatchSizes(stream, writer, written);
                 outcome.error = L"The song ended before its length";
                 return outcome;
             }
             const std::uint64_t take = std::min<std::uint64_t>(delivered, length - written);
-            stream->Write(block.data(), take);
+            stream->Write(ahead.data() + aheadUsed, take);
+            aheadUsed += delivered;
             written += static_cast<std::uint32_t>(take);
             const auto now = std::chrono::steady_clock::now();
-            if (options.progress && (!reported || now - lastReport >= std::chrono::seconds(1))) {
+            if ((options.progress || options.progressBytes) &&
+                (!reported || now - lastReport >= options.progressInterval)) {
                 // In 64 bits: written × 100 leaves 32 bits for songs longer than eight minutes.
-                options.progress(static_cast<int>(std::uint64_t(written) * 100 / length));
+                if (options.progress)
+                    options.progress(static_cast<int>(std::uint64_t(written) * 100 / length));
+                if (options.progressBytes)
+                    options.progressBytes(written, length);
                 reported = true;
                 lastReport = now;
             }
         }
         if (options.progress)
             options.progress(100);
+        if (options.progressBytes)
+            options.progressBytes(length, length);
         outcome.result = TWavExportResult::Completed;
     } catch (const morvane::CException& e) {
         outcome.result = TWavExportResult::Failed;
@@ -141,20 +159,22 @@ TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, 
 
 TWavExportOutcome ExportWav(IOvkModule* module, const wchar_t* path, const TWavExportOptions& options)
 {
+    TWavExportOutcome outcome;
     try {
-        const morvane::COutputStreamSelector file(path);
-        morvane::IOutputStream* stream = file.GetOutputStreamTmp();
-        TWavExportOutcome outcome = ExportWav(module, stream, options);
-        // What the C library still buffers must reach the disk for the export to count.
+        // Rendered aside: the file that was there stays until the new one is
+        // complete, or cancelled with what was rendered so far.
+        CAtomicFile file(path);
+        outcome = ExportWav(module, file.Stream(), options);
         if (outcome.result != TWavExportResult::Failed)
-            stream->Flush();
-        stream->Close();
-        return outcome;
+            file.Commit();
     } catch (const morvane::CException& e) {
-        TWavExportOutcome outcome;
+        outcome.result = TWavExportResult::Failed;
         outcome.error = e.GetReason() ? e.GetReason() : L"";
-        return outcome;
+    } catch (const std::exception&) {
+        outcome.result = TWavExportResult::Failed;
+        outcome.error = L"Out of memory";
     }
+    return outcome;
 }
 
 } // namespace ovk

@@ -1,8 +1,10 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace morvane {
 class IOutputStream;
@@ -26,16 +28,26 @@ struct TWavExportOutcome {
 };
 
 struct TWavExportOptions {
+    // {cancel, progress} as before; the other members are set by name.
+    TWavExportOptions(const std::atomic<bool>* cancelFlag = nullptr, std::function<void(int percent)> onProgress = {})
+        : cancel(cancelFlag), progress(std::move(onProgress))
+    {
+    }
+
     // Polled before every block; setting it stops the export.
     const std::atomic<bool>* cancel = nullptr;
-    // Told the percentage done at most once a second while rendering, and 100
-    // when the export completes. Called on the export's own rendering thread.
+    // Told the percentage done after the first block, then at most once per
+    // progressInterval while rendering, and 100 when the export completes.
+    // Called on the export's own rendering thread.
     std::function<void(int percent)> progress;
+    // At the same moments: the sample bytes written so far and in all.
+    std::function<void(std::uint32_t written, std::uint32_t total)> progressBytes;
+    std::chrono::milliseconds progressInterval{1000};
 };
 
 // Renders a song from start to end through a fresh module player into a
 // 16-bit mono 44100 Hz WAV file: the 44-byte RIFF header, then the player's
-// bytes, in blocks of 1024. The module is read under its own lock by the
+// bytes, written in blocks of 1024 (the player renders 64 KiB ahead). The module is read under its own lock by the
 // player, so playback may go on meanwhile. Exceptions of the stream or the
 // player end the export with a Failed outcome, never escape.
 //
@@ -43,8 +55,13 @@ struct TWavExportOptions {
 // afresh, and the call returns when it is done. A progress dialog runs this
 // on a worker thread of its own and stops it with the cancel flag.
 TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, const TWavExportOptions& options = {});
-// The same into a file (created or truncated through the framework's file
-// output stream).
+// The same into a file. The song is rendered into a temporary file beside
+// the target (CAtomicFile), which replaces the target when the export
+// completes or is cancelled (the partial file, with sizes to match); when it
+// fails (the disk full, the player dry, out of memory, the target not
+// writable) the target stays as it was, no temporary file is left, and the
+// outcome's error says why, with the system's reason where there is one.
+// A process killed meanwhile leaves the target as it was too.
 TWavExportOutcome ExportWav(IOvkModule* module, const wchar_t* path, const TWavExportOptions& options = {});
 
 } // namespace ovk

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -20,7 +21,7 @@ namespace ovk {
 
 namespace {
 
-constexpr const wchar_t* kMethod = L"ovk::WriteFileAtomically";
+constexpr const wchar_t* kMethod = L"ovk::CAtomicFile";
 
 // The file that the path finally names, following symbolic links.
 std::string ResolveTarget(const std::string& path)
@@ -48,71 +49,184 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates a new, empty temporary file beside the target; gives its path.
-std::string CreateTemporary(const std::string& target, const wchar_t* path)
+// A name for a hidden file beside the target that does not exist yet.
+std::string HiddenName(const std::string& target, std::mt19937& random)
 {
     const std::string folder = FolderOf(target);
-    const std::string prefix = (folder == "/" ? "" : folder) + "/." + NameOf(target) + ".";
-    std::random_device device;
-    std::mt19937 random(device());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof(suffix), "%06x.tmp", static_cast<unsigned>(random() & 0xFFFFFF));
-        const std::string candidate = prefix + suffix;
-        // 0666 before the umask, as a plainly created file would get.
-        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            close(fd);
-            return candidate;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    MRV_THROW(morvane::CFileAccessException, kMethod, morvane::MakeReason(L"Cannot open '%ls' for writing", path));
+    char suffix[16];
+    std::snprintf(suffix, sizeof(suffix), "%06x.tmp", static_cast<unsigned>(random() & 0xFFFFFF));
+    return (folder == "/" ? "" : folder) + "/." + NameOf(target) + "." + suffix;
 }
 
-void SyncFile(const std::string& path)
+[[noreturn]] void ThrowCannotWrite(int error, const wchar_t* path)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)fsync(fd);
-        close(fd);
-    }
+    MRV_THROW(morvane::CFileAccessException, kMethod,
+              morvane::MakeSystemReason(error, L"Cannot open '%ls' for writing", path));
 }
 
 } // namespace
 
-void WriteFileAtomically(const wchar_t* path, const std::function<void(morvane::IOutputStream*)>& write)
+struct CAtomicFile::TBody {
+    std::wstring path;       // as the caller named it, for messages
+    std::string target;      // the file to replace, links followed
+    bool replacing = false;  // the target exists as a regular file
+    bool inPlace = false;    // a device, pipe or socket: written as it is
+    mode_t mode = 0;         // its permissions
+    std::random_device device;
+    std::mt19937 random{device()};
+
+    // The temporary file: without a name (fd open, reached through /proc)
+    // or with one (named, fd -1 until the commit opens it for syncing).
+    int fd = -1;
+    std::string named;
+    std::optional<morvane::COutputStreamSelector> selector;
+
+    // Creates the nameless temporary file; false where the file system or
+    // the system cannot (the named one is taken then).
+    bool CreateNameless()
+    {
+        if (access("/proc/self/fd", X_OK) != 0)
+            return false;
+        // 0666 before the umask, as a plainly created file would get.
+        fd = open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+                return false;
+            ThrowCannotWrite(errno, path.c_str());
+        }
+        return true;
+    }
+
+    void CreateNamed()
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string candidate = HiddenName(target, random);
+            const int created = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (created >= 0) {
+                close(created);
+                named = candidate;
+                return;
+            }
+            if (errno != EEXIST)
+                ThrowCannotWrite(errno, path.c_str());
+        }
+        ThrowCannotWrite(EEXIST, path.c_str());
+    }
+
+    // Where the temporary file's stream opens it.
+    std::string StreamPath() const { return fd >= 0 ? "/proc/self/fd/" + std::to_string(fd) : named; }
+
+    void Discard()
+    {
+        selector.reset();
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+        if (!named.empty())
+            unlink(named.c_str());
+        named.clear();
+    }
+};
+
+CAtomicFile::CAtomicFile(const wchar_t* path) : m_body(std::make_unique<TBody>())
 {
     if (!path)
         MRV_THROW(morvane::CNullPtrException, kMethod, L"Given file name is NULL");
-    const std::string target = ResolveTarget(morvane::utf::ToUtf8(path));
+    TBody& body = *m_body;
+    body.path = path;
+    body.target = ResolveTarget(morvane::utf::PathToBytes(path));
     // An existing file that could not be overwritten in place is not replaced either.
     struct stat existing {};
-    const bool replacing = stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    if (replacing && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        MRV_THROW(morvane::CFileAccessException, kMethod, morvane::MakeReason(L"Cannot open '%ls' for writing", path));
-    const std::string temporary = CreateTemporary(target, path);
+    body.replacing = stat(body.target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    body.mode = existing.st_mode & 07777;
+    if (body.replacing && faccessat(AT_FDCWD, body.target.c_str(), W_OK, AT_EACCESS) != 0)
+        ThrowCannotWrite(errno, path);
+    const bool exists = stat(body.target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        ThrowCannotWrite(EISDIR, path);
+    // What is not a file (/dev/stdout, a pipe) has no contents to keep and
+    // must not be renamed over: it is written directly.
+    body.inPlace = exists && !S_ISREG(existing.st_mode);
+    if (body.inPlace) {
+        body.selector.emplace(path);
+        return;
+    }
+    if (!body.CreateNameless())
+        body.CreateNamed();
     try {
-        {
-            morvane::COutputStreamSelector selector(morvane::utf::FromUtf8(temporary).c_str());
-            morvane::IOutputStream* stream = selector.GetOutputStreamTmp();
-            write(stream);
-            stream->Flush();
-            stream->Close();
+        body.selector.emplace(morvane::utf::PathFromBytes(body.StreamPath()).c_str());
+    } catch (...) {
+        body.Discard();
+        throw;
+    }
+}
+
+CAtomicFile::~CAtomicFile() { m_body->Discard(); }
+
+morvane::IOutputStream* CAtomicFile::Stream()
+{
+    if (!m_body->selector)
+        MRV_THROW(morvane::CInvalidStateException, L"ovk::CAtomicFile::Stream", L"The file is already complete");
+    return m_body->selector->GetOutputStreamTmp();
+}
+
+void CAtomicFile::Commit()
+{
+    TBody& body = *m_body;
+    const wchar_t* path = body.path.c_str();
+    try {
+        morvane::IOutputStream* stream = Stream();
+        stream->Flush();
+        stream->Close();
+        body.selector.reset();
+        if (body.inPlace)
+            return;
+        if (body.fd < 0) {
+            body.fd = open(body.named.c_str(), O_RDONLY | O_CLOEXEC);
+            if (body.fd < 0)
+                ThrowCannotWrite(errno, path);
         }
         // The replaced file's permissions, set only now: with them the
         // temporary file might not have been writable.
-        if (replacing)
-            (void)chmod(temporary.c_str(), existing.st_mode & 07777);
-        SyncFile(temporary);
-        if (std::rename(temporary.c_str(), target.c_str()) != 0)
-            MRV_THROW(morvane::CIOException, kMethod, morvane::MakeReason(L"Cannot replace '%ls'", path));
-        SyncFile(FolderOf(target));
+        if (body.replacing)
+            (void)fchmod(body.fd, body.mode);
+        // What the disk could not take shows here at the latest.
+        if (fsync(body.fd) != 0)
+            MRV_THROW(morvane::CIOException, kMethod, morvane::MakeSystemReason(errno, L"Cannot write '%ls'", path));
+        if (body.named.empty()) {
+            // The nameless file gets a hidden name for the rename: linkat
+            // cannot replace an existing target.
+            const std::string link = "/proc/self/fd/" + std::to_string(body.fd);
+            for (int attempt = 0; body.named.empty(); ++attempt) {
+                const std::string candidate = HiddenName(body.target, body.random);
+                if (linkat(AT_FDCWD, link.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                    body.named = candidate;
+                else if (errno != EEXIST || attempt == 100)
+                    MRV_THROW(morvane::CIOException, kMethod,
+                              morvane::MakeSystemReason(errno, L"Cannot replace '%ls'", path));
+            }
+        }
+        if (std::rename(body.named.c_str(), body.target.c_str()) != 0)
+            MRV_THROW(morvane::CIOException, kMethod, morvane::MakeSystemReason(errno, L"Cannot replace '%ls'", path));
+        body.named.clear();
+        close(body.fd);
+        body.fd = -1;
+        const int folder = open(FolderOf(body.target).c_str(), O_RDONLY | O_CLOEXEC);
+        if (folder >= 0) {
+            (void)fsync(folder);
+            close(folder);
+        }
     } catch (...) {
-        unlink(temporary.c_str());
+        body.Discard();
         throw;
     }
+}
+
+void WriteFileAtomically(const wchar_t* path, const std::function<void(morvane::IOutputStream*)>& write)
+{
+    CAtomicFile file(path);
+    write(file.Stream());
+    file.Commit();
 }
 
 } // namespace ovk

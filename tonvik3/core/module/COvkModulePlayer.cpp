@@ -1,6 +1,8 @@
 #include "core/module/COvkModulePlayer.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cmath>
 
 #include "core/song/COvkModuleData.h"
@@ -16,6 +18,7 @@ using morvane::CBinaryLock;
 namespace {
 
 constexpr std::uint32_t kMaxBlock = COvkChannelVoice::kMaxBlock;
+static_assert(kMaxBlock <= CNoiseGenerator::kMaxCount);
 
 // The mix under the master volume, clipped to 16 bits.
 std::int16_t Clip(std::int32_t masterVolume, std::uint32_t sum)
@@ -249,14 +252,16 @@ void COvkModulePlayer::Synchronise()
     m_songLength = static_cast<std::uint32_t>(m_data->SongLength());
     m_masterVolume = m_data->masterVolume;
     std::size_t noiseOscillators = 0;
+    // The song's delay lines share one budget, handed out channel by channel.
+    CEffectLineBudget budget;
     for (std::size_t c = 0; c < m_voices.size(); ++c) {
         COvkChannelVoice& voice = m_voices[c];
-        voice.Refresh(m_data->channels[c], m_rowLength);
+        voice.Refresh(m_data->channels[c], m_rowLength, budget);
         for (std::size_t i = 0; i < voice.carriers.size(); ++i)
             noiseOscillators += (voice.carriers[i].type == OSC_NOISE) + (voice.modulators[i].type == OSC_NOISE);
     }
-    if (m_noise.size() < noiseOscillators * kMaxBlock)
-        m_noise.resize(noiseOscillators * kMaxBlock);
+    if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch)
+        m_noise.resize(noiseOscillators * CNoiseGenerator::kSlotPitch);
     // Read while the song is still locked: an edit that slips in after the
     // release moves the counter again and is picked up next time.
     m_lastChangeCount = m_module->GetChangeCount();
@@ -338,6 +343,28 @@ void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sam
     out[2 * k + 1] = static_cast<std::uint8_t>(bits >> 8);
 }
 
+TONVIK_VECTOR_CLONES
+void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::uint32_t* mix, std::uint32_t count)
+{
+    // As Emit for each of the block's samples, in whole vectors.
+    alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
+    for (std::uint32_t j = 0; j < count; ++j)
+        samples[j] = Clip(m_masterVolume, mix[j]);
+    const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
+    std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
+    std::copy(samples + first, samples + count, m_history.begin());
+    m_historyPosition = (m_historyPosition + count) & 0xFFFF;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
+    } else {
+        for (std::uint32_t j = 0; j < count; ++j) {
+            const std::uint16_t bits = static_cast<std::uint16_t>(samples[j]);
+            out[2 * (k + j)] = static_cast<std::uint8_t>(bits & 0xFF);
+            out[2 * (k + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+        }
+    }
+}
+
 void COvkModulePlayer::AdvancePlayer()
 {
     ++m_tick;
@@ -400,50 +427,53 @@ std::uint32_t COvkModulePlayer::RenderReference(std::uint8_t* out, std::uint32_t
 
 std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t count)
 {
-    // Envelope values change only at ticks and at row starts and ends; the
-    // samples between those run in blocks, the one sample at such a point
-    // runs the step-by-step way.
+    // Envelope values change only at ticks and at row starts and ends: the
+    // samples from one such point to the next run as one block.
     std::uint32_t k = 0;
     while (k < count && !m_ended) {
         if (m_newRow) {
             StartRow();
             m_newRow = false;
         }
-        const std::uint32_t toTick = kTickSamples - 1 - std::min(m_tick, kTickSamples - 1);
-        const std::uint32_t toRowEnd = m_rowLength - 1 - std::min(m_sampleInRow, m_rowLength - 1);
-        std::uint32_t quiet = std::min({toTick, toRowEnd, count - k});
-        while (quiet > 0) {
-            const std::uint32_t block = std::min(quiet, kMaxBlock);
-            RenderQuiet(out, k, block);
-            k += block;
-            quiet -= block;
-        }
-        if (k == count)
-            break;
-        Emit(out, k, ProduceSample());
-        AdvancePlayer();
-        ++k;
+        // Up to and with the sample after which the envelopes tick or the
+        // row ends; ticks that move no envelope need no stop.
+        const bool settled = std::all_of(m_voices.begin(), m_voices.end(),
+                                         [](const COvkChannelVoice& voice) { return voice.EnvelopesSettled(); });
+        const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
+        const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
+        const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
+        RenderBlock(out, k, block);
+        k += block;
     }
     return k;
 }
 
-void COvkModulePlayer::RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint32_t count)
+TONVIK_VECTOR_CLONES
+void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws)
 {
-    // The random numbers of the run, in the order the samples draw them:
-    // per sample, every channel's carriers, then every channel's modulators.
+    // In the order the samples draw them: per sample, every channel's
+    // carriers, then every channel's modulators; the block's last sample
+    // draws its modulators' numbers in its own advance, after the block.
+    const std::uint32_t slots = carrierDraws + modulatorDraws;
+    if (m_noiseJump.slots != slots)
+        m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
+    CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
+}
+
+void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count)
+{
     std::uint32_t carrierDraws = 0;
     std::uint32_t modulatorDraws = 0;
     for (const COvkChannelVoice& voice : m_voices) {
         carrierDraws += voice.CarrierDraws();
         modulatorDraws += voice.ModulatorDraws();
     }
-    const std::uint32_t stride = carrierDraws + modulatorDraws;
-    if (stride > 0)
-        CNoiseGenerator::Draw(m_noise.data(), count * stride);
+    if (carrierDraws + modulatorDraws > 0)
+        DrawNoise(count, carrierDraws, modulatorDraws);
 
     // The channels' oscillators, then their effect chains slot by slot (all
     // first effects, all second effects ...), then history and mix.
-    std::int32_t samples[kChannels][kMaxBlock];
+    alignas(32) std::int32_t samples[kChannels][COvkChannelVoice::kBlockRoom];
     std::int32_t* channelSamples[kChannels];
     std::uint32_t carrierSlot = 0;
     std::uint32_t modulatorSlot = carrierDraws;
@@ -452,7 +482,7 @@ void COvkModulePlayer::RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint
         COvkChannelVoice& voice = m_voices[c];
         const std::uint32_t voiceCarrierDraws = voice.CarrierDraws();
         const std::uint32_t voiceModulatorDraws = voice.ModulatorDraws();
-        voice.RenderOscillators(count, m_noise.data(), stride, carrierSlot, modulatorSlot, samples[c]);
+        voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
         channelSamples[c] = samples[c];
@@ -471,14 +501,29 @@ void COvkModulePlayer::RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint
         }
         COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
     }
-    std::uint32_t mix[kMaxBlock] = {};
+    alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
     for (std::size_t c = 0; c < m_voices.size(); ++c)
         m_voices[c].FinishBlock(samples[c], count, mix);
-    for (std::uint32_t j = 0; j < count; ++j)
-        Emit(out, k + j, Clip(m_masterVolume, mix[j]));
+    EmitBlock(out, k, mix, count);
+
+    // The player moves on as after each sample; only the last sample of the
+    // block can reach a tick that moves an envelope, or the row's end.
     m_tick += count;
     m_samplePosition = m_samplePosition + count;
     m_sampleInRow += count;
+    if (m_tick >= kTickSamples) {
+        m_tick %= kTickSamples;
+        for (COvkChannelVoice& voice : m_voices)
+            voice.TickEnvelopes();
+    }
+    if (m_sampleInRow >= m_rowLength)
+        EndRow();
+    if (!m_ended) {
+        for (COvkChannelVoice& voice : m_voices) {
+            voice.AdvanceOscillators();
+            voice.historyPosition = (voice.historyPosition + 1) & 0xFFFF;
+        }
+    }
 }
 
 } // namespace ovk

@@ -5,6 +5,7 @@
 #include <vector>
 #include "core/module/IOvkModule.h"
 #include "core/module/IOvkModulePlayer.h"
+#include "core/synth/CNoiseGenerator.h"
 #include "core/synth/COvkChannelVoice.h"
 #include "morvane/api/CObjectImpl.h"
 #include "morvane/api/CRef.h"
@@ -99,11 +100,13 @@ private:
     void StartRow();
     std::int16_t ProduceSample();
     void Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample);
+    void EmitBlock(std::uint8_t* out, std::uint32_t k, const std::uint32_t* mix, std::uint32_t count);
     void AdvancePlayer();
     void EndRow();
     std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);
     std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t count);
-    void RenderQuiet(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+    void RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+    void DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws);
 
     morvane::CRef<IOvkModule> m_module;
     TShared<bool> m_connected{false};
@@ -131,8 +134,9 @@ private:
     TShared<bool> m_patternLoop{false};
 
     bool m_reference = false;
-    // Random numbers drawn ahead for one run of the fast path.
+    // Random numbers drawn ahead for one block of the fast path, kMaxBlock per oscillator.
     std::vector<std::uint32_t> m_noise;
+    CNoiseGenerator::TSlotJump m_noiseJump;
 };
 
 } // namespace ovk

@@ -3,6 +3,33 @@
 
 namespace ovk {
 
+namespace noise_detail {
+// a^n modulo 2^32.
+constexpr std::uint32_t Power(std::uint32_t a, std::uint32_t n)
+{
+    std::uint32_t p = 1;
+    for (std::uint32_t k = 0; k < n; ++k)
+        p *= a;
+    return p;
+}
+// What n steps of x -> a x + c add: x -> a^n x + StepsIncrement.
+constexpr std::uint32_t StepsIncrement(std::uint32_t a, std::uint32_t c, std::uint32_t n)
+{
+    std::uint32_t sum = 0;
+    for (std::uint32_t k = 0; k < n; ++k)
+        sum = sum * a + c;
+    return sum;
+}
+// The inverse of an odd a modulo 2^32 (Newton's iteration doubles the correct low bits).
+constexpr std::uint32_t Inverse(std::uint32_t a)
+{
+    std::uint32_t x = a;
+    for (int k = 0; k < 5; ++k)
+        x *= 2u - a * x;
+    return x;
+}
+} // namespace noise_detail
+
 // The white-noise source shared by every noise oscillator that is evaluated
 // on one thread: a linear congruential generator that starts at 1 and is
 // never reseeded, so a song renders the same noise every time it is rendered
@@ -20,12 +47,93 @@ public:
     // Fills out[0 ... count-1] with the next count numbers, in order.
     static void Draw(std::uint32_t* out, std::uint32_t count)
     {
-        std::uint32_t state = State();
-        for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t& stored = State();
+        std::uint32_t state = stored;
+        std::uint32_t i = 0;
+        if (count >= 2 * kLanes) {
+            // kLanes generators side by side, each kLanes steps ahead of the
+            // one before it: state n + kLanes = kFar * state n + kFarAdd.
+            std::uint32_t lanes[kLanes];
+            for (std::uint32_t k = 0; k < kLanes; ++k)
+                lanes[k] = state = Step(state);
+            for (; i + kLanes <= count; i += kLanes) {
+                for (std::uint32_t k = 0; k < kLanes; ++k) {
+                    out[i + k] = (lanes[k] >> 16) & 0x7FFF;
+                    lanes[k] = lanes[k] * kFar + kFarAdd;
+                }
+            }
+            // lanes[0] is now the state of number i + 1 (0-based i): step back once.
+            state = (lanes[0] - kIncrement) * kInverse;
+        }
+        for (; i < count; ++i) {
             state = Step(state);
             out[i] = (state >> 16) & 0x7FFF;
         }
-        State() = state;
+        stored = state;
+    }
+
+    // The numbers of a block of count samples (1 ... kMaxCount) in which
+    // each sample draws one number for each of jump.slots oscillators, in slot
+    // order, but the last sample only for the first lastSlots of them. The
+    // numbers are those that drawing them one by one in that order gives;
+    // slot s's numbers, one per sample, go to out[s * kSlotPitch + j].
+    static constexpr std::uint32_t kMaxCount = 256;
+    static constexpr std::uint32_t kSlotPitch = 256;
+    // How far the generator jumps for one sample of one slot (slots steps)
+    // and for kLanes samples; the same for every block with that many slots.
+    struct TSlotJump {
+        std::uint32_t slots = 0;
+        std::uint32_t slotMultiplier = 1, slotIncrement = 0;
+        std::uint32_t farMultiplier = 1, farIncrement = 0;
+        static TSlotJump For(std::uint32_t slots)
+        {
+            TSlotJump jump;
+            jump.slots = slots;
+            jump.slotMultiplier = noise_detail::Power(kMultiplier, slots);
+            jump.slotIncrement = noise_detail::StepsIncrement(kMultiplier, kIncrement, slots);
+            jump.farMultiplier = noise_detail::Power(jump.slotMultiplier, kLanes);
+            jump.farIncrement = noise_detail::StepsIncrement(jump.slotMultiplier, jump.slotIncrement, kLanes);
+            return jump;
+        }
+    };
+    static void DrawBySlot(std::uint32_t* out, const TSlotJump& jump, std::uint32_t count, std::uint32_t lastSlots)
+    {
+        const std::uint32_t slots = jump.slots;
+        if (slots == 0 || count == 0 || (count == 1 && lastSlots == 0))
+            return;
+        std::uint32_t& stored = State();
+        const std::uint32_t slotMultiplier = jump.slotMultiplier, slotIncrement = jump.slotIncrement;
+        const std::uint32_t farMultiplier = jump.farMultiplier, farIncrement = jump.farIncrement;
+        // The last number drawn, whose state the generator keeps.
+        const std::uint32_t lastSlot = lastSlots > 0 ? lastSlots - 1 : slots - 1;
+        const std::uint32_t lastSample = lastSlots > 0 ? count - 1 : count - 2;
+        // The states of samples 0 ... kLanes - 1 of slot 0; each next slot is one step on.
+        std::uint32_t start[kLanes];
+        std::uint32_t x = Step(stored);
+        for (std::uint32_t k = 0; k < kLanes; ++k) {
+            start[k] = x;
+            x = x * slotMultiplier + slotIncrement;
+        }
+        std::uint32_t last = stored;
+        for (std::uint32_t slot = 0; slot < slots; ++slot) {
+            const std::uint32_t samples = slot < lastSlots ? count : count - 1;
+            std::uint32_t lanes[kLanes];
+            for (std::uint32_t k = 0; k < kLanes; ++k) {
+                lanes[k] = start[k];
+                start[k] = Step(start[k]);
+            }
+            std::uint32_t* const row = out + slot * kSlotPitch;
+            for (std::uint32_t j = 0; j < samples; j += kLanes) {
+                if (slot == lastSlot && lastSample - j < kLanes)
+                    last = lanes[lastSample - j];
+                // Whole groups of kLanes: the pitch leaves room past the last sample.
+                for (std::uint32_t k = 0; k < kLanes; ++k) {
+                    row[j + k] = (lanes[k] >> 16) & 0x7FFF;
+                    lanes[k] = lanes[k] * farMultiplier + farIncrement;
+                }
+            }
+        }
+        stored = last;
     }
 
     // Puts the calling thread's generator back to its start, as a new thread
@@ -35,7 +143,18 @@ public:
     static std::uint32_t GetState() { return State(); }
 
 private:
-    static std::uint32_t Step(std::uint32_t state) { return state * 214013u + 2531011u; }
+    static constexpr std::uint32_t kMultiplier = 214013u;
+    static constexpr std::uint32_t kIncrement = 2531011u;
+    static std::uint32_t Step(std::uint32_t state) { return state * kMultiplier + kIncrement; }
+
+    // kLanes steps at once, and one step back (the multiplier is odd, so it
+    // has an inverse modulo 2^32).
+    static constexpr std::uint32_t kLanes = 8;
+    static constexpr std::uint32_t kFar = noise_detail::Power(kMultiplier, kLanes);
+    static constexpr std::uint32_t kFarAdd = noise_detail::StepsIncrement(kMultiplier, kIncrement, kLanes);
+    static constexpr std::uint32_t kInverse = noise_detail::Inverse(kMultiplier);
+    static_assert(kMultiplier * kInverse == 1u);
+    static_assert(kSlotPitch % kLanes == 0 && kMaxCount <= kSlotPitch);
     static std::uint32_t& State();
 };
 

@@ -2,23 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <type_traits>
 
 #include "core/song/COvkModuleData.h"
+#include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
 
 namespace ovk {
 
 namespace {
-
-// The sine wave W(p) x 256 for each value of (p >> 8) & 255.
-constexpr std::array<std::int32_t, 256> MakeSineTable()
-{
-    std::array<std::int32_t, 256> table{};
-    for (std::int32_t i = 0; i < 256; ++i)
-        table[static_cast<std::size_t>(i)] = ShapeW(i << 8) * 256;
-    return table;
-}
-constexpr std::array<std::int32_t, 256> kSine = MakeSineTable();
 
 // The wave of a type that does not depend on the phase: the external input
 // for "ch1" ... "master", silence for unknown types.
@@ -27,9 +20,14 @@ std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
     return o.type >= OSC_CH1 && o.type <= OSC_MASTER ? o.external : 0;
 }
 
-// The waves for the block path: w at a phase for sample j of the run.
+// The waves for the block path: w at a phase for sample j of the run. All of
+// them are plain arithmetic on the phase (the sine is its parabola, not a
+// table), so that a loop over the samples of a run becomes vector code.
 struct TSineWave {
-    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const { return kSine[(phase >> 8) & 255]; }
+    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
+    {
+        return ShapeW(static_cast<std::int32_t>(phase)) * 256;
+    }
 };
 struct TSawWave {
     std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
@@ -44,11 +42,10 @@ struct TSquareWave {
     }
 };
 struct TNoiseWave {
-    const std::uint32_t* noise;  // this oscillator's first number
-    std::uint32_t stride;        // numbers drawn per sample
+    const std::uint32_t* noise;  // this oscillator's numbers, one per sample of the run
     std::int32_t operator()(std::uint32_t, std::uint32_t j) const
     {
-        return (static_cast<std::int32_t>(noise[j * stride] & 255) - 128) * 256;
+        return (static_cast<std::int32_t>(noise[j] & 255) - 128) * 256;
     }
 };
 struct TFixedWave {
@@ -59,7 +56,7 @@ struct TFixedWave {
 // Calls fn with the wave of o. An oscillator without a note outputs 0, like
 // a fixed wave of 0, and draws nothing.
 template <class Fn>
-void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::uint32_t stride, Fn&& fn)
+void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, Fn&& fn)
 {
     if (o.increment == 0) {
         fn(TFixedWave{0});
@@ -76,7 +73,7 @@ void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::ui
         fn(TSquareWave{});
         break;
     case OSC_NOISE:
-        fn(TNoiseWave{noise, stride});
+        fn(TNoiseWave{noise});
         break;
     default:
         fn(TFixedWave{FixedWaveOf(o)});
@@ -84,41 +81,142 @@ void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, std::ui
     }
 }
 
-// Where a pair's run leaves its phases, and the modulator's last output.
+// One pair over a run of count samples (1 ... kMaxBlock) whose envelopes
+// stand still: the carrier's outputs for all count samples are added to
+// samples (when Sounding), and the pair is advanced count - 1 times; the
+// last advance comes after the envelopes of the run's end have moved.
 struct TPairRun {
+    std::int32_t modulatorGain;
+    std::uint32_t modulatorStep;  // FM of the modulator included: it is constant
+    std::int32_t carrierGain;
+    std::uint32_t carrierStep;
+    std::uint32_t modulatorPhase;  // in: at the first sample; out: at the last
     std::uint32_t carrierPhase;
-    std::uint32_t modulatorPhase;
-    std::int32_t modulatorOutput;
+    std::int32_t modulation;  // out: the carrier's FM input after the last advance made
 };
 
-// A carrier with FM: each sample's modulator output pushes the carrier's next
-// phase. Sounding adds the carrier's outputs to samples.
-template <bool Sounding, class TModulatorWave, class TCarrierWave>
-TPairRun RunFmPair(TModulatorWave modulatorWave, std::int32_t modulatorGain, std::uint32_t modulatorPhase,
-                   std::uint32_t modulatorStep, TCarrierWave carrierWave, std::int32_t carrierGain,
-                   std::uint32_t carrierPhase, std::uint32_t carrierStep, std::uint32_t count, std::int32_t* samples)
+// The loops below run over whole vectors of eight samples, up to Whole(count):
+// what they compute past the run's end lands in the room that every block
+// buffer has (kBlockRoom) and is never used.
+constexpr std::uint32_t kRunRoom = COvkChannelVoice::kBlockRoom;
+// count >= 1: blocks are never empty.
+constexpr std::uint32_t Whole(std::uint32_t count)
 {
-    std::int32_t m = 0;
-    for (std::uint32_t j = 0; j < count; ++j) {
-        m = WrapMul(modulatorGain, modulatorWave(modulatorPhase, j)) >> 8;
-        modulatorPhase += modulatorStep;
-        if constexpr (Sounding)
-            samples[j] = WrapAdd(samples[j], WrapMul(carrierGain, carrierWave(carrierPhase, j)) >> 8);
-        carrierPhase += carrierStep + static_cast<std::uint32_t>(m >> 3);
+    const std::uint32_t whole = (count + 7) / 8 * 8;
+    // Said to the compiler too: its vector loops then need no leftover pass
+    // and no check for an empty run.
+    if (whole % 8 != 0 || whole == 0)
+        __builtin_unreachable();
+    return whole;
+}
+static_assert(Whole(COvkChannelVoice::kMaxBlock) <= kRunRoom && kRunRoom <= CNoiseGenerator::kSlotPitch);
+
+// sums[0] = start, sums[j + 1] = sums[j] + steps[j], eight at a time: within
+// a vector of eight, each lane adds the lanes before it in three shifted
+// additions (1, 2 and 4 lanes), then the total so far.
+void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
+{
+    using TLanes = std::uint32_t __attribute__((vector_size(32)));
+    const TLanes zero = {};
+    TLanes total = start - zero;  // start in every lane
+    sums[0] = start;
+    for (std::uint32_t j = 0; j < count; j += 8) {
+        TLanes x;
+        __builtin_memcpy(&x, steps + j, sizeof(x));
+        x += TONVIK_SHUFFLE2(x, zero, 8, 0, 1, 2, 3, 4, 5, 6);
+        x += TONVIK_SHUFFLE2(x, zero, 8, 8, 0, 1, 2, 3, 4, 5);
+        x += TONVIK_SHUFFLE2(x, zero, 8, 8, 8, 8, 0, 1, 2, 3);
+        x += total;
+        __builtin_memcpy(sums + j + 1, &x, sizeof(x));
+        total = TONVIK_SHUFFLE2(x, x, 7, 7, 7, 7, 7, 7, 7, 7);
     }
-    return {carrierPhase, modulatorPhase, m};
 }
 
-// A carrier without FM adds its outputs to samples; returns its next phase.
-template <class TCarrierWave>
-std::uint32_t RunCarrier(TCarrierWave carrierWave, std::int32_t carrierGain, std::uint32_t carrierPhase,
-                         std::uint32_t carrierStep, std::uint32_t count, std::int32_t* samples)
-{
-    for (std::uint32_t j = 0; j < count; ++j) {
-        samples[j] = WrapAdd(samples[j], WrapMul(carrierGain, carrierWave(carrierPhase, j)) >> 8);
-        carrierPhase += carrierStep;
+// How a sounding carrier's outputs c go into the channel's samples: the
+// first pair stores them, the others add them, and the last one scales the
+// sum by the channel gain g: v = (s * g) >> 8, the product taken unsigned.
+template <bool First, bool Last>
+struct TMix {
+    std::uint32_t gain;
+    void operator()(std::int32_t* __restrict samples, std::uint32_t j, std::int32_t c) const
+    {
+        std::int32_t v = First ? c : WrapAdd(samples[j], c);
+        if constexpr (Last)
+            v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * gain) >> 8;
+        samples[j] = v;
     }
-    return carrierPhase;
+};
+// A carrier that is not heard (the note is off).
+struct TSilent {
+    void operator()(std::int32_t*, std::uint32_t, std::int32_t) const {}
+};
+
+template <class Fn>
+void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
+{
+    if (first)
+        last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
+    else
+        last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
+}
+
+// A carrier with FM: each advance adds the modulator's output / 8 to the
+// carrier's step, so its phases are a running sum.
+template <class TMixer, class TModulatorWave, class TCarrierWave>
+void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
+               std::uint32_t count, std::int32_t* __restrict samples)
+{
+    const std::uint32_t whole = Whole(count);
+    // The modulator's outputs m[j] = O(modulator), and the carrier's steps
+    // carrierStep + m[j] / 8 (an arithmetic shift), for the advances j < count - 1.
+    alignas(32) std::int32_t m[kRunRoom];
+    alignas(32) std::uint32_t steps[kRunRoom];
+    for (std::uint32_t j = 0; j < whole; ++j) {
+        m[j] = WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + j * run.modulatorStep, j)) >> 8;
+        steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
+    }
+    alignas(32) std::uint32_t phases[kRunRoom + 8];
+    RunningSum(run.carrierPhase, steps, count - 1, phases);
+    if constexpr (!std::is_same_v<TMixer, TSilent>) {
+        for (std::uint32_t j = 0; j < whole; ++j)
+            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
+    }
+    if (count >= 2)
+        run.modulation = m[count - 2] >> 3;
+    run.carrierPhase = phases[count - 1];
+    run.modulatorPhase += (count - 1) * run.modulatorStep;
+}
+
+// A carrier without FM steps evenly; of the modulator only its last output
+// counts, as the carrier's FM input for later.
+template <class TMixer, class TModulatorWave, class TCarrierWave>
+void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
+                  std::uint32_t count, std::int32_t* __restrict samples)
+{
+    if constexpr (!std::is_same_v<TMixer, TSilent>) {
+        for (std::uint32_t j = 0; j < Whole(count); ++j)
+            mix(samples, j, WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
+    }
+    if (count >= 2) {
+        const std::uint32_t last = count - 2;
+        run.modulation =
+            (WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + last * run.modulatorStep, last)) >> 8) >> 3;
+    }
+    run.carrierPhase += (count - 1) * run.carrierStep;
+    run.modulatorPhase += (count - 1) * run.modulatorStep;
+}
+
+// The tick of n envelopes, one array per field.
+void TickLanes(std::size_t n, std::int32_t* __restrict counter, std::int32_t* __restrict value,
+               const std::int32_t* __restrict speed, const std::int32_t* __restrict limit,
+               const std::int32_t* __restrict phase, const std::int32_t* __restrict low,
+               const std::int32_t* __restrict span)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t next = std::min(WrapAdd(counter[i], speed[i]), limit[i]);
+        counter[i] = next;
+        value[i] = WrapAdd(low[i], WrapMul(ShapeF(WrapAdd(phase[i], next)), span[i]) / 256);
+    }
 }
 
 bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.increment != 0; }
@@ -129,6 +227,7 @@ COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
 {
     m_envelopes.reserve(kMaxEnvelopes);
     m_moving.reserve(kMaxEnvelopes);
+    m_tick.Reserve(kMaxEnvelopes);
     RebuildEnvelopeList();
     EnvelopesChanged();
 }
@@ -148,7 +247,7 @@ void COvkChannelVoice::Reinit()
     CountNoise();
 }
 
-void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength)
+void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget)
 {
     volume = channel.volume;
     bool rebuilt = false;
@@ -171,7 +270,8 @@ void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t r
         rebuilt = true;
     }
     for (std::size_t i = 0; i < effects.size(); ++i)
-        effects[i].Refresh(channel.effects[i], rowLength);
+        effects[i].Refresh(channel.effects[i], rowLength,
+                           budget.Take(COvkEffectState::LineBytes(channel.effects[i], rowLength)));
     if (rebuilt)
         RebuildEnvelopeList();
     EnvelopesChanged();
@@ -222,6 +322,12 @@ std::int32_t COvkChannelVoice::Sample()
 
 void COvkChannelVoice::Advance()
 {
+    AdvanceOscillators();
+    historyPosition = (historyPosition + 1) & 0xFFFF;
+}
+
+void COvkChannelVoice::AdvanceOscillators()
+{
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         TOvkOscillatorState& carrier = carriers[i];
         TOvkOscillatorState& modulator = modulators[i];
@@ -232,92 +338,153 @@ void COvkChannelVoice::Advance()
         carrier.phase +=
             static_cast<std::uint32_t>(WrapAdd(carrier.Step(), carrier.fmEnabled ? carrier.modulation : 0));
     }
-    historyPosition = (historyPosition + 1) & 0xFFFF;
 }
 
-void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
-                                         std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
-                                         std::int32_t* samples)
+// Built twice, for the SSE2 that every x86-64 has and for AVX2 (twice the
+// lanes, and a 32-bit multiply), and chosen at start-up by what the machine
+// offers; everything it calls is built into each copy.
+TONVIK_VECTOR_CLONES
+void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                                         std::uint32_t modulatorSlot, std::int32_t* samples)
 {
-    std::fill(samples, samples + count, 0);
     if (count == 0)
         return;
     const bool on = noteOn;
-    const std::uint32_t last = count - 1;
-
+    // Silence unless a sounding carrier writes the samples.
+    if (!on || carriers.empty())
+        std::fill(samples, samples + Whole(count), 0);
+    const std::uint32_t gain =
+        (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         TOvkOscillatorState& carrier = carriers[i];
         TOvkOscillatorState& modulator = modulators[i];
         // The envelopes stand still during the run, so gains and steps are constant.
-        const std::int32_t carrierGain = carrier.Amplitude();
-        const std::int32_t modulatorGain = modulator.Amplitude();
-        const std::uint32_t carrierStep = static_cast<std::uint32_t>(carrier.Step());
-        const std::uint32_t modulatorStep =
+        TPairRun run{};
+        run.modulatorGain = modulator.Amplitude();
+        run.modulatorStep =
             static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
-        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + modulatorSlot++ : noise;
-        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + carrierSlot++ : noise;
-        std::uint32_t carrierPhase = carrier.phase;
-        std::uint32_t modulatorPhase = modulator.phase;
+        run.carrierGain = carrier.Amplitude();
+        run.carrierStep = static_cast<std::uint32_t>(carrier.Step());
+        run.modulatorPhase = modulator.phase;
+        run.carrierPhase = carrier.phase;
+        run.modulation = carrier.modulation;
+        constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
+        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
+        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
 
-        if (carrier.fmEnabled) {
-            TPairRun run{};
-            VisitWave(modulator, modulatorNoise, stride, [&](auto modulatorWave) {
-                if (!on) {
-                    run = RunFmPair<false>(modulatorWave, modulatorGain, modulatorPhase, modulatorStep, TFixedWave{0},
-                                           0, carrierPhase, carrierStep, count, samples);
-                    return;
-                }
-                VisitWave(carrier, carrierNoise, stride, [&](auto carrierWave) {
-                    run = RunFmPair<true>(modulatorWave, modulatorGain, modulatorPhase, modulatorStep, carrierWave,
-                                          carrierGain, carrierPhase, carrierStep, count, samples);
-                });
-            });
-            carrierPhase = run.carrierPhase;
-            modulatorPhase = run.modulatorPhase;
-            carrier.modulation = run.modulatorOutput >> 3;
-        } else {
-            if (on) {
-                VisitWave(carrier, carrierNoise, stride, [&](auto carrierWave) {
-                    carrierPhase = RunCarrier(carrierWave, carrierGain, carrierPhase, carrierStep, count, samples);
-                });
-            } else {
-                carrierPhase += count * carrierStep;
+        VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
+            if (!on) {
+                if (carrier.fmEnabled)
+                    RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
+                else
+                    RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
+                return;
             }
-            // Only the last output of the modulator stays, as the carrier's input.
-            VisitWave(modulator, modulatorNoise, stride, [&](auto modulatorWave) {
-                carrier.modulation =
-                    (WrapMul(modulatorGain, modulatorWave(modulatorPhase + last * modulatorStep, last)) >> 8) >> 3;
+            VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
+                VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                    if (carrier.fmEnabled)
+                        RunFmPair(modulatorWave, carrierWave, mix, run, count, samples);
+                    else
+                        RunPlainPair(modulatorWave, carrierWave, mix, run, count, samples);
+                });
             });
-            modulatorPhase += count * modulatorStep;
-        }
-        carrier.phase = carrierPhase;
-        modulator.phase = modulatorPhase;
-    }
-
-    if (on) {
-        const std::uint32_t g =
-            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-        for (std::uint32_t j = 0; j < count; ++j)
-            samples[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[j]) * g) >> 8;
+        });
+        carrier.phase = run.carrierPhase;
+        modulator.phase = run.modulatorPhase;
+        carrier.modulation = run.modulation;
     }
 }
 
-void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix)
+TONVIK_VECTOR_CLONES
+void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
+                                   std::uint32_t* __restrict mix)
 {
     const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
     std::copy(samples, samples + first, history.begin() + historyPosition);
     std::copy(samples + first, samples + count, history.begin());
-    historyPosition = (historyPosition + count) & 0xFFFF;
+    // The last sample's step on comes with its advance.
+    historyPosition = (historyPosition + count - 1) & 0xFFFF;
     if (enabled.load(std::memory_order_relaxed)) {
-        for (std::uint32_t j = 0; j < count; ++j)
+        for (std::uint32_t j = 0; j < Whole(count); ++j)
             mix[j] += static_cast<std::uint32_t>(samples[j]);
     }
 }
 
+TONVIK_VECTOR_CLONES
 void COvkChannelVoice::TickEnvelopes()
 {
-    for (TOvkEnvelopeState* e : m_moving)
-        e->Tick();
+    // The tick of every moving envelope side by side, on the copies of its
+    // fields that EnvelopesChanged laid out one array per field:
+    // counter = min(counter + speed, limit), where limit is the lowest of the
+    // sustain position (while held) and the keep position that apply, and
+    // value = min + (F(phase + counter) x span) / 256.
+    TTickLanes& t = m_tick;
+    const std::size_t n = m_moving.size();
+    std::int32_t* const counter = t.counter.data();
+    std::int32_t* const value = t.value.data();
+    std::uint8_t* const moved = t.moved.data();
+    TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
+    bool still = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        TOvkEnvelopeState& e = *m_moving[i];
+        moved[i] = e.counter != counter[i];
+        still |= !moved[i];
+        e.counter = counter[i];
+        e.value = value[i];
+    }
+    if (!still)
+        return;
+    // A tick that leaves the counter where it was leaves the envelope as it
+    // is from then on (its value now follows the counter): it no longer moves.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!moved[i])
+            continue;
+        m_moving[kept] = m_moving[i];
+        t.Move(kept++, i);
+    }
+    m_moving.resize(kept);
+    t.Resize(kept);
+}
+
+void COvkChannelVoice::TTickLanes::Reserve(std::size_t n)
+{
+    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+        field->reserve(n);
+    moved.reserve(n);
+}
+
+void COvkChannelVoice::TTickLanes::Resize(std::size_t n)
+{
+    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+        field->resize(n);
+    moved.resize(n);
+}
+
+void COvkChannelVoice::TTickLanes::Add(const TOvkEnvelopeState& e)
+{
+    const TOvkEnvelope& f = e.stored;
+    // The clamps of a tick, one after the other, come to the lowest of them.
+    std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    if (!e.released && f.sustainEnabled)
+        highest = std::min(highest, f.sustainPosition);
+    if (f.keepEnabled)
+        highest = std::min(highest, f.keepPosition);
+    counter.push_back(e.counter);
+    speed.push_back(f.speed);
+    limit.push_back(highest);
+    phase.push_back(f.phase);
+    min.push_back(f.min);
+    span.push_back(WrapSub(f.max, f.min));
+    value.push_back(e.value);
+    moved.push_back(1);
+}
+
+void COvkChannelVoice::TTickLanes::Move(std::size_t to, std::size_t from)
+{
+    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+        (*field)[to] = (*field)[from];
+    moved[to] = moved[from];
 }
 
 void COvkChannelVoice::EnvelopesChanged()
@@ -325,9 +492,12 @@ void COvkChannelVoice::EnvelopesChanged()
     // An envelope that a tick leaves as it is stays so until it is reset,
     // placed, released or given other fields: all of which call this again.
     m_moving.clear();
+    m_tick.Resize(0);
     for (TOvkEnvelopeState* e : m_envelopes)
-        if (!e->Settled())
+        if (!e->Settled()) {
             m_moving.push_back(e);
+            m_tick.Add(*e);
+        }
 }
 
 void COvkChannelVoice::ClearHistory()

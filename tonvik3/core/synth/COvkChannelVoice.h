@@ -17,8 +17,12 @@ public:
     static constexpr std::uint32_t kHistoryLength = 65536;
     // At most this many envelopes of a channel are ticked and reset.
     static constexpr std::size_t kMaxEnvelopes = 256;
-    // The longest run that the block path takes at once.
-    static constexpr std::uint32_t kMaxBlock = 64;
+    // The longest run that the block path takes at once: from one envelope
+    // tick to the next, or longer while no envelope moves.
+    static constexpr std::uint32_t kMaxBlock = 256;
+    // A block's sample buffers hold whole vectors of eight: the vector loops
+    // may fill the room past the block's end.
+    static constexpr std::uint32_t kBlockRoom = 256;
 
     COvkChannelVoice();
     COvkChannelVoice(const COvkChannelVoice&) = delete;
@@ -29,7 +33,14 @@ public:
 
     // Takes the channel's stored fields. The running state (phases, envelope
     // progress, note on) survives unless the number of pairs or effects changed.
-    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength);
+    // The effects' delay lines are taken from budget, in chain order.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget);
+    // The same for a voice with a budget of its own.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength)
+    {
+        CEffectLineBudget budget;
+        Refresh(channel, rowLength, budget);
+    }
 
     // A row's note n (not 0): a note, the stop note 255, or a value above it.
     void StartNote(std::uint32_t note);
@@ -37,20 +48,29 @@ public:
     // The channel sample (after any note start of this sample): recorded in
     // the history, 0 in the mix when the channel is disabled.
     std::int32_t Sample();
-    // Moves every pair on by one sample (after the sample was produced).
+    // Moves every pair on by one sample (after the sample was produced), and
+    // the history's write position.
     void Advance();
+    // The pairs alone.
+    void AdvanceOscillators();
 
-    // The block path: count samples, each a Sample followed by an Advance,
-    // while no envelope changes, split in three stages so that the player can
-    // run the effects of all channels side by side:
-    // 1. the channel samples before the effects, and the oscillators moved on.
-    //    The random numbers the run needs are drawn beforehand: the number for
-    //    draw d of sample j is noise[j * stride + d]; this voice's carriers take
-    //    theirs from carrierSlot on and its modulators from modulatorSlot on.
-    void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t stride,
-                           std::uint32_t carrierSlot, std::uint32_t modulatorSlot, std::int32_t* samples);
+    // The block path: count samples (1 ... kMaxBlock) whose envelopes stand
+    // still (at most to the next tick, unless no envelope moves at all), each a Sample followed by an Advance, but for the last Advance,
+    // which the player makes after the envelopes of the block's end have
+    // ticked or been reset (AdvanceOscillators; the history position then
+    // moves on by one). In three stages, so that the player can run the
+    // effects of all channels side by side:
+    // 1. the channel samples before the effects, and the pairs moved on.
+    //    The random numbers the block needs are drawn beforehand
+    //    (CNoiseGenerator::DrawBySlot), a row of places per oscillator that
+    //    draws: this voice's sounding noise
+    //    carriers take the places from carrierSlot on, its noise modulators
+    //    from modulatorSlot on; the number of sample j is at place j.
+    void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                           std::uint32_t modulatorSlot, std::int32_t* samples);
+    //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history, and the audible samples added to mix.
+    // 3. the history, and the audible samples added to mix (kBlockRoom places).
     void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
@@ -59,11 +79,13 @@ public:
     // The envelopes that are ticked and reset, in their fixed order.
     const std::vector<TOvkEnvelopeState*>& Envelopes() const { return m_envelopes; }
     // Ticks every envelope of the list (those that a tick would leave as they
-    // are are skipped).
+    // are are skipped, and so is each from the tick on that first left it as it was).
     void TickEnvelopes();
     // To be called after envelopes of the list were reset, placed or changed
     // from outside the voice, so that TickEnvelopes sees them move again.
     void EnvelopesChanged();
+    // True when no envelope of the list moves at a tick.
+    bool EnvelopesSettled() const { return m_moving.empty(); }
 
     void ClearHistory();
     void PrepareEffects();
@@ -86,8 +108,19 @@ private:
     void CountNoise();
 
     std::vector<TOvkEnvelopeState*> m_envelopes;
-    // The envelopes of the list that a tick may still change.
+    // The envelopes of the list that a tick may still change, and what a
+    // tick of each reads and writes, one array per field (copies, written
+    // back to the envelope after each tick).
     std::vector<TOvkEnvelopeState*> m_moving;
+    struct TTickLanes {
+        std::vector<std::int32_t> counter, speed, limit, phase, min, span, value;
+        std::vector<std::uint8_t> moved;
+        void Reserve(std::size_t n);
+        void Resize(std::size_t n);
+        void Add(const TOvkEnvelopeState& e);
+        void Move(std::size_t to, std::size_t from);
+    };
+    TTickLanes m_tick;
     std::uint32_t m_noiseCarriers = 0;
     std::uint32_t m_noiseModulators = 0;
 };

@@ -4,47 +4,76 @@
 
 #include <algorithm>
 
+#include "core/synth/COvkChannelVoice.h"
+
 namespace ovk {
 
 COvkEffectState::COvkEffectState() { Prepare(); }
 
-void COvkEffectState::Refresh(const TOvkEffect& newRecord, std::uint32_t newRowLength)
+std::int64_t COvkEffectState::WantedLength(const TOvkEffect& record, std::uint32_t rowLength,
+                                           std::uint32_t& delaySamples)
 {
-    if (m_prepared && newRecord == m_record && newRowLength == m_rowLength)
+    // 64-bit, so that an absurd request shows instead of wrapping into a small one.
+    std::int64_t wanted = 0;
+    switch (record.type) {
+    case EFFECT_DELAY: {
+        const std::uint64_t product = static_cast<std::uint64_t>(rowLength) * static_cast<std::uint32_t>(record.p1);
+        if (product > 0xFFFFFFFFu)
+            return -1;
+        delaySamples = static_cast<std::uint32_t>(product) / 100u;
+        wanted = static_cast<std::int64_t>(delaySamples) + 2;
+        break;
+    }
+    case EFFECT_FLANGE:
+        wanted = static_cast<std::int64_t>(record.envelopeA.max) + 2;
+        if (wanted <= 0)
+            return -1;
+        break;
+    case EFFECT_LOWPASS:
+    case EFFECT_HIGHPASS:
+    case EFFECT_BANDPASS:
+        wanted = 10;
+        break;
+    default:
+        break;
+    }
+    return wanted > static_cast<std::int64_t>(kMaxLineLength) ? -1 : wanted;
+}
+
+std::uint64_t COvkEffectState::LineBytes(const TOvkEffect& record, std::uint32_t rowLength)
+{
+    std::uint32_t delaySamples = 0;
+    const std::int64_t length = WantedLength(record, rowLength, delaySamples);
+    if (length <= 0)
+        return 0;
+    // A delay keeps only its outputs and a flange only its inputs (see Prepare).
+    const std::uint64_t sides = record.type == EFFECT_DELAY || record.type == EFFECT_FLANGE ? 1 : 2;
+    return static_cast<std::uint64_t>(length) * sides * sizeof(std::int32_t);
+}
+
+void COvkEffectState::Refresh(const TOvkEffect& newRecord, std::uint32_t newRowLength, bool lineFits)
+{
+    if (m_prepared && newRecord == m_record && newRowLength == m_rowLength && lineFits == m_lineFits)
         return;
     m_record = newRecord;
     m_rowLength = newRowLength;
+    m_lineFits = lineFits;
     Prepare();
 }
 
 void COvkEffectState::Prepare()
 {
-    // The line's length as the record asks for it, 64-bit so that an absurd
-    // request shows instead of wrapping into a small one.
-    std::int64_t wanted = 0;
+    std::int64_t wanted = WantedLength(m_record, m_rowLength, m_delaySamples);
+    if (!m_lineFits && wanted > 0)
+        wanted = -1;
     switch (m_record.type) {
-    case EFFECT_DELAY: {
-        const std::uint64_t product =
-            static_cast<std::uint64_t>(m_rowLength) * static_cast<std::uint32_t>(m_record.p1);
-        if (product > 0xFFFFFFFFu) {
-            wanted = -1;
-            break;
-        }
-        m_delaySamples = static_cast<std::uint32_t>(product) / 100u;
-        wanted = static_cast<std::int64_t>(m_delaySamples) + 2;
-        break;
-    }
     case EFFECT_FLANGE:
         envA.stored = m_record.envelopeA;
-        wanted = static_cast<std::int64_t>(m_record.envelopeA.max) + 2;
-        if (wanted <= 0)
-            wanted = -1;
         break;
     case EFFECT_LOWPASS:
     case EFFECT_HIGHPASS:
         envA.stored = m_record.envelopeA;
         m_cutoff = m_record.p1;
-        wanted = 10;
         break;
     case EFFECT_RESONANCE:
         envA.stored = m_record.envelopeA;
@@ -67,13 +96,12 @@ void COvkEffectState::Prepare()
         m_frequency = m_record.p1;
         m_amount = m_record.p2;
         m_s1 = m_s2 = 0;
-        wanted = 10;
         break;
     default:
         break;
     }
 
-    m_bypass = wanted < 0 || wanted > static_cast<std::int64_t>(kMaxLineLength);
+    m_bypass = wanted < 0;
     m_length = m_bypass ? 0 : static_cast<std::uint32_t>(wanted);
     m_position = 0;
     // A delay reads back only its outputs and a flange only its inputs, so
@@ -159,15 +187,33 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     // In runs that neither index wraps in, so that the loop body is the formula alone.
     for (std::uint32_t i = 0; i < count;) {
         const std::uint32_t run = std::min({count - i, length - position, length - read});
-        for (std::uint32_t j = 0; j < run; ++j) {
-            const std::int32_t x = samples[i + j];
-            const std::int32_t y = Delay ? WrapAdd(x, WrapMul(output[read + j], feedback) >> 8)
-                                         : WrapAdd(x, input[read + j]);
-            if (Delay)
-                output[position + j] = y;
-            else
-                input[position + j] = x;
-            samples[i + j] = y;
+        std::int32_t* const line = Delay ? output : input;
+        // What the run reads before it may write over it: a copy when the
+        // read lies ahead of the write (the line's oldest entries, the usual
+        // case of a line two entries longer than its echo).
+        alignas(32) std::int32_t ahead[COvkChannelVoice::kBlockRoom];
+        const bool overlapping = read < position + run && position < read + run;
+        if (overlapping && read > position && run <= COvkChannelVoice::kBlockRoom)
+            std::copy(line + read, line + read + run, ahead);
+        if (!overlapping || (read > position && run <= COvkChannelVoice::kBlockRoom)) {
+            // The run reads nothing that it wrote itself: vector code.
+            const std::int32_t* __restrict from = overlapping ? ahead : line + read;
+            std::int32_t* __restrict to = line + position;
+            std::int32_t* __restrict s = samples + i;
+            for (std::uint32_t j = 0; j < run; ++j) {
+                const std::int32_t x = s[j];
+                const std::int32_t y = Delay ? WrapAdd(x, WrapMul(from[j], feedback) >> 8) : WrapAdd(x, from[j]);
+                to[j] = Delay ? y : x;
+                s[j] = y;
+            }
+        } else {
+            for (std::uint32_t j = 0; j < run; ++j) {
+                const std::int32_t x = samples[i + j];
+                const std::int32_t y = Delay ? WrapAdd(x, WrapMul(line[read + j], feedback) >> 8)
+                                             : WrapAdd(x, line[read + j]);
+                line[position + j] = Delay ? y : x;
+                samples[i + j] = y;
+            }
         }
         i += run;
         position = position + run == length ? 0 : position + run;
@@ -176,6 +222,7 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     m_position = position;
 }
 
+TONVIK_VECTOR_CLONES
 void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 {
     if (m_bypass || count == 0)
@@ -210,146 +257,174 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
     }
 }
 
-// The filters with a sample-to-sample recurrence, for N effects of one kind
-// at once: each effect keeps its own memories in locals. A filter reads back
-// only the newest entry of its line, so the run writes just that one at its
-// end, where the sample-by-sample path would have put it.
-// Plain scalar code runs the interleaved recurrences best: packing the lanes
-// into SSE2 vectors (which have no 32-bit multiply) only slows them down.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC push_options
-#pragma GCC optimize("no-tree-slp-vectorize")
-#endif
-template <std::size_t N>
-struct TFilterKernels {
+// The filters with a sample-to-sample recurrence, up to eight of one kind at
+// once, one in each lane of a vector: each sample of a run is one step of
+// all eight recurrences together. The eight sample rows are turned into
+// columns (and back) eight samples at a time. A filter reads back only the
+// newest entry of its line, so the run writes just that one at its end,
+// where the sample-by-sample path would have put it.
+struct TFilterLanes {
+    static constexpr std::size_t kLanes = 8;
+    using TLanes = std::int32_t __attribute__((vector_size(32)));
+    using TBits = std::uint32_t __attribute__((vector_size(32)));
     using TEffects = COvkEffectState* const*;
     using TSamples = std::int32_t* const*;
 
-    static void LowPass(TEffects fx, TSamples samples, std::uint32_t count)
+    // The integer arithmetic of SynthMath, lane by lane.
+    static TLanes Add(TLanes a, TLanes b) { return TLanes(TBits(a) + TBits(b)); }
+    static TLanes Sub(TLanes a, TLanes b) { return TLanes(TBits(a) - TBits(b)); }
+    static TLanes Mul(TLanes a, TLanes b) { return TLanes(TBits(a) * TBits(b)); }
+    // a / 256 truncating toward zero: negative values are lifted by 255 first.
+    static TLanes Div256(TLanes a) { return TLanes(TBits(a) + (TBits(a >> 31) & 255u)) >> 8; }
+
+    static TLanes Load(const std::int32_t* p)
     {
-        std::int32_t c[N], keep[N], x1[N], y1[N];
-        std::int32_t* s[N];
-        for (std::size_t k = 0; k < N; ++k) {
-            c[k] = WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8;
-            keep[k] = WrapSub(255, c[k]);
-            x1[k] = fx[k]->m_input[fx[k]->Behind(1)];
-            y1[k] = fx[k]->m_output[fx[k]->Behind(1)];
-            s[k] = samples[k];
+        TLanes v;
+        __builtin_memcpy(&v, p, sizeof(v));
+        return v;
+    }
+    static void Store(std::int32_t* p, TLanes v) { __builtin_memcpy(p, &v, sizeof(v)); }
+
+    // Rows r[k] (eight samples of lane k) to columns r[i] (sample i of every lane), and back.
+    static void Transpose(TLanes (&r)[kLanes])
+    {
+        TLanes t[kLanes], u[kLanes];
+        for (std::size_t k = 0; k < kLanes; k += 2) {
+            t[k] = TONVIK_SHUFFLE2(r[k], r[k + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+            t[k + 1] = TONVIK_SHUFFLE2(r[k], r[k + 1], 2, 10, 3, 11, 6, 14, 7, 15);
         }
-        for (std::uint32_t j = 0; j < count; ++j) {
-            for (std::size_t k = 0; k < N; ++k) {
-                const std::int32_t x = s[k][j];
-                y1[k] = WrapAdd(WrapMul(keep[k], y1[k]) / 256, WrapMul(c[k], x) / 256);
-                x1[k] = x;
-                s[k][j] = y1[k];
-            }
+        for (std::size_t k = 0; k < kLanes; k += 4) {
+            u[k] = TONVIK_SHUFFLE2(t[k], t[k + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[k + 1] = TONVIK_SHUFFLE2(t[k], t[k + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+            u[k + 2] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[k + 3] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 2, 3, 10, 11, 6, 7, 14, 15);
         }
-        for (std::size_t k = 0; k < N; ++k)
+        for (std::size_t k = 0; k < 4; ++k) {
+            r[k] = TONVIK_SHUFFLE2(u[k], u[k + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+            r[k + 4] = TONVIK_SHUFFLE2(u[k], u[k + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+        }
+    }
+
+    // Runs step(x, i) for every sample of the run in order, x holding sample
+    // i of every lane; step gives the filtered samples. rows[k] has room for
+    // whole groups of eight samples.
+    template <class Step>
+    static void Run(std::int32_t* const (&rows)[kLanes], std::uint32_t count, Step&& step)
+    {
+        for (std::uint32_t j = 0; j < count; j += 8) {
+            TLanes block[kLanes];
+            for (std::size_t k = 0; k < kLanes; ++k)
+                block[k] = Load(rows[k] + j);
+            Transpose(block);
+            const std::uint32_t samples = std::min<std::uint32_t>(8, count - j);
+            for (std::uint32_t i = 0; i < samples; ++i)
+                block[i] = step(block[i]);
+            Transpose(block);
+            for (std::size_t k = 0; k < kLanes; ++k)
+                Store(rows[k] + j, block[k]);
+        }
+    }
+
+    // A lane's value of a vector, or the vector of per-lane values.
+    template <class Fn>
+    static TLanes PerLane(std::size_t n, Fn&& fn)
+    {
+        TLanes v = {};
+        for (std::size_t k = 0; k < n; ++k)
+            v[k] = fn(k);
+        return v;
+    }
+
+    static void LowPass(TEffects fx, std::size_t n, std::int32_t* const (&rows)[kLanes], std::uint32_t count)
+    {
+        const TLanes c = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8; });
+        const TLanes keep = Sub(TLanes{} + 255, c);
+        TLanes y1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_output[fx[k]->Behind(1)]; });
+        TLanes x1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_input[fx[k]->Behind(1)]; });
+        Run(rows, count, [&](TLanes x) {
+            y1 = Add(Div256(Mul(keep, y1)), Div256(Mul(c, x)));
+            x1 = x;
+            return y1;
+        });
+        for (std::size_t k = 0; k < n; ++k)
             fx[k]->RecordNewest(count, x1[k], y1[k]);
     }
 
-    static void HighPass(TEffects fx, TSamples samples, std::uint32_t count)
+    static void HighPass(TEffects fx, std::size_t n, std::int32_t* const (&rows)[kLanes], std::uint32_t count)
     {
-        std::int32_t gain[N], keep[N], x1[N], y1[N];
-        std::int32_t* s[N];
-        for (std::size_t k = 0; k < N; ++k) {
-            const std::int32_t c = WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8;
-            gain[k] = WrapSub(511, c) / 2;
-            keep[k] = WrapSub(255, c);
-            const std::uint32_t previous = fx[k]->Behind(1);
-            x1[k] = fx[k]->m_input[previous];
-            y1[k] = fx[k]->m_output[previous];
-            s[k] = samples[k];
-        }
-        for (std::uint32_t j = 0; j < count; ++j) {
-            for (std::size_t k = 0; k < N; ++k) {
-                const std::int32_t x = s[k][j];
-                y1[k] = WrapAdd(WrapMul(WrapSub(x, x1[k]), gain[k]), WrapMul(keep[k], y1[k])) >> 8;
-                x1[k] = x;
-                s[k][j] = y1[k];
-            }
-        }
-        for (std::size_t k = 0; k < N; ++k)
+        const TLanes c = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8; });
+        const TLanes gain = PerLane(n, [&](std::size_t k) { return WrapSub(511, c[k]) / 2; });
+        const TLanes keep = Sub(TLanes{} + 255, c);
+        TLanes y1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_output[fx[k]->Behind(1)]; });
+        TLanes x1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_input[fx[k]->Behind(1)]; });
+        Run(rows, count, [&](TLanes x) {
+            y1 = Add(Mul(Sub(x, x1), gain), Mul(keep, y1)) >> 8;
+            x1 = x;
+            return y1;
+        });
+        for (std::size_t k = 0; k < n; ++k)
             fx[k]->RecordNewest(count, x1[k], y1[k]);
     }
 
-    static void Resonance(TEffects fx, TSamples samples, std::uint32_t count)
+    static void Resonance(TEffects fx, std::size_t n, std::int32_t* const (&rows)[kLanes], std::uint32_t count)
     {
-        std::int32_t f[N], d[N], s1[N], s2[N];
-        std::int32_t* s[N];
-        for (std::size_t k = 0; k < N; ++k) {
-            f[k] = WrapMul(fx[k]->m_frequency, fx[k]->envA.value) >> 8;
+        const TLanes f = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_frequency, fx[k]->envA.value) >> 8; });
+        const TLanes d = PerLane(n, [&](std::size_t k) {
             const std::int32_t r = WrapMul(fx[k]->m_amount, fx[k]->envB.value) >> 8;
-            d[k] = WrapSub(255, WrapMul(WrapSub(255, r), f[k]) / 256);
-            s1[k] = fx[k]->m_s1;
-            s2[k] = fx[k]->m_s2;
-            s[k] = samples[k];
-        }
-        for (std::uint32_t j = 0; j < count; ++j) {
-            for (std::size_t k = 0; k < N; ++k) {
-                s1[k] = WrapAdd(WrapMul(WrapSub(s[k][j], s2[k]), f[k]), WrapMul(s1[k], d[k])) / 256;
-                s2[k] = WrapAdd(WrapMul(s2[k], d[k]), WrapMul(s1[k], f[k])) / 256;
-                s[k][j] = s2[k];
-            }
-        }
-        for (std::size_t k = 0; k < N; ++k) {
+            return WrapSub(255, WrapMul(WrapSub(255, r), f[k]) / 256);
+        });
+        TLanes s1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_s1; });
+        TLanes s2 = PerLane(n, [&](std::size_t k) { return fx[k]->m_s2; });
+        Run(rows, count, [&](TLanes x) {
+            s1 = Div256(Add(Mul(Sub(x, s2), f), Mul(s1, d)));
+            s2 = Div256(Add(Mul(s2, d), Mul(s1, f)));
+            return s2;
+        });
+        for (std::size_t k = 0; k < n; ++k) {
             fx[k]->m_s1 = s1[k];
             fx[k]->m_s2 = s2[k];
         }
     }
 
-    static void Run(std::int32_t type, TEffects fx, TSamples samples, std::uint32_t count)
+    // n effects (1 ... 8) of one type over their rows of samples.
+    static void Run(std::int32_t type, TEffects fx, TSamples samples, std::size_t n, std::uint32_t count)
     {
+        // Lanes without an effect run on a row of their own that nobody reads.
+        alignas(32) std::int32_t spare[COvkChannelVoice::kBlockRoom];
+        std::int32_t* rows[kLanes];
+        for (std::size_t k = 0; k < kLanes; ++k)
+            rows[k] = k < n ? samples[k] : spare;
+        if (n < kLanes)
+            std::fill(spare, spare + (count + 7) / 8 * 8, 0);
         if (type == EFFECT_LOWPASS)
-            LowPass(fx, samples, count);
+            LowPass(fx, n, rows, count);
         else if (type == EFFECT_HIGHPASS)
-            HighPass(fx, samples, count);
+            HighPass(fx, n, rows, count);
         else
-            Resonance(fx, samples, count);
+            Resonance(fx, n, rows, count);
     }
 };
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC pop_options
-#endif
-
+TONVIK_VECTOR_CLONES
 void COvkEffectState::ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                                     std::uint32_t count)
 {
-    // Up to this many filters of one kind run side by side.
-    constexpr std::size_t kGroup = 4;
     for (const std::int32_t type : {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE}) {
-        COvkEffectState* group[kGroup];
-        std::int32_t* groupSamples[kGroup];
+        COvkEffectState* group[TFilterLanes::kLanes];
+        std::int32_t* groupSamples[TFilterLanes::kLanes];
         std::size_t size = 0;
-        auto flush = [&] {
-            switch (size) {
-            case 1:
-                TFilterKernels<1>::Run(type, group, groupSamples, count);
-                break;
-            case 2:
-                TFilterKernels<2>::Run(type, group, groupSamples, count);
-                break;
-            case 3:
-                TFilterKernels<3>::Run(type, group, groupSamples, count);
-                break;
-            case 4:
-                TFilterKernels<4>::Run(type, group, groupSamples, count);
-                break;
-            default:
-                break;
-            }
-            size = 0;
-        };
         for (std::size_t i = 0; i < n; ++i) {
             if (effects[i]->m_record.type != type || effects[i]->m_bypass)
                 continue;
             group[size] = effects[i];
             groupSamples[size] = samples[i];
-            if (++size == kGroup)
-                flush();
+            if (++size == TFilterLanes::kLanes) {
+                TFilterLanes::Run(type, group, groupSamples, size, count);
+                size = 0;
+            }
         }
-        flush();
+        if (size > 0)
+            TFilterLanes::Run(type, group, groupSamples, size, count);
     }
     for (std::size_t i = 0; i < n; ++i) {
         const std::int32_t type = effects[i]->m_record.type;

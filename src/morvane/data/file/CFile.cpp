@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <string>
 
 #include "morvane/api/CException.h"
@@ -25,7 +27,11 @@ std::wstring Slashed(const wchar_t* path)
 
 bool StatPath(const std::wstring& path, struct stat& info)
 {
-    return !path.empty() && stat(utf::ToUtf8(path).c_str(), &info) == 0;
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    return stat(utf::PathToBytes(path).c_str(), &info) == 0;
 }
 
 } // namespace
@@ -41,7 +47,7 @@ void CFile::Initialize(const wchar_t* path)
     std::wstring slashed = Slashed(path);
     struct stat info {};
     if (!StatPath(slashed, info))
-        MRV_THROW(CFileAccessException, L"morvane::CFile::Initialize", MakeReason(L"Cannot find '%ls'", path));
+        MRV_THROW(CFileAccessException, L"morvane::CFile::Initialize", MakeSystemReason(errno, L"Cannot find '%ls'", path));
     if (S_ISDIR(info.st_mode))
         MRV_THROW(CFileAccessException, L"morvane::CFile::Initialize", MakeReason(L"'%ls' is a directory", path));
 
@@ -58,7 +64,8 @@ std::uint64_t CFile::GetSize()
 {
     struct stat info {};
     if (!StatPath(m_path.GetBuffer(), info))
-        MRV_THROW(CFileAccessException, L"morvane::CFile::GetSize", MakeReason(L"Cannot find '%ls'", m_path.GetBuffer()));
+        MRV_THROW(CFileAccessException, L"morvane::CFile::GetSize",
+                  MakeSystemReason(errno, L"Cannot find '%ls'", m_path.GetBuffer()));
     return static_cast<std::uint64_t>(info.st_size);
 }
 
@@ -73,7 +80,8 @@ void CFolder::Initialize(const wchar_t* path)
     std::wstring slashed = Slashed(path);
     struct stat info {};
     if (!StatPath(slashed, info))
-        MRV_THROW(CFileAccessException, L"morvane::CFolder::Initialize", MakeReason(L"Cannot find '%ls'", path));
+        MRV_THROW(CFileAccessException, L"morvane::CFolder::Initialize",
+                  MakeSystemReason(errno, L"Cannot find '%ls'", path));
     if (!S_ISDIR(info.st_mode))
         MRV_THROW(CFileAccessException, L"morvane::CFolder::Initialize", MakeReason(L"'%ls' is not a directory", path));
     m_path = slashed.c_str();
@@ -85,7 +93,7 @@ IObjectEnumerator* CFolder::EnumerateEntries()
     std::wstring folder = m_path.GetBuffer();
     if (folder.empty())
         return enumerator;
-    DIR* dir = opendir(utf::ToUtf8(folder).c_str());
+    DIR* dir = opendir(utf::PathToBytes(folder).c_str());
     if (!dir)
         return enumerator;
     std::wstring prefix = folder.back() == L'/' ? folder : folder + L"/";
@@ -93,7 +101,7 @@ IObjectEnumerator* CFolder::EnumerateEntries()
         std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        std::wstring full = prefix + utf::FromUtf8(name);
+        std::wstring full = prefix + utf::PathFromBytes(name);
         auto* text = new CStringObject(CString(full.c_str()));
         enumerator->Push(text);
         text->Release();

@@ -1,5 +1,7 @@
 #include "morvane/data/file/CFileInputStream.h"
 
+#include <cerrno>
+
 #include "morvane/api/CException.h"
 #include "morvane/api/ClassIds.h"
 #include "morvane/data/file/FileUtil.h"
@@ -18,12 +20,13 @@ void CFileInputStream::Open(const wchar_t* path)
     std::FILE* file = fileutil::OpenFile(path, "rb");
     if (!file)
         MRV_THROW(CFileAccessException, L"morvane::CFileInputStream::Open",
-                  MakeReason(L"Cannot open '%ls' for reading", path));
+                  MakeSystemReason(errno, L"Cannot open '%ls' for reading", path));
     std::uint64_t length = 0;
     if (!fileutil::SeekToEnd(file) || !fileutil::TellPosition(file, length) || !fileutil::SeekTo(file, 0)) {
+        const int error = errno;
         std::fclose(file);
         MRV_THROW(CFileAccessException, L"morvane::CFileInputStream::Open",
-                  MakeReason(L"Cannot open '%ls' for reading", path));
+                  MakeSystemReason(error, L"Cannot open '%ls' for reading", path));
     }
     m_file = file;
     m_length = length;
@@ -61,7 +64,7 @@ void CFileInputStream::Seek(std::uint64_t position)
     if (!m_file)
         MRV_THROW(COperationNotSupportedException, L"morvane::CFileInputStream::Seek", L"File is not open");
     if (!fileutil::SeekTo(m_file, position))
-        MRV_THROW(CIOException, L"morvane::CFileInputStream::Seek", L"_fseeki64 failed");
+        MRV_THROW(CIOException, L"morvane::CFileInputStream::Seek", MakeSystemReason(errno, L"_fseeki64 failed"));
 }
 
 std::uint64_t CFileInputStream::Tell()
@@ -70,7 +73,7 @@ std::uint64_t CFileInputStream::Tell()
         MRV_THROW(COperationNotSupportedException, L"morvane::CFileInputStream::Tell", L"File is not open");
     std::uint64_t position = 0;
     if (!fileutil::TellPosition(m_file, position))
-        MRV_THROW(CIOException, L"morvane::CFileInputStream::Tell", L"_ftelli64 failed");
+        MRV_THROW(CIOException, L"morvane::CFileInputStream::Tell", MakeSystemReason(errno, L"_ftelli64 failed"));
     return position;
 }
 

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "morvane/api/CException.h"
 #include "morvane/api/ClassIds.h"
 #include "morvane/data/CInputStream.h"
@@ -21,7 +23,7 @@ void CFileOutputStream::Open(const wchar_t* path, bool append)
     m_file = fileutil::OpenFile(path, append ? "ab" : "wb");
     if (!m_file)
         MRV_THROW(CFileAccessException, L"morvane::CFileOutputStream::Open",
-                  MakeReason(L"Cannot open '%ls' for writing", path));
+                  MakeSystemReason(errno, L"Cannot open '%ls' for writing", path));
     m_path = path;
 }
 
@@ -46,7 +48,7 @@ std::uint64_t CFileOutputStream::GetLength()
     std::fflush(m_file);
     struct stat info {};
     if (fstat(fileno(m_file), &info) != 0)
-        MRV_THROW(CIOException, L"morvane::CFileOutputStream::GetLength", L"fstat failed");
+        MRV_THROW(CIOException, L"morvane::CFileOutputStream::GetLength", MakeSystemReason(errno, L"fstat failed"));
     return static_cast<std::uint64_t>(info.st_size);
 }
 
@@ -55,7 +57,7 @@ void CFileOutputStream::Flush()
     if (!m_file)
         MRV_THROW(COperationNotSupportedException, L"morvane::CFileOutputStream::Flush", L"File is not open");
     if (std::fflush(m_file) != 0)
-        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Flush", L"fflush failed");
+        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Flush", MakeSystemReason(errno, L"fflush failed"));
 }
 
 void CFileOutputStream::Seek(std::uint64_t position)
@@ -63,7 +65,7 @@ void CFileOutputStream::Seek(std::uint64_t position)
     if (!m_file)
         MRV_THROW(COperationNotSupportedException, L"morvane::CFileOutputStream::Seek", L"File is not open");
     if (!fileutil::SeekTo(m_file, position))
-        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Seek", L"_fseeki64 failed");
+        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Seek", MakeSystemReason(errno, L"_fseeki64 failed"));
 }
 
 std::uint64_t CFileOutputStream::Tell()
@@ -72,7 +74,7 @@ std::uint64_t CFileOutputStream::Tell()
         MRV_THROW(COperationNotSupportedException, L"morvane::CFileOutputStream::Tell", L"File is not open");
     std::uint64_t position = 0;
     if (!fileutil::TellPosition(m_file, position))
-        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Tell", L"_ftelli64 failed");
+        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Tell", MakeSystemReason(errno, L"_ftelli64 failed"));
     return position;
 }
 
@@ -86,7 +88,7 @@ std::uint64_t CFileOutputStream::Write(const void* buffer, std::uint64_t count)
         ThrowNullBuffer(L"morvane::CFileOutputStream::Write");
     std::size_t written = std::fwrite(buffer, 1, static_cast<std::size_t>(count), m_file);
     if (written != count)
-        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Write", L"fwrite failed");
+        MRV_THROW(CIOException, L"morvane::CFileOutputStream::Write", MakeSystemReason(errno, L"fwrite failed"));
     return written;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <limits>
 #include <string>
 
@@ -12,13 +13,15 @@ namespace morvane::fileutil {
 
 std::FILE* OpenFile(const wchar_t* path, const char* mode)
 {
-    std::string utf8 = utf::ToUtf8(path);
-    std::FILE* file = std::fopen(utf8.c_str(), mode);
+    const std::string bytes = utf::PathToBytes(path);
+    std::FILE* file = std::fopen(bytes.c_str(), mode);
     if (!file)
         return nullptr;
     struct stat info {};
     if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
         std::fclose(file);
+        errno = error;
         return nullptr;
     }
     return file;

@@ -4,8 +4,9 @@
 
 namespace morvane::fileutil {
 
-// Opens a wide path through its UTF-8 form. A folder is not a file: opening
-// one gives null, as any other failure does.
+// Opens a wide path through its bytes (utf::PathToBytes). A folder is not a
+// file: opening one gives null, as any other failure does; errno then tells
+// why (EISDIR for a folder).
 std::FILE* OpenFile(const wchar_t* path, const char* mode);
 
 // Positions a C stream; false when the position does not fit or the seek fails.
