@@ -83,6 +83,8 @@ bool LoadInstrument(int channel, QWidget* parent)
         edit.Channel() = std::move(loaded);
     }
     RefreshInstrument();
+    if (EditorState()->document)
+        EditorState()->document->TellAboutEffectLines();
     return true;
 }
 

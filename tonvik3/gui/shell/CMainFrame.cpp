@@ -61,6 +61,9 @@ CMainFrame::CMainFrame(CEditorState& state, COvkDoc& document, CEditorSettings& 
     UpdateTitle();
     if (!m_state.audioProblem.isEmpty())
         ShowNotice(m_state.audioProblem);
+    if (!m_document.LastNotice().isEmpty())
+        ShowNotice(m_document.LastNotice());
+    connect(&m_document, &COvkDoc::Notice, this, &CMainFrame::ShowNotice);
 }
 
 CMainFrame::~CMainFrame() = default;

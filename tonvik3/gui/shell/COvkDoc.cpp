@@ -10,7 +10,9 @@
 #include "core/files/SongFiles.h"
 #include "gui/shell/CEditorDialogs.h"
 #include "gui/shell/CEditorState.h"
+#include "core/synth/EffectLines.h"
 #include "morvane/api/CException.h"
+#include "morvane/api/Utf.h"
 
 namespace ovk {
 
@@ -30,15 +32,15 @@ QString ReasonOf(const morvane::CException& e) { return QString::fromWCharArray(
 // has nothing to keep.
 void KeepBackupOf(const std::wstring& path)
 {
-    const QByteArray target = QFile::encodeName(ToQString(path));
-    const QByteArray backup = QFile::encodeName(ToQString(COvkDoc::BackupPathOf(path)));
+    const std::string target = morvane::utf::PathToBytes(path);
+    const std::string backup = morvane::utf::PathToBytes(COvkDoc::BackupPathOf(path));
     struct stat info {};
-    if (::stat(target.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return;
-    ::unlink(backup.constData());
-    if (::link(target.constData(), backup.constData()) == 0)
+    ::unlink(backup.c_str());
+    if (::link(target.c_str(), backup.c_str()) == 0)
         return;
-    QFile::copy(QFile::decodeName(target), QFile::decodeName(backup));
+    QFile::copy(QFile::decodeName(QByteArray::fromStdString(target)), QFile::decodeName(QByteArray::fromStdString(backup)));
 }
 
 } // namespace
@@ -98,6 +100,7 @@ bool COvkDoc::Open(const std::wstring& path, QWidget* parent)
     emit PathChanged();
     m_state.RefreshAll();
     emit FileUsed(ToQString(m_path));
+    TellAboutEffectLines();
     return true;
 }
 
@@ -120,7 +123,19 @@ bool COvkDoc::Restore(const std::wstring& recoveryFile, const std::wstring& song
     m_state.RefreshAll();
     // Not saved yet: the song on disk is the older one.
     SetModified(true);
+    TellAboutEffectLines();
     return true;
+}
+
+void COvkDoc::TellAboutEffectLines()
+{
+    const COvkModuleData* data = m_state.song->Lock(kRead);
+    const bool over = EffectLinesOverBudget(*data);
+    m_state.song->Unlock();
+    if (over) {
+        m_notice = QString::fromLatin1(kEffectLinesOverBudgetMessage);
+        emit Notice(m_notice);
+    }
 }
 
 bool COvkDoc::Save(QWidget* parent)

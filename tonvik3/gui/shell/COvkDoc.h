@@ -49,6 +49,11 @@ public:
     void SetKeepBackup(bool keep) { m_keepBackup = keep; }
     static std::wstring BackupPathOf(const std::wstring& path) { return path + L"~"; }
 
+    // Says once (the last notice stays for a window made later) when the
+    // song's effects need more memory than a song may use.
+    void TellAboutEffectLines();
+    const QString& LastNotice() const { return m_notice; }
+
     // When modified: "Save changes to NAME?" Yes saves, No goes on, Cancel
     // stops. True when the caller may go on (New, Open, Exit).
     bool SaveModified(QWidget* parent);
@@ -58,12 +63,15 @@ signals:
     void PathChanged();
     // A file was opened or saved: it belongs in the recent-file list.
     void FileUsed(const QString& path);
+    // Something the composer should know about the song, for the status bar.
+    void Notice(const QString& text);
 
 private:
     CEditorState& m_state;
     std::wstring m_path;
     std::atomic<bool> m_modified{false};
     bool m_keepBackup = true;
+    QString m_notice;
 };
 
 // Paths between Qt's text and the framework's wide text.

@@ -18,6 +18,7 @@
 #include "core/files/SongFiles.h"
 #include "gui/shell/COvkDoc.h"
 #include "morvane/api/CException.h"
+#include "morvane/api/Utf.h"
 #include "morvane/data/IStream.h"
 
 namespace ovk {
@@ -89,7 +90,7 @@ bool CRecoveryStore::Save(const COvkModuleData& song, const std::wstring& songPa
     try {
         SaveSongFile(ToWide(SongFile()).c_str(), song);
         const QByteArray info = "song=" + (songPath.empty() ? QByteArray("untitled")
-                                                             : Os(ToQString(songPath)).toPercentEncoding()) +
+                                                             : QByteArray::fromStdString(morvane::utf::PathToBytes(songPath)).toPercentEncoding()) +
                                 "\ntime=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + "\n";
         WriteFileAtomically(ToWide(PathOf(m_id, kInfo)).c_str(), [&](morvane::IOutputStream* stream) {
             stream->Write(info.constData(), static_cast<std::uint64_t>(info.size()));
@@ -125,7 +126,7 @@ std::vector<TRecoveryFile> CRecoveryStore::TakeLeftovers()
         if (info.open(QIODevice::ReadOnly)) {
             for (const QByteArray& line : info.readAll().split('\n')) {
                 if (line.startsWith("song=") && line != "song=untitled")
-                    file.song = ToWide(QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(5))));
+                    file.song = morvane::utf::PathFromBytes(QByteArray::fromPercentEncoding(line.mid(5)).toStdString());
                 else if (line.startsWith("time="))
                     file.time = QDateTime::fromString(QString::fromLatin1(line.mid(5)), Qt::ISODate);
             }

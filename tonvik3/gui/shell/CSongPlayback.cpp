@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "core/module/Playback.h"
 #include "core/song/COvkModuleData.h"
 #include "morvane/api/CException.h"
 #include "morvane/data/CStreamSelectors.h"
@@ -100,7 +101,6 @@ void CSongPlayback::Monitor(TPlaybackRequest request, std::uint64_t generation)
             control = morvane::CRef<morvane::IMediaControl>::Adopt(
                 request.device->RenderAudio(source, morvane::BUFFERING_STREAM));
         }
-        control->SeekTime(player->RowToTime(static_cast<unsigned int>(start) * 16));
         morvane::CRef<morvane::IMediaControl> previous;
         {
             std::lock_guard<std::mutex> guard(m_mutex);
@@ -109,7 +109,8 @@ void CSongPlayback::Monitor(TPlaybackRequest request, std::uint64_t generation)
                 return;
             }
             previous = std::exchange(m_control, control);
-            control->Play();
+            // From the row's first sample: every sample of the song is heard.
+            PlayFromRow(*control, *player, static_cast<unsigned int>(start) * 16);
             m_playing = true;
             started = true;
         }

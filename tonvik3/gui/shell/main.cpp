@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     ovk::CEditorApp editor;
     std::optional<std::wstring> song;
     if (args.song)
-        song = morvane::utf::FromUtf8(*args.song);
+        song = morvane::utf::PathFromBytes(*args.song);  // any name Linux accepts
     if (!editor.Start(song, !args.screenshot.has_value()))
         return 1;
 
