@@ -142,8 +142,8 @@ TEST_F(ShellTest, OpenShowsTheSongAndSaveAsWritesTheCurrentFormat)
     EXPECT_EQ(FirstDifference(ReadFileBytes(target.toStdString()), GoldenBytes("v2_basic.v3.tonvik")), -1);
     EXPECT_EQ(Document().Path(), target.toStdWString());
     // Both files are now recent, newest first.
-    App().Settings().RecentFiles();
-    EXPECT_EQ(App().Settings().RecentFiles(), QStringList({target, Golden("v2_basic.tonvik")}));
+    EXPECT_EQ(App().Settings().RecentFiles(),
+              (std::vector<std::wstring>{target.toStdWString(), Golden("v2_basic.tonvik").toStdWString()}));
 
     // Save writes to the same file again without asking.
     EditSong([](ovk::COvkModuleData& song) { song.tempo = 133; });
@@ -203,10 +203,10 @@ TEST_F(ShellTest, RecentFilesKeepTheSixteenNewestAndDropOneThatNoLongerOpens)
         WriteFileBytes(path, GoldenBytes("one_sine.tonvik"));
         ASSERT_TRUE(Frame().OpenPath(morvane::utf::FromUtf8(path)));
     }
-    QStringList files = App().Settings().RecentFiles();
-    ASSERT_EQ(files.size(), 16);
-    EXPECT_TRUE(files.first().endsWith(QStringLiteral("song17.tonvik")));
-    EXPECT_TRUE(files.last().endsWith(QStringLiteral("song2.tonvik")));
+    std::vector<std::wstring> files = App().Settings().RecentFiles();
+    ASSERT_EQ(files.size(), 16u);
+    EXPECT_TRUE(files.front().ends_with(L"song17.tonvik"));
+    EXPECT_TRUE(files.back().ends_with(L"song2.tonvik"));
 
     std::filesystem::remove(folder.Path("song5.tonvik"));
     QAction* recent = Frame().Action(QStringLiteral("Recent%1").arg(13));
@@ -215,8 +215,9 @@ TEST_F(ShellTest, RecentFilesKeepTheSixteenNewestAndDropOneThatNoLongerOpens)
     recent->trigger();
     EXPECT_EQ(m_dialogs->messages.size(), 1u);
     files = App().Settings().RecentFiles();
-    EXPECT_EQ(files.size(), 15);
-    EXPECT_FALSE(files.join(QLatin1Char(',')).contains(QStringLiteral("song5.tonvik")));
+    EXPECT_EQ(files.size(), 15u);
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::wstring& f) { return f.ends_with(L"song5.tonvik"); }),
+              0);
 }
 
 TEST_F(ShellTest, ADroppedSongIsOpenedLikeFileOpen)
@@ -372,6 +373,36 @@ TEST_F(ArchiveStreamTest, ASongIsReadAndWrittenThroughTheToolkitsFiles)
     song.Save(output.Get());
     EXPECT_EQ(target.data().size(), static_cast<int>(bytes.size()));
     EXPECT_EQ(std::memcmp(target.data().constData(), bytes.data(), bytes.size()), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShellTest, FileNamesThatAreNotUtf8AreOpenedSavedAndRememberedAsTheyAre)
+{
+    CTempFolder folder;
+    const std::string name = folder.Get() + "/caf\xe9.tonvik";  // Latin-1, not UTF-8
+    WriteFileBytes(name, GoldenBytes("one_sine.tonvik"));
+    const std::wstring path = morvane::utf::PathFromBytes(name);
+    ASSERT_TRUE(Frame().OpenPath(path));
+    EditNote(0, 1, 5, 70);
+    ASSERT_TRUE(Frame().FileSave());
+    ovk::COvkModuleData saved;
+    ovk::LoadSongFile(path.c_str(), saved);
+    EXPECT_EQ(saved.patterns[0][1][5], 70u);
+    EXPECT_EQ(FirstDifference(ReadFileBytes(name + "~"), GoldenBytes("one_sine.tonvik")), -1);
+    // No second file under a name made of the wrong bytes.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Get()))
+        entries += entry.is_regular_file();
+    EXPECT_EQ(entries, 2);
+    ASSERT_FALSE(App().Settings().RecentFiles().empty());
+    EXPECT_EQ(morvane::utf::PathToBytes(App().Settings().RecentFiles().front()), name);
+    Frame().FileNew();
+    Frame().Action(QStringLiteral("Recent1"))->trigger();
+    EXPECT_EQ(Document().Path(), path);
+    EXPECT_TRUE(m_dialogs->messages.empty());
 }
 
 } // namespace

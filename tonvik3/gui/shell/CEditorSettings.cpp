@@ -6,6 +6,8 @@
 #include <QStyleFactory>
 #include <algorithm>
 
+#include "morvane/api/Utf.h"
+
 namespace ovk {
 
 namespace {
@@ -93,23 +95,41 @@ QString CEditorSettings::MidiInput() const { return m_settings.value(QStringLite
 
 void CEditorSettings::SetMidiInput(const QString& port) { m_settings.setValue(QStringLiteral("MidiInput"), port); }
 
-QStringList CEditorSettings::RecentFiles() const { return m_settings.value(kRecentKey).toStringList(); }
-
-void CEditorSettings::AddRecentFile(const QString& path)
+std::vector<std::wstring> CEditorSettings::RecentFiles() const
 {
-    QStringList files = RecentFiles();
-    files.removeAll(path);
-    files.prepend(path);
-    while (files.size() > kRecentFiles)
-        files.removeLast();
-    m_settings.setValue(kRecentKey, files);
+    std::vector<std::wstring> files;
+    for (const QVariant& entry : m_settings.value(kRecentKey).toList())
+        files.push_back(morvane::utf::PathFromBytes(entry.toByteArray().toStdString()));
+    return files;
 }
 
-void CEditorSettings::RemoveRecentFile(const QString& path)
+namespace {
+
+void StoreRecent(QSettings& settings, const std::vector<std::wstring>& files)
 {
-    QStringList files = RecentFiles();
-    files.removeAll(path);
-    m_settings.setValue(kRecentKey, files);
+    QVariantList entries;
+    for (const std::wstring& file : files)
+        entries.push_back(QByteArray::fromStdString(morvane::utf::PathToBytes(file)));
+    settings.setValue(kRecentKey, entries);
+}
+
+} // namespace
+
+void CEditorSettings::AddRecentFile(const std::wstring& path)
+{
+    std::vector<std::wstring> files = RecentFiles();
+    std::erase(files, path);
+    files.insert(files.begin(), path);
+    if (files.size() > static_cast<std::size_t>(kRecentFiles))
+        files.resize(kRecentFiles);
+    StoreRecent(m_settings, files);
+}
+
+void CEditorSettings::RemoveRecentFile(const std::wstring& path)
+{
+    std::vector<std::wstring> files = RecentFiles();
+    std::erase(files, path);
+    StoreRecent(m_settings, files);
 }
 
 } // namespace ovk

@@ -2,6 +2,7 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <string>
 #include <vector>
 
 namespace ovk {
@@ -38,9 +39,10 @@ public:
     QString MidiInput() const;
     void SetMidiInput(const QString& port);
 
-    QStringList RecentFiles() const;
-    void AddRecentFile(const QString& path);
-    void RemoveRecentFile(const QString& path);
+    // Paths are kept as their bytes: any name the system accepts comes back as it was.
+    std::vector<std::wstring> RecentFiles() const;
+    void AddRecentFile(const std::wstring& path);
+    void RemoveRecentFile(const std::wstring& path);
 
 private:
     QSettings m_settings;

@@ -53,8 +53,8 @@ CMainFrame::CMainFrame(CEditorState& state, COvkDoc& document, CEditorSettings& 
     connect(m_view, &COvkView::ChannelEnvelopeClicked, this, &CMainFrame::OpenChannelEnvelope);
     connect(&m_document, &COvkDoc::ModifiedChanged, this, &CMainFrame::UpdateTitle);
     connect(&m_document, &COvkDoc::PathChanged, this, &CMainFrame::UpdateTitle);
-    connect(&m_document, &COvkDoc::FileUsed, this, [this](const QString& path) {
-        m_settings.AddRecentFile(path);
+    connect(&m_document, &COvkDoc::FileUsed, this, [this] {
+        m_settings.AddRecentFile(m_document.Path());
         UpdateRecentMenu();
     });
     resize(kWidth, kHeight);
@@ -164,24 +164,24 @@ void CMainFrame::UpdateTitle()
 void CMainFrame::UpdateRecentMenu()
 {
     m_recentMenu->clear();
-    const QStringList files = m_settings.RecentFiles();
-    if (files.isEmpty()) {
+    const std::vector<std::wstring> files = m_settings.RecentFiles();
+    if (files.empty()) {
         m_recentMenu->addAction(QStringLiteral("(none)"))->setEnabled(false);
         return;
     }
-    for (int i = 0; i < files.size(); ++i) {
-        const QString& path = files[i];
-        QAction* action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::wstring path = files[i];
+        QAction* action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(ToQString(path)));
         action->setObjectName(QStringLiteral("Recent%1").arg(i + 1));
         connect(action, &QAction::triggered, this, [this, path] { OpenRecent(path); });
     }
 }
 
-void CMainFrame::OpenRecent(const QString& path)
+void CMainFrame::OpenRecent(const std::wstring& path)
 {
     if (!m_document.SaveModified(this))
         return;
-    if (!m_document.Open(ToWide(path), this)) {
+    if (!m_document.Open(path, this)) {
         // A file that is gone or broken leaves the list.
         m_settings.RemoveRecentFile(path);
         UpdateRecentMenu();

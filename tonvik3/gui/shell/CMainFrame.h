@@ -73,7 +73,7 @@ private:
                        void (CMainFrame::*command)());
     void UpdateTitle();
     void UpdateRecentMenu();
-    void OpenRecent(const QString& path);
+    void OpenRecent(const std::wstring& path);
     void UpdateMidiMenu();
 
     CEditorState& m_state;

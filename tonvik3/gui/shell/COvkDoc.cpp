@@ -99,7 +99,7 @@ bool COvkDoc::Open(const std::wstring& path, QWidget* parent)
     m_path = path;
     emit PathChanged();
     m_state.RefreshAll();
-    emit FileUsed(ToQString(m_path));
+    emit FileUsed();
     TellAboutEffectLines();
     return true;
 }
@@ -184,7 +184,7 @@ bool COvkDoc::SaveTo(const std::wstring& path, QWidget* parent)
         emit PathChanged();
     }
     SetModified(false);
-    emit FileUsed(ToQString(m_path));
+    emit FileUsed();
     return true;
 }
 

@@ -62,7 +62,7 @@ signals:
     void ModifiedChanged();
     void PathChanged();
     // A file was opened or saved: it belongs in the recent-file list.
-    void FileUsed(const QString& path);
+    void FileUsed();
     // Something the composer should know about the song, for the status bar.
     void Notice(const QString& text);
 
