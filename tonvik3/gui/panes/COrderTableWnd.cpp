@@ -62,7 +62,15 @@ private:
 
 } // namespace
 
-COrderTableWnd::COrderTableWnd(QWidget* parent) : QWidget(parent), m_scrollBar(new QScrollBar(Qt::Vertical, this))
+COrderTableWnd::COrderTableWnd(QWidget* parent)
+    : QWidget(parent),
+      m_mouse({kChannels, kOrderPositions, kCellWidth, kRowHeight},
+              [](TGridCell cell) {
+                  EditorState()->SelectChannel(cell.channel);
+                  EditorState()->SelectPosition(cell.row);
+              },
+              [this](TGridCell target) { MoveBlock(target); }),
+      m_scrollBar(new QScrollBar(Qt::Vertical, this))
 {
     setObjectName(QStringLiteral("Order table"));
     setFocusPolicy(Qt::StrongFocus);
@@ -415,17 +423,9 @@ void COrderTableWnd::mousePressEvent(QMouseEvent* event)
     if (cell.channel < 0)
         return;
     m_lastPointer = at;
-    // A block is dragged; a single cell (the cursor) starts a new selection.
-    if (!m_selection.IsSingle() && m_selection.Contains(cell)) {
-        m_drag.Begin(at, m_selection.TopLeft());
+    m_mouse.Press(at, cell);
+    if (m_mouse.Dragging())
         setCursor(Qt::SizeAllCursor);
-        return;
-    }
-    m_selecting = true;
-    CEditorState* state = EditorState();
-    state->SelectChannel(cell.channel);
-    state->SelectPosition(cell.row);
-    m_selection.Collapse(cell);
     update();
 }
 
@@ -449,28 +449,19 @@ bool COrderTableWnd::AutoScrolling(int direction) const
 void COrderTableWnd::AutoScrollTick(int direction)
 {
     SetOffset(m_offset + direction * kAutoScrollPixels);
-    if (m_drag.active) {
-        m_drag.shift += 2 * direction;
-        m_drag.Place({m_drag.target.channel, m_drag.target.row + 2 * direction}, m_selection.Width(),
-                     m_selection.Height(), kChannels, kOrderPositions);
-    } else if (m_selecting) {
-        m_selection.Extend(CellAt(m_lastPointer, true));
-    }
+    // Two positions a tick: a dragged block goes with the table.
+    m_mouse.Scrolled(kAutoScrollPixels / kRowHeight * direction, CellAt(m_lastPointer, true));
     update();
 }
 
 void COrderTableWnd::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_selecting && !m_drag.active)
+    if (!m_mouse.Selecting() && !m_mouse.Dragging())
         return;
     const QPoint at = event->position().toPoint();
     m_lastPointer = at;
     SetAutoScroll(at.y() < kHeaderHeight ? -1 : at.y() >= height() ? 1 : 0);
-    if (m_selecting)
-        m_selection.Extend(CellAt(at, true));
-    else
-        m_drag.Follow(at, kCellWidth, kRowHeight, m_selection.Width(), m_selection.Height(), kChannels,
-                      kOrderPositions);
+    m_mouse.Move(at, CellAt(at, true));
     update();
 }
 
@@ -479,20 +470,9 @@ void COrderTableWnd::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     SetAutoScroll(0);
-    if (m_drag.active) {
-        m_drag.active = false;
-        unsetCursor();
-        if (m_drag.Moved()) {
-            MoveBlock(m_drag.target);
-        } else {
-            const TGridCell cell = CellAt(event->position().toPoint(), true);
-            EditorState()->SelectChannel(cell.channel);
-            EditorState()->SelectPosition(cell.row);
-            m_selection.Collapse(cell);
-            update();
-        }
-    }
-    m_selecting = false;
+    unsetCursor();
+    m_mouse.Release(CellAt(event->position().toPoint(), true));
+    update();
 }
 
 void COrderTableWnd::wheelEvent(QWheelEvent* event)
@@ -566,17 +546,8 @@ void COrderTableWnd::paintEvent(QPaintEvent* event)
         painter.setPen(c.grey);
         painter.drawLine(kNumbersWidth - 1, kHeaderHeight, kNumbersWidth - 1, height());
 
-        auto outline = [&](TGridCell topLeft, int w, int h) {
-            const QRect box =
-                CellRect(topLeft.row, topLeft.channel).united(CellRect(topLeft.row + h - 1, topLeft.channel + w - 1));
-            painter.setPen(c.selectionOutline);
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-        };
-        if (!m_selection.IsSingle())
-            outline(m_selection.TopLeft(), m_selection.Width(), m_selection.Height());
-        if (m_drag.active && m_drag.Moved())
-            outline(m_drag.target, m_selection.Width(), m_selection.Height());
+        m_mouse.DrawOutlines(painter, [this](TGridCell cell) { return CellRect(cell.row, cell.channel); },
+                             c.selectionOutline);
         painter.setClipping(false);
     }
 

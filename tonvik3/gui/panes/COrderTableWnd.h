@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "gui/panes/CBlockSelection.h"
+#include "gui/panes/CBlockMouse.h"
 #include "gui/shell/EditorPanes.h"
 
 class QScrollBar;
@@ -95,9 +95,8 @@ private:
     void UpdateScrollBar();
     void AfterEdit();
 
-    CBlockSelection m_selection;
-    bool m_selecting = false;
-    TBlockDrag m_drag;
+    CBlockMouse m_mouse;
+    CBlockSelection& m_selection = m_mouse.Selection();
     QPoint m_lastPointer;
     int m_playPosition = -1;
     TClipboard m_clipboard;

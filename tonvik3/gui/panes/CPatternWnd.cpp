@@ -28,7 +28,14 @@ const char* const CPatternWnd::kNoEmptyPattern =
 const char* const CPatternWnd::kNoEmptyPatternInChannel =
     "No empty patterns available in channel %d.\nSelect existing channel first.";
 
-CPatternWnd::CPatternWnd(QWidget* parent) : QWidget(parent)
+CPatternWnd::CPatternWnd(QWidget* parent)
+    : QWidget(parent),
+      m_mouse({kChannels, kRows, kCellWidth, kCellHeight},
+              [](TGridCell cell) {
+                  EditorState()->SelectChannel(cell.channel);
+                  EditorState()->SelectRow(cell.row);
+              },
+              [this](TGridCell target) { MoveBlock(target); })
 {
     setObjectName(QStringLiteral("Pattern"));
     setFocusPolicy(Qt::StrongFocus);
@@ -428,50 +435,28 @@ void CPatternWnd::mousePressEvent(QMouseEvent* event)
     const TGridCell cell = CellAt(at, false);
     if (cell.channel < 0)
         return;
-    // A block is dragged; a single cell (the cursor) starts a new selection.
-    if (!m_selection.IsSingle() && m_selection.Contains(cell)) {
-        m_drag.Begin(at, m_selection.TopLeft());
+    m_mouse.Press(at, cell);
+    if (m_mouse.Dragging())
         setCursor(Qt::SizeAllCursor);
-        return;
-    }
-    m_selecting = true;
-    CEditorState* state = EditorState();
-    state->SelectChannel(cell.channel);
-    state->SelectRow(cell.row);
-    m_selection.Collapse(cell);
     update();
 }
 
 void CPatternWnd::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!m_mouse.Selecting() && !m_mouse.Dragging())
+        return;
     const QPoint at = event->position().toPoint();
-    if (m_selecting) {
-        m_selection.Extend(CellAt(at, true));
-        update();
-    } else if (m_drag.active) {
-        m_drag.Follow(at, kCellWidth, kCellHeight, m_selection.Width(), m_selection.Height(), kChannels, kRows);
-        update();
-    }
+    m_mouse.Move(at, CellAt(at, true));
+    update();
 }
 
 void CPatternWnd::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_drag.active) {
-        m_drag.active = false;
-        unsetCursor();
-        if (m_drag.Moved()) {
-            MoveBlock(m_drag.target);
-        } else {
-            const TGridCell cell = CellAt(event->position().toPoint(), true);
-            EditorState()->SelectChannel(cell.channel);
-            EditorState()->SelectRow(cell.row);
-            m_selection.Collapse(cell);
-            update();
-        }
-    }
-    m_selecting = false;
+    unsetCursor();
+    m_mouse.Release(CellAt(event->position().toPoint(), true));
+    update();
 }
 
 void CPatternWnd::paintEvent(QPaintEvent* event)
@@ -572,16 +557,8 @@ void CPatternWnd::paintEvent(QPaintEvent* event)
         painter.drawLine(x, kHeaderHeight, x, gridBottom - 1);
         painter.drawLine(x + kCellWidth - 1, kHeaderHeight, x + kCellWidth - 1, gridBottom - 1);
     }
-    auto outline = [&](TGridCell topLeft, int w, int h) {
-        const QRect box = CellRect(topLeft.channel, topLeft.row).united(CellRect(topLeft.channel + w - 1, topLeft.row + h - 1));
-        painter.setPen(c.selectionOutline);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
-    };
-    if (!m_selection.IsSingle())
-        outline(m_selection.TopLeft(), m_selection.Width(), m_selection.Height());
-    if (m_drag.active && m_drag.Moved())
-        outline(m_drag.target, m_selection.Width(), m_selection.Height());
+    m_mouse.DrawOutlines(painter, [](TGridCell cell) { return CellRect(cell.channel, cell.row); },
+                         c.selectionOutline);
 }
 
 } // namespace ovk

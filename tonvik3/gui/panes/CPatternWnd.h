@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "gui/panes/CBlockSelection.h"
+#include "gui/panes/CBlockMouse.h"
 #include "gui/shell/EditorPanes.h"
 
 namespace ovk {
@@ -89,9 +89,8 @@ private:
     bool AssignPatterns(int first, int count, bool namingChannel);
     void ShowNoEmptyPattern(int channel, bool namingChannel);
 
-    CBlockSelection m_selection;
-    bool m_selecting = false;
-    TBlockDrag m_drag;
+    CBlockMouse m_mouse;
+    CBlockSelection& m_selection = m_mouse.Selection();
     int m_octave = 5;
     int m_playRow = -1;
     int m_playPosition = -1;
