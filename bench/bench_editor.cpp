@@ -8,7 +8,9 @@
 //                          scopes read the player's history and repaint
 //                          (goal: at most 1 ms);
 //   BM_PlayingMemory       resident memory with the demo song open and
-//                          playing (counter rss_mb; goal: at most 60 MB);
+//                          playing (counter rss_mb; goal: at most 60 MB); run
+//                          it alone (--benchmark_filter=PlayingMemory): what the
+//                          other benchmarks allocated stays with the process;
 //   BM_PreviewLatency      from PreviewNote to its first sample reaching the
 //                          output, as bench_audio_latency measures edits
 //                          (counter latency_ms; goal: at most 50 ms);
