@@ -244,7 +244,6 @@ TEST_F(RecoveryTest, DiscardDeletesWhatWasLeft)
 TEST_F(RecoveryTest, TermHupAndIntWriteTheRecoveryFileAndKeepIt)
 {
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
-        App().Autosave().SaveNow();  // nothing yet: not modified
         Edit(signal % 16, 40);
         ASSERT_FALSE(App().Recovery().HasFile());
         raise(signal);
@@ -259,9 +258,7 @@ TEST_F(RecoveryTest, TermHupAndIntWriteTheRecoveryFileAndKeepIt)
         m_app.reset();
         EXPECT_TRUE(QFile::exists(file));  // left for the next start
         QFile::remove(file);
-        CEditorTest::SetUp();
-        m_store = std::make_unique<ovk::CRecoveryStore>(QString::fromStdString(m_folder.Path("recovery")));
-        m_autosave = std::make_unique<ovk::CAutosave>(State(), Document(), *m_store, 30, [this] { return m_now; });
+        SetUp();  // the next editor
     }
 }
 
