@@ -20,7 +20,7 @@ COvkModule::TModifiedHook& Hook()
 
 // The write modes that count as a change.
 constexpr morvane::TLockMode kWriteModeFirst = 1;
-constexpr morvane::TLockMode kWriteModeLast = 2;
+constexpr morvane::TLockMode kWriteModeLast = kSongWrite;
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include <vector>
 #include "core/module/IOvkModule.h"
 #include "core/module/IOvkModulePlayer.h"
+#include "core/song/TOvkEnvelope.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/COvkChannelVoice.h"
 #include "morvane/api/CObjectImpl.h"
@@ -28,7 +29,7 @@ class COvkModulePlayer : public morvane::CObjectImpl<IOvkModulePlayer> {
 public:
     static constexpr std::uint32_t kHistoryLength = 65536;
     // Samples between envelope ticks.
-    static constexpr std::uint32_t kTickSamples = 44;
+    static constexpr std::uint32_t kTickSamples = kEnvelopeTickSamples;
 
     COvkModulePlayer();
 

@@ -7,6 +7,11 @@ namespace ovk {
 
 class COvkModuleData;
 
+// The modes the editor locks a song with: to read it, and to change it (a
+// counted change, which marks the document modified).
+constexpr morvane::TLockMode kSongRead = morvane::LOCK_MODE_READ;
+constexpr morvane::TLockMode kSongWrite = 2;
+
 // A song: its data, handed out only under the module's read/write lock, and
 // a change counter that tells players when to read the song again.
 class IOvkModule : public morvane::IObject {

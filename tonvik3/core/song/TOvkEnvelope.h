@@ -12,7 +12,12 @@ enum TOvkResetMode : std::int32_t {
     RESET_FOURTH_PATTERN = 4,  // every fourth pattern
 };
 
-// A periodic shape between min and max, stepped every 44 samples; it drives
+// Envelopes step once a tick, every kEnvelopeTickSamples samples, and their
+// counter runs over kEnvelopeCycle units in one cycle of the shape.
+constexpr std::uint32_t kEnvelopeTickSamples = 44;
+constexpr std::int32_t kEnvelopeCycle = 65536;
+
+// A periodic shape between min and max, stepped every tick; it drives
 // every modulated value of an instrument (volumes, pitch, effect parameters).
 struct TOvkEnvelope {
     std::int32_t min = 0;

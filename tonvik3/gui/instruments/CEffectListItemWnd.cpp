@@ -125,6 +125,14 @@ void CEffectListItemWnd::AddEnvelopeButton(bool second, const QString& text, int
                   [this, second] { m_list->EditEffectEnvelope(m_index, second); });
 }
 
+void CEffectListItemWnd::AddBarRow(const QString& label, int parameter, int y, TBarEnvelope envelope)
+{
+    AddLabel(label, 8, y);
+    AddBar(parameter, kControlsX, y);
+    if (envelope != TBarEnvelope::None)
+        AddEnvelopeButton(envelope == TBarEnvelope::B, QStringLiteral("Env"), kControlsX + kBarWidth + 4, y + 1);
+}
+
 void CEffectListItemWnd::paintEvent(QPaintEvent*)
 {
     const CUiResources& ui = Ui();
@@ -156,8 +164,7 @@ CDelayEffectItemWnd::CDelayEffectItemWnd(CEffectListMainWnd* list, int index, co
     spin->move(kLength.right() + 3, 20);
     connect(spin, &CSpinWnd::Up, this, [this] { m_list->StepDelayLength(m_index, 100); });
     connect(spin, &CSpinWnd::Down, this, [this] { m_list->StepDelayLength(m_index, -100); });
-    AddLabel(QStringLiteral("Volume:"), 8, 41);
-    AddBar(2, kControlsX, 41);
+    AddBarRow(QStringLiteral("Volume:"), 2, 41, TBarEnvelope::None);
 }
 
 void CDelayEffectItemWnd::OpenLengthEdit()
@@ -215,53 +222,38 @@ CLowPassEffectItemWnd::CLowPassEffectItemWnd(CEffectListMainWnd* list, int index
                                              QWidget* parent)
     : CEffectListItemWnd(list, index, effect, parent)
 {
-    AddLabel(QStringLiteral("Cutoff:"), 8, 30);
-    AddBar(1, kControlsX, 30);
-    AddEnvelopeButton(false, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 31);
+    AddBarRow(QStringLiteral("Cutoff:"), 1, 30, TBarEnvelope::A);
 }
 
 CHighPassEffectItemWnd::CHighPassEffectItemWnd(CEffectListMainWnd* list, int index, const TOvkEffect& effect,
                                                QWidget* parent)
     : CEffectListItemWnd(list, index, effect, parent)
 {
-    AddLabel(QStringLiteral("Cutoff:"), 8, 30);
-    AddBar(1, kControlsX, 30);
-    AddEnvelopeButton(false, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 31);
+    AddBarRow(QStringLiteral("Cutoff:"), 1, 30, TBarEnvelope::A);
 }
 
 CResonanceEffectItemWnd::CResonanceEffectItemWnd(CEffectListMainWnd* list, int index, const TOvkEffect& effect,
                                                  QWidget* parent)
     : CEffectListItemWnd(list, index, effect, parent)
 {
-    AddLabel(QStringLiteral("Cutoff:"), 8, 30);
-    AddBar(1, kControlsX, 30);
-    AddEnvelopeButton(false, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 31);
-    AddLabel(QStringLiteral("Amount:"), 8, 56);
-    AddBar(2, kControlsX, 56);
-    AddEnvelopeButton(true, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 57);
+    AddBarRow(QStringLiteral("Cutoff:"), 1, 30, TBarEnvelope::A);
+    AddBarRow(QStringLiteral("Amount:"), 2, 56, TBarEnvelope::B);
 }
 
 COverdriveEffectItemWnd::COverdriveEffectItemWnd(CEffectListMainWnd* list, int index, const TOvkEffect& effect,
                                                  QWidget* parent)
     : CEffectListItemWnd(list, index, effect, parent)
 {
-    AddLabel(QStringLiteral("Limit:"), 8, 22);
-    AddBar(1, kControlsX, 22);
-    AddLabel(QStringLiteral("Vol:"), 8, 41);
-    AddBar(2, kControlsX, 41);
-    AddEnvelopeButton(false, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 42);
+    AddBarRow(QStringLiteral("Limit:"), 1, 22, TBarEnvelope::None);
+    AddBarRow(QStringLiteral("Vol:"), 2, 41, TBarEnvelope::A);
 }
 
 CBandBassEffectItemWnd::CBandBassEffectItemWnd(CEffectListMainWnd* list, int index, const TOvkEffect& effect,
                                                QWidget* parent)
     : CEffectListItemWnd(list, index, effect, parent)
 {
-    AddLabel(QStringLiteral("Freq:"), 8, 30);
-    AddBar(1, kControlsX, 30);
-    AddEnvelopeButton(false, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 31);
-    AddLabel(QStringLiteral("Width:"), 8, 56);
-    AddBar(2, kControlsX, 56);
-    AddEnvelopeButton(true, QStringLiteral("Env"), kControlsX + kBarWidth + 4, 57);
+    AddBarRow(QStringLiteral("Freq:"), 1, 30, TBarEnvelope::A);
+    AddBarRow(QStringLiteral("Width:"), 2, 56, TBarEnvelope::B);
 }
 
 } // namespace ovk

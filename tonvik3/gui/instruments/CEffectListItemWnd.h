@@ -50,6 +50,10 @@ protected:
     void AddLabel(const QString& text, int x, int y);
     CVolumeBarWnd* AddBar(int parameter, int x, int y);
     void AddEnvelopeButton(bool second, const QString& text, int x, int y);
+    // The usual row: a label, the bar of parameter 1 or 2 at height y and,
+    // where the effect has one there, the button of envelope A or B beside it.
+    enum class TBarEnvelope { None, A, B };
+    void AddBarRow(const QString& label, int parameter, int y, TBarEnvelope envelope);
 
     CEffectListMainWnd* m_list;
     int m_index;

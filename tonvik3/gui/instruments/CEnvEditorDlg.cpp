@@ -21,8 +21,6 @@ namespace ovk {
 namespace {
 
 constexpr int kStep = 2048;
-constexpr morvane::TLockMode kRead = 0;
-constexpr morvane::TLockMode kWrite = 2;
 constexpr int kLabelX = 10;
 constexpr int kEditX = 138;
 constexpr int kSliderX = 204;
@@ -66,14 +64,14 @@ double CEnvEditorDlg::RowsPerCycle(std::int32_t speed, std::uint32_t rowLength)
 {
     if (speed <= 0 || rowLength == 0)
         return 0.0;
-    return 65536.0 / (static_cast<double>(speed) * rowLength / 44.0);
+    return kEnvelopeCycle / (static_cast<double>(speed) * rowLength / kEnvelopeTickSamples);
 }
 
 std::int32_t CEnvEditorDlg::SpeedOf(double rowsPerCycle, std::uint32_t rowLength)
 {
     if (rowsPerCycle <= 0.0 || rowLength == 0)
         return 0;
-    const double speed = std::trunc(65536.0 / (rowLength * rowsPerCycle / 44.0));
+    const double speed = std::trunc(kEnvelopeCycle / (rowLength * rowsPerCycle / kEnvelopeTickSamples));
     return static_cast<std::int32_t>(std::min(speed, 2147483647.0));
 }
 
@@ -154,7 +152,7 @@ CEnvEditorDlg::CEnvEditorDlg(const TEnvelopeRef& envelope, QWidget* parent)
 std::uint32_t CEnvEditorDlg::RowLength() const
 {
     IOvkModule* song = EditorState()->song.Get();
-    const std::uint32_t length = song->Lock(kRead)->RowLength();
+    const std::uint32_t length = song->Lock(kSongRead)->RowLength();
     song->Unlock();
     return length;
 }
@@ -162,7 +160,7 @@ std::uint32_t CEnvEditorDlg::RowLength() const
 float CEnvEditorDlg::SecondsPerRow() const
 {
     IOvkModule* song = EditorState()->song.Get();
-    const int tempo = song->Lock(kRead)->tempo;
+    const int tempo = song->Lock(kSongRead)->tempo;
     song->Unlock();
     return 1.0f / (static_cast<float>(tempo) / 60.0f * 4.0f);
 }
@@ -170,7 +168,7 @@ float CEnvEditorDlg::SecondsPerRow() const
 TOvkEnvelope CEnvEditorDlg::Envelope() const
 {
     IOvkModule* song = EditorState()->song.Get();
-    const TOvkEnvelope* found = m_ref.Find(*song->Lock(kRead));
+    const TOvkEnvelope* found = m_ref.Find(*song->Lock(kSongRead));
     const TOvkEnvelope envelope = found ? *found : TOvkEnvelope();
     song->Unlock();
     return envelope;
@@ -181,7 +179,7 @@ void CEnvEditorDlg::Store(const std::function<void(TOvkEnvelope&)>& change, cons
     if (m_updating)
         return;
     IOvkModule* song = EditorState()->song.Get();
-    if (TOvkEnvelope* envelope = m_ref.Find(*song->Lock(kWrite)))
+    if (TOvkEnvelope* envelope = m_ref.Find(*song->Lock(kSongWrite)))
         change(*envelope);
     song->Unlock();
     UpdateControls(source);

@@ -12,8 +12,6 @@ namespace ovk {
 namespace {
 constexpr int kLabelWidth = 40;
 constexpr int kMargin = 8;
-constexpr int kCycle = 65536;
-constexpr int kTickSamples = 44;
 } // namespace
 
 CEnvGraphWnd::CEnvGraphWnd(QWidget* parent) : QWidget(parent)
@@ -37,7 +35,7 @@ QRect CEnvGraphWnd::PlotRect() const
 std::int32_t CEnvGraphWnd::CounterAt(int column) const
 {
     const int columns = PlotRect().width();
-    const auto counter = static_cast<std::int32_t>(static_cast<std::int64_t>(column) * kCycle / columns);
+    const auto counter = static_cast<std::int32_t>(static_cast<std::int64_t>(column) * kEnvelopeCycle / columns);
     // After the keep position the player's counter stays there.
     if (m_envelope.keepEnabled && counter > m_envelope.keepPosition)
         return m_envelope.keepPosition;
@@ -57,10 +55,10 @@ std::vector<std::int32_t> CEnvGraphWnd::Values() const
 double CEnvGraphWnd::RowLineSpacing() const
 {
     // Counter units per row: speed per tick, rowLength / 44 ticks a row.
-    double unitsPerRow = static_cast<double>(m_envelope.speed) * m_rowLength / kTickSamples;
+    double unitsPerRow = static_cast<double>(m_envelope.speed) * m_rowLength / kEnvelopeTickSamples;
     if (unitsPerRow <= 0)
         return 0;
-    const double pixelsPerUnit = static_cast<double>(PlotRect().width()) / kCycle;
+    const double pixelsPerUnit = static_cast<double>(PlotRect().width()) / kEnvelopeCycle;
     // Rows denser than the plot shows are marked sixteen at a time, then 256 …
     while (unitsPerRow * pixelsPerUnit < 4)
         unitsPerRow *= 16;
@@ -105,8 +103,8 @@ void CEnvGraphWnd::paintEvent(QPaintEvent*)
     painter.setPen(QPen(c.faderBar, 1.5));
     painter.drawPath(curve);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    if (m_envelope.keepEnabled && m_envelope.keepPosition >= 0 && m_envelope.keepPosition < kCycle) {
-        const double x = plot.left() + static_cast<double>(m_envelope.keepPosition) * plot.width() / kCycle;
+    if (m_envelope.keepEnabled && m_envelope.keepPosition >= 0 && m_envelope.keepPosition < kEnvelopeCycle) {
+        const double x = plot.left() + static_cast<double>(m_envelope.keepPosition) * plot.width() / kEnvelopeCycle;
         painter.setPen(QPen(c.levelHot, 1, Qt::DashLine));
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
     }

@@ -10,8 +10,6 @@
 namespace ovk {
 
 namespace {
-constexpr morvane::TLockMode kRead = 0;
-constexpr morvane::TLockMode kWrite = 2;
 } // namespace
 
 const char* const kInstrumentFilter = "TONVIK Instrument files (*.tonviki)";
@@ -21,7 +19,7 @@ CInstrumentEdit::CInstrumentEdit(int channel, bool snapshot) : m_channel(std::cl
     CEditorState* state = EditorState();
     if (snapshot)
         state->PushInstrumentUndo(m_channel);
-    m_data = state->song->Lock(kWrite);
+    m_data = state->song->Lock(kSongWrite);
 }
 
 CInstrumentEdit::~CInstrumentEdit() { EditorState()->song->Unlock(); }
@@ -29,7 +27,7 @@ CInstrumentEdit::~CInstrumentEdit() { EditorState()->song->Unlock(); }
 COvkModuleChannel ChannelRecord(int channel)
 {
     IOvkModule* song = EditorState()->song.Get();
-    const COvkModuleData* data = song->Lock(kRead);
+    const COvkModuleData* data = song->Lock(kSongRead);
     COvkModuleChannel record;
     try {
         record = data->channels[std::clamp(channel, 0, kChannels - 1)];

@@ -52,7 +52,7 @@ CBpmWnd::~CBpmWnd()
 int CBpmWnd::Tempo() const
 {
     IOvkModule* song = EditorState()->song.Get();
-    const int tempo = song->Lock(0)->tempo;
+    const int tempo = song->Lock(kSongRead)->tempo;
     song->Unlock();
     return tempo;
 }
@@ -61,7 +61,7 @@ void CBpmWnd::SetTempo(int tempo)
 {
     // The player takes the new tempo at its next read of the song.
     IOvkModule* song = EditorState()->song.Get();
-    song->Lock(2)->tempo = std::clamp(tempo, kMinimum, kMaximum);
+    song->Lock(kSongWrite)->tempo = std::clamp(tempo, kMinimum, kMaximum);
     song->Unlock();
     update();
 }

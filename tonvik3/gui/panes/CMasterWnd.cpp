@@ -29,7 +29,7 @@ CMasterWnd::~CMasterWnd()
 void CMasterWnd::Reload()
 {
     IOvkModule* song = EditorState()->song.Get();
-    const int volume = song->Lock(0)->masterVolume;
+    const int volume = song->Lock(kSongRead)->masterVolume;
     song->Unlock();
     m_bar->SetFraction(volume / 255.0);
 }
@@ -37,7 +37,7 @@ void CMasterWnd::Reload()
 void CMasterWnd::OnBarChanged()
 {
     IOvkModule* song = EditorState()->song.Get();
-    song->Lock(2)->masterVolume = static_cast<int>(m_bar->Fraction() * 255.0 + 0.5);
+    song->Lock(kSongWrite)->masterVolume = static_cast<int>(m_bar->Fraction() * 255.0 + 0.5);
     song->Unlock();
     update();
 }
@@ -54,7 +54,7 @@ void CMasterWnd::paintEvent(QPaintEvent*)
     painter.setPen(Ui().Palette().black);
     painter.drawText(QRect(8, 0, 56, height()), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Master:"));
     IOvkModule* song = EditorState()->song.Get();
-    const int volume = song->Lock(0)->masterVolume;
+    const int volume = song->Lock(kSongRead)->masterVolume;
     song->Unlock();
     painter.setPen(Ui().Palette().grey);
     painter.drawText(QRect(322, 0, width() - 322, height()), Qt::AlignCenter, QString::asprintf("%d", volume));

@@ -56,7 +56,7 @@ QRect CMixerWnd::StripRect(int channel) const
 int CMixerWnd::Volume(int channel) const
 {
     IOvkModule* song = EditorState()->song.Get();
-    const int volume = song->Lock(0)->channels[channel].volume;
+    const int volume = song->Lock(kSongRead)->channels[channel].volume;
     song->Unlock();
     return volume;
 }
@@ -64,7 +64,7 @@ int CMixerWnd::Volume(int channel) const
 void CMixerWnd::SetVolume(int channel, int volume)
 {
     IOvkModule* song = EditorState()->song.Get();
-    song->Lock(2)->channels[channel].volume = std::clamp(volume, 0, 255);
+    song->Lock(kSongWrite)->channels[channel].volume = std::clamp(volume, 0, 255);
     song->Unlock();
     update(StripRect(channel));
 }
@@ -118,7 +118,7 @@ void CMixerWnd::paintEvent(QPaintEvent*)
     std::array<int, kChannels> volumes{};
     {
         IOvkModule* song = EditorState()->song.Get();
-        const COvkModuleData* data = song->Lock(0);
+        const COvkModuleData* data = song->Lock(kSongRead);
         for (int c = 0; c < kChannels; ++c)
             volumes[c] = data->channels[c].volume;
         song->Unlock();

@@ -15,8 +15,6 @@ namespace ovk {
 
 namespace {
 
-constexpr morvane::TLockMode kRead = 0;
-constexpr morvane::TLockMode kWrite = 2;
 constexpr int kMaxPattern = 15;
 
 // "0" … "F": the texts of entries and, with two digits, of positions.
@@ -48,7 +46,7 @@ int HexDigit(const QString& text)
 // The song's data under a write lock for the length of one edit.
 class CSongWrite {
 public:
-    CSongWrite() : m_song(EditorState()->song.Get()), m_data(m_song->Lock(kWrite)) {}
+    CSongWrite() : m_song(EditorState()->song.Get()), m_data(m_song->Lock(kSongWrite)) {}
     ~CSongWrite() { m_song->Unlock(); }
     CSongWrite(const CSongWrite&) = delete;
     CSongWrite& operator=(const CSongWrite&) = delete;
@@ -270,7 +268,7 @@ void COrderTableWnd::Copy()
     m_clipboard.width = m_selection.Width();
     m_clipboard.height = m_selection.Height();
     IOvkModule* song = EditorState()->song.Get();
-    const COvkModuleData* data = song->Lock(kRead);
+    const COvkModuleData* data = song->Lock(kSongRead);
     for (int p = m_selection.MinRow(); p <= m_selection.MaxRow(); ++p)
         for (int c = m_selection.MinChannel(); c <= m_selection.MaxChannel(); ++c)
             m_clipboard.entries.push_back(data->orderTable[c][p]);
@@ -367,7 +365,7 @@ void COrderTableWnd::keyPressEvent(QKeyEvent* event)
         return;
     case Qt::Key_End: {
         IOvkModule* song = state->song.Get();
-        const int length = song->Lock(kRead)->SongLength();
+        const int length = song->Lock(kSongRead)->SongLength();
         song->Unlock();
         state->SelectPosition(std::max(0, length - 1));
         return;
@@ -502,7 +500,7 @@ void COrderTableWnd::paintEvent(QPaintEvent* event)
         std::uint32_t order[kChannels][kOrderPositions];
         {
             IOvkModule* song = state->song.Get();
-            const COvkModuleData* data = song->Lock(kRead);
+            const COvkModuleData* data = song->Lock(kSongRead);
             std::copy(&data->orderTable[0][0], &data->orderTable[0][0] + kChannels * kOrderPositions, &order[0][0]);
             song->Unlock();
         }

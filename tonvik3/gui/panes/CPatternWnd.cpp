@@ -15,8 +15,6 @@ namespace ovk {
 
 namespace {
 
-constexpr morvane::TLockMode kRead = 0;
-constexpr morvane::TLockMode kWrite = 2;
 constexpr int kLastRow = kRows - 1;
 
 bool HasPattern(std::uint32_t entry) { return entry >= 1 && entry < static_cast<std::uint32_t>(kPatterns); }
@@ -104,7 +102,7 @@ bool CPatternWnd::AssignPatterns(int first, int count, bool namingChannel)
     std::vector<std::pair<int, int>> assignments;
     {
         IOvkModule* song = state->song.Get();
-        const COvkModuleData* data = song->Lock(kRead);
+        const COvkModuleData* data = song->Lock(kSongRead);
         for (int c = first; c < std::min(first + count, kChannels); ++c) {
             if (HasPattern(data->orderTable[c][position]))
                 continue;
@@ -122,7 +120,7 @@ bool CPatternWnd::AssignPatterns(int first, int count, bool namingChannel)
         if (state->orderTable) {
             state->orderTable->SetEntry(position, channel, static_cast<std::uint32_t>(pattern));
         } else {
-            state->song->Lock(kWrite)->orderTable[channel][position] = static_cast<std::uint32_t>(pattern);
+            state->song->Lock(kSongWrite)->orderTable[channel][position] = static_cast<std::uint32_t>(pattern);
             state->song->Unlock();
         }
     }
@@ -139,13 +137,13 @@ void CPatternWnd::TypeValue(std::uint32_t value)
     if (value == 0) {
         // Clearing a cell of a channel without a pattern has nothing to clear:
         // it does not give the channel a pattern (which would lengthen the song).
-        const bool hasPattern = HasPattern(song->Lock(kRead)->orderTable[channel][position]);
+        const bool hasPattern = HasPattern(song->Lock(kSongRead)->orderTable[channel][position]);
         song->Unlock();
         if (!hasPattern)
             return;
     }
     state->PushUndo();
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     if (!HasPattern(data->orderTable[channel][position])) {
         const int empty = data->FirstEmptyPattern(channel);
         if (empty == 0) {
@@ -181,7 +179,7 @@ void CPatternWnd::InsertRow(bool allChannels)
     CEditorState* state = EditorState();
     state->PushUndo();
     IOvkModule* song = state->song.Get();
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     for (int c = allChannels ? 0 : state->channel; c <= (allChannels ? kChannels - 1 : state->channel); ++c)
         if (HasPattern(data->orderTable[c][state->position]))
             data->InsertRow(c, static_cast<int>(data->orderTable[c][state->position]), state->row);
@@ -197,7 +195,7 @@ void CPatternWnd::BackspaceRow(bool allChannels)
     state->SelectRow(state->row - 1);
     state->PushUndo();
     IOvkModule* song = state->song.Get();
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     for (int c = allChannels ? 0 : state->channel; c <= (allChannels ? kChannels - 1 : state->channel); ++c)
         if (HasPattern(data->orderTable[c][state->position]))
             data->DeleteRow(c, static_cast<int>(data->orderTable[c][state->position]), state->row);
@@ -220,7 +218,7 @@ void CPatternWnd::ClearSelection()
     CEditorState* state = EditorState();
     state->PushUndo();
     IOvkModule* song = state->song.Get();
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     for (int c = m_selection.MinChannel(); c <= m_selection.MaxChannel(); ++c) {
         const std::uint32_t pattern = data->orderTable[c][state->position];
         if (!HasPattern(pattern))
@@ -241,7 +239,7 @@ void CPatternWnd::Copy()
     m_clipboard.height = m_selection.Height();
     CEditorState* state = EditorState();
     IOvkModule* song = state->song.Get();
-    const COvkModuleData* data = song->Lock(kRead);
+    const COvkModuleData* data = song->Lock(kSongRead);
     for (int r = m_selection.MinRow(); r <= m_selection.MaxRow(); ++r)
         for (int c = m_selection.MinChannel(); c <= m_selection.MaxChannel(); ++c) {
             // A channel without a pattern reads pattern 0, which is kept empty.
@@ -272,7 +270,7 @@ void CPatternWnd::Paste()
         return;
     }
     IOvkModule* song = state->song.Get();
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     for (int j = 0; j < m_clipboard.height; ++j)
         for (int i = 0; i < m_clipboard.width; ++i) {
             const int row = state->row + j;
@@ -302,7 +300,7 @@ void CPatternWnd::MoveBlock(TGridCell target)
         return;
     }
     IOvkModule* song = state->song.Get();
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     std::vector<std::uint32_t> block;
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) {
@@ -478,7 +476,7 @@ void CPatternWnd::paintEvent(QPaintEvent* event)
     std::uint32_t cells[kChannels][kRows];
     {
         IOvkModule* song = state->song.Get();
-        const COvkModuleData* data = song->Lock(kRead);
+        const COvkModuleData* data = song->Lock(kSongRead);
         for (int ch = 0; ch < kChannels; ++ch) {
             entries[ch] = data->orderTable[ch][shown];
             const std::uint32_t pattern = HasPattern(entries[ch]) ? entries[ch] : 0;

@@ -42,7 +42,7 @@ QString CTimeCounterWnd::Fraction(int c) { return QString::asprintf(".%d%d", (c 
 void CTimeCounterWnd::OnPlayPosition(int row)
 {
     IOvkModule* song = EditorState()->song.Get();
-    const int tempo = song->Lock(0)->tempo;
+    const int tempo = song->Lock(kSongRead)->tempo;
     song->Unlock();
     const int hundredths = HundredthsOfRow(row, tempo);
     if (hundredths == m_hundredths)

@@ -52,7 +52,7 @@ void CAutosave::SaveNow()
     const std::uint32_t count = m_state.song->GetChangeCount();
     COvkModuleData copy;
     {
-        const COvkModuleData* data = m_state.song->Lock(0);
+        const COvkModuleData* data = m_state.song->Lock(kSongRead);
         copy = *data;
         m_state.song->Unlock();
     }

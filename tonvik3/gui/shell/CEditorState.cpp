@@ -22,8 +22,6 @@ namespace {
 
 CEditorState* g_state = nullptr;
 
-constexpr morvane::TLockMode kRead = 0;
-constexpr morvane::TLockMode kWrite = 2;
 constexpr unsigned int kLevelSamples = 2048;
 constexpr int kPreviewPattern = 1;
 constexpr int kPreviewReleaseRow = 8;
@@ -116,7 +114,7 @@ void CEditorState::OpenAudio()
 void CEditorState::PreparePreview()
 {
     // The preview song: pattern 1 at position 0 of channel 0, released at row 8.
-    COvkModuleData* data = previewSong->Lock(kWrite);
+    COvkModuleData* data = previewSong->Lock(kSongWrite);
     data->orderTable[0][0] = kPreviewPattern;
     data->patterns[0][kPreviewPattern][kPreviewReleaseRow] = kStopNote;
     previewSong->Unlock();
@@ -239,8 +237,8 @@ void CEditorState::PreviewNote(int noteChannel, std::uint32_t note)
         return;
     previewControl->Stop();
     // The preview song first, the song inside it, released the other way round.
-    COvkModuleData* preview = previewSong->Lock(kWrite);
-    const COvkModuleData* data = song->Lock(kRead);
+    COvkModuleData* preview = previewSong->Lock(kSongWrite);
+    const COvkModuleData* data = song->Lock(kSongRead);
     preview->patterns[0][kPreviewPattern][0] = note;
     preview->channels[0] = data->channels[noteChannel];
     preview->tempo = data->tempo;
@@ -252,7 +250,7 @@ void CEditorState::PreviewNote(int noteChannel, std::uint32_t note)
 TUndoSnapshot CEditorState::CurrentSnapshot(int instrumentChannel)
 {
     TUndoSnapshot snapshot;
-    const COvkModuleData* data = song->Lock(kRead);
+    const COvkModuleData* data = song->Lock(kSongRead);
     snapshot.notes = data->NoteData();
     if (instrumentChannel >= 0 && instrumentChannel < kChannels) {
         snapshot.instrumentChannel = instrumentChannel;
@@ -274,7 +272,7 @@ bool CEditorState::PushInstrumentUndo(int instrumentChannel)
 
 void CEditorState::Restore(const TUndoSnapshot& snapshot)
 {
-    COvkModuleData* data = song->Lock(kWrite);
+    COvkModuleData* data = song->Lock(kSongWrite);
     data->NoteData() = snapshot.notes;
     if (snapshot.instrument)
         data->channels[snapshot.instrumentChannel] = *snapshot.instrument;

@@ -18,8 +18,6 @@ namespace ovk {
 
 namespace {
 
-constexpr morvane::TLockMode kRead = 0;
-constexpr morvane::TLockMode kWrite = 2;
 const QString kCaption = QStringLiteral("tonvik3");
 
 QString FileNameOf(const std::wstring& path) { return QFileInfo(ToQString(path)).fileName(); }
@@ -70,15 +68,20 @@ void COvkDoc::SetModified(bool modified)
     QMetaObject::invokeMethod(this, [this] { emit ModifiedChanged(); }, Qt::QueuedConnection);
 }
 
-void COvkDoc::New()
+void COvkDoc::ReplaceSong(const std::function<void(COvkModuleData&)>& replace, const std::wstring& path)
 {
     m_state.Stop();
-    m_state.song->Lock(kWrite)->Reset();
+    replace(*m_state.song->Lock(kSongWrite));
     m_state.song->Unlock();
     m_state.undo.Clear();
-    m_path.clear();
+    m_path = path;
     emit PathChanged();
     m_state.RefreshAll();
+}
+
+void COvkDoc::New()
+{
+    ReplaceSong([](COvkModuleData& song) { song.Reset(); }, {});
 }
 
 bool COvkDoc::Open(const std::wstring& path, QWidget* parent)
@@ -91,14 +94,7 @@ bool COvkDoc::Open(const std::wstring& path, QWidget* parent)
                           CEditorDialogs::ICON_ERROR, ReasonOf(e));
         return false;
     }
-    m_state.Stop();
-    *m_state.song->Lock(kWrite) = std::move(loaded);
-    m_state.song->Unlock();
-    // Snapshots of another song's notes would put them into this one.
-    m_state.undo.Clear();
-    m_path = path;
-    emit PathChanged();
-    m_state.RefreshAll();
+    ReplaceSong([&](COvkModuleData& song) { song = std::move(loaded); }, path);
     emit FileUsed();
     TellAboutEffectLines();
     return true;
@@ -114,13 +110,7 @@ bool COvkDoc::Restore(const std::wstring& recoveryFile, const std::wstring& song
                           CEditorDialogs::ICON_ERROR, ReasonOf(e));
         return false;
     }
-    m_state.Stop();
-    *m_state.song->Lock(kWrite) = std::move(loaded);
-    m_state.song->Unlock();
-    m_state.undo.Clear();
-    m_path = songPath;
-    emit PathChanged();
-    m_state.RefreshAll();
+    ReplaceSong([&](COvkModuleData& song) { song = std::move(loaded); }, songPath);
     // Not saved yet: the song on disk is the older one.
     SetModified(true);
     TellAboutEffectLines();
@@ -129,7 +119,7 @@ bool COvkDoc::Restore(const std::wstring& recoveryFile, const std::wstring& song
 
 void COvkDoc::TellAboutEffectLines()
 {
-    const COvkModuleData* data = m_state.song->Lock(kRead);
+    const COvkModuleData* data = m_state.song->Lock(kSongRead);
     const bool over = EffectLinesOverBudget(*data);
     m_state.song->Unlock();
     if (over) {
@@ -161,7 +151,7 @@ bool COvkDoc::SaveTo(const std::wstring& path, QWidget* parent)
     // slow, and the player and the panes need not wait for it.
     COvkModuleData copy;
     {
-        const COvkModuleData* data = m_state.song->Lock(kRead);
+        const COvkModuleData* data = m_state.song->Lock(kSongRead);
         try {
             copy = *data;
         } catch (...) {

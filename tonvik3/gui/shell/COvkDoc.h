@@ -2,11 +2,14 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <string>
 
 class QWidget;
 
 namespace ovk {
+
+class COvkModuleData;
 
 class CEditorState;
 
@@ -67,6 +70,11 @@ signals:
     void Notice(const QString& text);
 
 private:
+    // The song being edited is replaced (by replace, under the write lock):
+    // playback stops, the undo history goes (its snapshots are of the other
+    // song), the document takes path and every pane shows the new song.
+    void ReplaceSong(const std::function<void(COvkModuleData&)>& replace, const std::wstring& path);
+
     CEditorState& m_state;
     std::wstring m_path;
     std::atomic<bool> m_modified{false};

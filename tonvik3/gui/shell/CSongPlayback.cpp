@@ -14,7 +14,7 @@ namespace {
 
 int SongLengthOf(IOvkModule* song)
 {
-    const COvkModuleData* data = song->Lock(0);
+    const COvkModuleData* data = song->Lock(kSongRead);
     const int length = data->SongLength();
     song->Unlock();
     return length;

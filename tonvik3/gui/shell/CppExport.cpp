@@ -21,7 +21,6 @@ namespace ovk {
 
 namespace {
 
-constexpr morvane::TLockMode kRead = 0;
 const QString kFileName = QStringLiteral("OvkSongData.cpp");
 
 void ShowFailure(QWidget* parent, const QString& detail)
@@ -35,7 +34,7 @@ QString ReasonOf(const morvane::CException& e) { return QString::fromWCharArray(
 // Writes the text under the song's read lock, held only while it is written.
 void WriteSource(CEditorState& state, morvane::IOutputStream* stream)
 {
-    const COvkModuleData* data = state.song->Lock(kRead);
+    const COvkModuleData* data = state.song->Lock(kSongRead);
     try {
         COvkCSourceExport(*data).Write(stream);
     } catch (...) {
