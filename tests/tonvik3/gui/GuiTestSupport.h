@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "core/song/COvkModuleData.h"
-#include "gui/shell/CEditorApp.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CMainFrame.h"
-#include "gui/shell/COvkDoc.h"
-#include "gui/shell/COvkView.h"
+#include "gui/app/CEditorApp.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/document/COvkDoc.h"
+#include "gui/app/COvkView.h"
 
 namespace tonvik_test {
 

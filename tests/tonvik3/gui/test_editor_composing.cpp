@@ -15,9 +15,9 @@
 #include "gui/panes/COrderTableWnd.h"
 #include "gui/panes/CPatternWnd.h"
 #include "gui/panes/NoteKeys.h"
-#include "gui/shell/CEditorSettings.h"
-#include "gui/shell/CUiResources.h"
-#include "gui/shell/MidiInput.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/CUiResources.h"
+#include "gui/document/MidiInput.h"
 
 namespace {
 

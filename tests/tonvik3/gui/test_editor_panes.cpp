@@ -17,7 +17,7 @@
 #include "gui/panes/COscBarWnd.h"
 #include "gui/panes/CSideWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "PlayerTestSupport.h"
-#include "gui/shell/CSongPlayback.h"
+#include "gui/document/CSongPlayback.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/ClassIds.h"
 

@@ -2,7 +2,7 @@
 // is still allowed.
 #include <gtest/gtest.h>
 
-#include "gui/shell/CUndoHistory.h"
+#include "gui/document/CUndoHistory.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 #include <QAbstractButton>
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

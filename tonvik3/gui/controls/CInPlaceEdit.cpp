@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

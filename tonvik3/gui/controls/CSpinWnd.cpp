@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

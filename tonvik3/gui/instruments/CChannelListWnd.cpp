@@ -10,8 +10,8 @@
 
 #include "gui/controls/CSpinWnd.h"
 #include "gui/instruments/InstrumentEdits.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

@@ -9,7 +9,7 @@
 #include "gui/controls/CVolumeBarWnd.h"
 #include "gui/instruments/CChannelListWnd.h"
 #include "gui/instruments/CEffectListMainWnd.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

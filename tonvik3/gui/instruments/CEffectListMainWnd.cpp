@@ -7,8 +7,8 @@
 #include "gui/instruments/CEffectListItemWnd.h"
 #include "gui/instruments/CEnvEditorDlg.h"
 #include "gui/instruments/InstrumentEdits.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
 
 namespace ovk {
 

@@ -12,9 +12,9 @@
 
 #include "gui/instruments/CEnvGraphWnd.h"
 #include "gui/panes/CBpmWnd.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/synth/TOvkEnvelopeState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

@@ -4,7 +4,7 @@
 
 #include "gui/instruments/COscillatorListItemWnd.h"
 #include "gui/instruments/InstrumentEdits.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

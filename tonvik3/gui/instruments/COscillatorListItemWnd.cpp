@@ -10,7 +10,7 @@
 #include "gui/controls/CSpinWnd.h"
 #include "gui/instruments/CChannelListWnd.h"
 #include "gui/instruments/COscillatorListMainWnd.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

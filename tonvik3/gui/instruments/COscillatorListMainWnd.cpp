@@ -10,9 +10,9 @@
 #include "gui/instruments/COscillatorListBodyWnd.h"
 #include "gui/instruments/COscillatorListItemWnd.h"
 #include "gui/instruments/InstrumentEdits.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

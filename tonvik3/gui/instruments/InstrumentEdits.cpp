@@ -2,9 +2,9 @@
 
 #include "core/files/SongFiles.h"
 #include "gui/panes/CMixerWnd.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/COvkDoc.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
 
 namespace ovk {

@@ -8,8 +8,8 @@
 #include "core/song/COvkModuleData.h"
 #include "gui/controls/CInPlaceEdit.h"
 #include "gui/controls/CSpinWnd.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QWidget>
 #include <array>
-#include "gui/shell/EditorPanes.h"
+#include "gui/document/EditorPanes.h"
 
 namespace ovk {
 

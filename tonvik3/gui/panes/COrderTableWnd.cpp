@@ -7,9 +7,9 @@
 #include <algorithm>
 
 #include "core/song/COvkModuleData.h"
-#include "gui/shell/CEditorState.h"
+#include "gui/document/CEditorState.h"
 #include "gui/panes/CTextStamps.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gui/panes/CBlockMouse.h"
-#include "gui/shell/EditorPanes.h"
+#include "gui/document/EditorPanes.h"
 
 class QScrollBar;
 

@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "core/song/COvkModuleData.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

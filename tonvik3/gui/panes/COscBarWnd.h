@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
-#include "gui/shell/EditorPanes.h"
+#include "gui/document/EditorPanes.h"
 
 namespace ovk {
 

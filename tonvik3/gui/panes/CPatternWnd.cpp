@@ -6,10 +6,10 @@
 
 #include "core/song/COvkModuleData.h"
 #include "gui/panes/NoteKeys.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
 #include "gui/panes/CTextStamps.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

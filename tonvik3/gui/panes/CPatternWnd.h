@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gui/panes/CBlockMouse.h"
-#include "gui/shell/EditorPanes.h"
+#include "gui/document/EditorPanes.h"
 
 namespace ovk {
 

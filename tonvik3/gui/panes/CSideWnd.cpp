@@ -5,7 +5,7 @@
 
 #include "gui/instruments/CEffectListMainWnd.h"
 #include "gui/instruments/COscillatorListMainWnd.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 

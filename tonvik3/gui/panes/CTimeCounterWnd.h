@@ -1,6 +1,6 @@
 #pragma once
 #include <QWidget>
-#include "gui/shell/EditorPanes.h"
+#include "gui/document/EditorPanes.h"
 
 namespace ovk {
 

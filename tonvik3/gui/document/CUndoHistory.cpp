@@ -1,4 +1,4 @@
-#include "gui/shell/CUndoHistory.h"
+#include "gui/document/CUndoHistory.h"
 
 #include <cstring>
 

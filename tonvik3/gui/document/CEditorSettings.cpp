@@ -1,4 +1,4 @@
-#include "gui/shell/CEditorSettings.h"
+#include "gui/document/CEditorSettings.h"
 
 #include <QApplication>
 #include <QPalette>

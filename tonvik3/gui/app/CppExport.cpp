@@ -1,4 +1,4 @@
-#include "gui/shell/CppExport.h"
+#include "gui/app/CppExport.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +9,10 @@
 #include <string>
 
 #include "core/export/COvkCSourceExport.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CMfcFileStreams.h"
-#include "gui/shell/COvkDoc.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CMfcFileStreams.h"
+#include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/data/CStreamSelectors.h"

@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "gui/shell/CEditorApp.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CMainFrame.h"
+#include "gui/app/CEditorApp.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/app/CMainFrame.h"
 #include "morvane/api/Utf.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "gui/shell/MidiInput.h"
+#include "gui/document/MidiInput.h"
 
 #include <RtMidi.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "gui/shell/CEditorApp.h"
+#include "gui/app/CEditorApp.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -11,16 +11,16 @@
 
 #include <cerrno>
 
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorSettings.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CMainFrame.h"
-#include "gui/shell/CMfcFileStreams.h"
-#include "gui/shell/COvkDoc.h"
-#include "gui/shell/CUiResources.h"
-#include "gui/shell/CAutosave.h"
-#include "gui/shell/CRecoveryStore.h"
-#include "gui/shell/MidiInput.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/CEditorState.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/document/CMfcFileStreams.h"
+#include "gui/document/COvkDoc.h"
+#include "gui/document/CUiResources.h"
+#include "gui/document/CAutosave.h"
+#include "gui/document/CRecoveryStore.h"
+#include "gui/document/MidiInput.h"
 #include "morvane/api/CDebug.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"

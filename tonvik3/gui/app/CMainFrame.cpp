@@ -1,4 +1,4 @@
-#include "gui/shell/CMainFrame.h"
+#include "gui/app/CMainFrame.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -12,14 +12,14 @@
 #include <QUrl>
 
 #include "gui/instruments/CEnvEditorDlg.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorSettings.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/COvkDoc.h"
-#include "gui/shell/COvkView.h"
-#include "gui/shell/CWavExportDlg.h"
-#include "gui/shell/CppExport.h"
-#include "gui/shell/MidiInput.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/COvkDoc.h"
+#include "gui/app/COvkView.h"
+#include "gui/app/CWavExportDlg.h"
+#include "gui/app/CppExport.h"
+#include "gui/document/MidiInput.h"
 
 namespace ovk {
 

@@ -1,4 +1,4 @@
-#include "gui/shell/CMfcFileStreams.h"
+#include "gui/document/CMfcFileStreams.h"
 
 #include <QIODevice>
 

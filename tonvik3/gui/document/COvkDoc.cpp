@@ -1,4 +1,4 @@
-#include "gui/shell/COvkDoc.h"
+#include "gui/document/COvkDoc.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,8 +8,8 @@
 #include <QMetaObject>
 
 #include "core/files/SongFiles.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/CEditorState.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorState.h"
 #include "core/synth/EffectLines.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/Utf.h"

@@ -1,4 +1,4 @@
-#include "gui/shell/CSongPlayback.h"
+#include "gui/document/CSongPlayback.h"
 
 #include <chrono>
 #include <utility>

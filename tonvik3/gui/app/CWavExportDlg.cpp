@@ -1,4 +1,4 @@
-#include "gui/shell/CWavExportDlg.h"
+#include "gui/app/CWavExportDlg.h"
 
 #include <QLabel>
 #include <QMetaObject>
@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "core/module/IOvkModule.h"
-#include "gui/shell/CEditorDialogs.h"
-#include "gui/shell/COvkDoc.h"
+#include "gui/document/CEditorDialogs.h"
+#include "gui/document/COvkDoc.h"
 
 namespace ovk {
 

@@ -1,4 +1,4 @@
-#include "gui/shell/CEditorDialogs.h"
+#include "gui/document/CEditorDialogs.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

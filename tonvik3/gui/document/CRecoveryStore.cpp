@@ -1,4 +1,4 @@
-#include "gui/shell/CRecoveryStore.h"
+#include "gui/document/CRecoveryStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +16,7 @@
 
 #include "core/files/AtomicFile.h"
 #include "core/files/SongFiles.h"
-#include "gui/shell/COvkDoc.h"
+#include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/Utf.h"
 #include "morvane/data/IStream.h"

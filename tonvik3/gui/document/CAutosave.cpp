@@ -1,10 +1,10 @@
-#include "gui/shell/CAutosave.h"
+#include "gui/document/CAutosave.h"
 
 #include <algorithm>
 
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/COvkDoc.h"
-#include "gui/shell/CRecoveryStore.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/COvkDoc.h"
+#include "gui/document/CRecoveryStore.h"
 
 namespace ovk {
 

@@ -1,4 +1,4 @@
-#include "gui/shell/CEditorState.h"
+#include "gui/document/CEditorState.h"
 
 #include <QObject>
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include "gui/panes/CMixerWnd.h"
 #include "gui/panes/COscBarWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
-#include "gui/shell/COvkDoc.h"
+#include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/ClassIds.h"

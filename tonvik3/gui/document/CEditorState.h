@@ -8,9 +8,9 @@
 
 #include "core/module/IOvkModule.h"
 #include "core/module/IOvkModulePlayer.h"
-#include "gui/shell/CSongPlayback.h"
-#include "gui/shell/CUndoHistory.h"
-#include "gui/shell/EditorPanes.h"
+#include "gui/document/CSongPlayback.h"
+#include "gui/document/CUndoHistory.h"
+#include "gui/document/EditorPanes.h"
 #include "morvane/api/CRef.h"
 #include "morvane/devices/IDevice.h"
 

@@ -1,4 +1,4 @@
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CUiResources.h"
 
 #include <QFontInfo>
 #include <QPainter>

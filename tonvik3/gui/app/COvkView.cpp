@@ -1,4 +1,4 @@
-#include "gui/shell/COvkView.h"
+#include "gui/app/COvkView.h"
 
 #include <QPainter>
 
@@ -11,8 +11,8 @@
 #include "gui/panes/CPatternWnd.h"
 #include "gui/panes/CSideWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
-#include "gui/shell/CEditorState.h"
-#include "gui/shell/CUiResources.h"
+#include "gui/document/CEditorState.h"
+#include "gui/document/CUiResources.h"
 
 namespace ovk {
 
