@@ -19,6 +19,8 @@
 #include "gui/document/CEditorSettings.h"
 #include "gui/document/CMfcFileStreams.h"
 #include "gui/document/CUiResources.h"
+#include "gui/panes/CMixerWnd.h"
+#include "gui/panes/CTimeCounterWnd.h"
 #include "morvane/api/CDebug.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"

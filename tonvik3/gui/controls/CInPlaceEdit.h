@@ -18,4 +18,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
 
+// The integer that text starts with (after spaces, with an optional sign),
+// 0 when it does not start with one; values beyond int are clamped.
+int LeadingInteger(const QString& text);
+
 } // namespace ovk

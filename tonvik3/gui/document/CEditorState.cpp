@@ -5,11 +5,6 @@
 #include <cmath>
 
 #include "core/module/COvkModule.h"
-#include "gui/panes/CBpmWnd.h"
-#include "gui/panes/CMasterWnd.h"
-#include "gui/panes/CMixerWnd.h"
-#include "gui/panes/COscBarWnd.h"
-#include "gui/panes/CTimeCounterWnd.h"
 #include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
 #include "morvane/api/CMorvane.h"
@@ -220,7 +215,7 @@ void CEditorState::RefreshAll()
     if (master)
         master->Reload();
     if (bpm)
-        bpm->update();
+        bpm->Reload();
     if (oscillatorList)
         oscillatorList->Reload();
     if (effectList)

@@ -19,11 +19,6 @@ class QObject;
 namespace ovk {
 
 class COvkDoc;
-class COscBarWnd;
-class CMixerWnd;
-class CMasterWnd;
-class CTimeCounterWnd;
-class CBpmWnd;
 
 // The one editor-wide state: the song and its players, the audio device, the
 // cursor (channel, order position, row), the mute flags, the undo history,
@@ -103,10 +98,10 @@ public:
     COvkDoc* document = nullptr;
     IOrderTablePane* orderTable = nullptr;
     IPatternPane* pattern = nullptr;
-    COscBarWnd* oscBar = nullptr;
-    CMixerWnd* mixer = nullptr;
-    CMasterWnd* master = nullptr;
-    CTimeCounterWnd* timeCounter = nullptr;
+    IPlaybackListener* oscBar = nullptr;
+    ISongValuesPane* mixer = nullptr;
+    ISongValuesPane* master = nullptr;
+    IPlaybackListener* timeCounter = nullptr;
     std::array<std::atomic<std::uint8_t>, 8> channelEnabled;
     std::uint8_t patternMode = 0;
     int channel = 0;
@@ -114,7 +109,7 @@ public:
     int row = 0;
     IChannelListPane* oscillatorList = nullptr;
     IChannelListPane* effectList = nullptr;
-    CBpmWnd* bpm = nullptr;
+    ISongValuesPane* bpm = nullptr;
     CUndoHistory undo;
 
     // Why the editor cannot play, or empty; shown once by the main window.

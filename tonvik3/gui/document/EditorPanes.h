@@ -66,6 +66,16 @@ protected:
     ~IPatternPane() = default;
 };
 
+// The mixer, the master volume and the tempo: they show values of the song
+// and read them again when the song changed under them.
+class ISongValuesPane : public IPlaybackListener {
+public:
+    virtual void Reload() = 0;
+
+protected:
+    ~ISongValuesPane() = default;
+};
+
 // The oscillator and effect lists of the side pane: they show one channel's
 // instrument.
 class IChannelListPane {

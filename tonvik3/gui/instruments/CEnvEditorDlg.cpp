@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <functional>
 
-#include "gui/instruments/CEnvGraphWnd.h"
-#include "gui/panes/CBpmWnd.h"
+#include "gui/controls/CInPlaceEdit.h"
 #include "gui/document/CEditorDialogs.h"
 #include "gui/document/CEditorState.h"
 #include "gui/document/CUiResources.h"
+#include "gui/instruments/CEnvGraphWnd.h"
 
 namespace ovk {
 

@@ -1,7 +1,6 @@
 #include "gui/instruments/InstrumentEdits.h"
 
 #include "core/files/SongFiles.h"
-#include "gui/panes/CMixerWnd.h"
 #include "gui/document/CEditorDialogs.h"
 #include "gui/document/CEditorState.h"
 #include "gui/document/COvkDoc.h"

@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
-#include <climits>
 
 #include "core/song/COvkModuleData.h"
 #include "gui/controls/CInPlaceEdit.h"
@@ -15,22 +14,6 @@ namespace ovk {
 
 namespace {
 const QRect kNumber(41, 7, 34, 19);
-}
-
-int LeadingInteger(const QString& text)
-{
-    int i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        negative = text[i++] == QLatin1Char('-');
-    long long value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
-        value = std::min<long long>(value * 10 + (text[i].unicode() - '0'), 1LL << 40);
-    if (negative)
-        value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 CBpmWnd::CBpmWnd(QWidget* parent) : QWidget(parent), m_spin(new CSpinWnd(this))

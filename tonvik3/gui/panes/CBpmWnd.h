@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include "gui/document/EditorPanes.h"
 
 namespace ovk {
 
@@ -8,7 +9,7 @@ class CSpinWnd;
 
 // The tempo pane: "BPM:" and the song's tempo, with a spin control (40-255)
 // and an in-place edit opened by a click on the number.
-class CBpmWnd : public QWidget {
+class CBpmWnd : public QWidget, public ISongValuesPane {
     Q_OBJECT
 public:
     static constexpr int kMinimum = 40;
@@ -26,6 +27,7 @@ public:
     // The in-place edit, while it is open.
     CInPlaceEdit* Editor() const { return m_edit; }
     CSpinWnd* Spin() const { return m_spin; }
+    void Reload() override { update(); }
     void OpenEditor();
     // Takes the edit's text (a leading integer; anything else counts as 0).
     void CommitEditor();
@@ -38,9 +40,5 @@ private:
     CSpinWnd* m_spin;
     CInPlaceEdit* m_edit = nullptr;
 };
-
-// The integer that text starts with (after spaces, with an optional sign),
-// 0 when it does not start with one; values beyond int are clamped.
-int LeadingInteger(const QString& text);
 
 } // namespace ovk

@@ -8,7 +8,7 @@ class CVolumeBarWnd;
 
 // The master pane: the song's master volume (0-255) on a volume bar, with the
 // output level laid over it while the song plays.
-class CMasterWnd : public QWidget, public IPlaybackListener {
+class CMasterWnd : public QWidget, public ISongValuesPane {
     Q_OBJECT
 public:
     explicit CMasterWnd(QWidget* parent);
@@ -16,7 +16,7 @@ public:
 
     CVolumeBarWnd* Bar() const { return m_bar; }
     // Reads the master volume from the song again.
-    void Reload();
+    void Reload() override;
     void OnPlayTick() override;
     void OnPlayStopped() override;
 

@@ -8,7 +8,7 @@ namespace ovk {
 // The mixer: one vertical fader per channel for its volume (0-255), with a
 // level meter while the song plays. Channel c's strip is 40 × 140 pixels at
 // x = 24 + 40·c. The volumes are read from the song whenever it is drawn.
-class CMixerWnd : public QWidget, public IPlaybackListener {
+class CMixerWnd : public QWidget, public ISongValuesPane {
     Q_OBJECT
 public:
     static constexpr int kStripLeft = 24;
@@ -26,7 +26,7 @@ public:
     int Volume(int channel) const;
     int Level(int channel) const { return m_levels[channel]; }
 
-    void Reload() { update(); }
+    void Reload() override { update(); }
     void OnPlayTick() override;
     void OnPlayStopped() override;
 
