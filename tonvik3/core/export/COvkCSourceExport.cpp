@@ -117,30 +117,72 @@ COvkCSourceExport::COvkCSourceExport(const COvkModuleData& song)
         if (!m_channelUsed[c])
             continue;
 
-        counters.envelope = Register(channel.envelope, c);
-        for (std::size_t i = 0; i < pairs; ++i) {
-            const TOvkOscillator& carrier = channel.carriers[i];
-            counters.carrierVolume[i] = Register(carrier.volumeEnvelope, c);
-            counters.carrierTranspose[i] = Register(carrier.transposeEnvelope, c);
-            if (carrier.fmEnabled) {
-                // A damaged file may hold fewer modulators: a missing one is a default record.
-                const TOvkOscillator& modulator = channel.ModulatorOf(i);
-                counters.modulatorVolume[i] = Register(modulator.volumeEnvelope, c);
-                counters.modulatorTranspose[i] = Register(modulator.transposeEnvelope, c);
+        for (const TRegisteredEnvelope& r : RegisteredEnvelopes(channel)) {
+            const int counter = Register(*r.envelope, c);
+            switch (r.role) {
+            case ROLE_CHANNEL:
+                counters.envelope = counter;
+                break;
+            case ROLE_CARRIER_VOLUME:
+                counters.carrierVolume[r.index] = counter;
+                break;
+            case ROLE_CARRIER_TRANSPOSE:
+                counters.carrierTranspose[r.index] = counter;
+                break;
+            case ROLE_MODULATOR_VOLUME:
+                counters.modulatorVolume[r.index] = counter;
+                break;
+            case ROLE_MODULATOR_TRANSPOSE:
+                counters.modulatorTranspose[r.index] = counter;
+                break;
+            case ROLE_EFFECT_A:
+                counters.effectA[r.index] = counter;
+                break;
+            case ROLE_EFFECT_B:
+                counters.effectB[r.index] = counter;
+                break;
             }
         }
-        for (std::size_t i = 0; i < channel.effects.size(); ++i) {
-            const TOvkEffect& effect = channel.effects[i];
+        for (const TOvkEffect& effect : channel.effects) {
             if (!IsExported(effect))
                 continue;
             ++m_effectCount;
             m_effectTypeUsed[effect.type] = true;
-            if (effect.type != EFFECT_DELAY)
-                counters.effectA[i] = Register(effect.envelopeA, c);
-            if (effect.type == EFFECT_RESONANCE)
-                counters.effectB[i] = Register(effect.envelopeB, c);
         }
     }
+}
+
+std::vector<COvkCSourceExport::TRegisteredEnvelope> COvkCSourceExport::RegisteredEnvelopes(
+    const COvkModuleChannel& channel)
+{
+    // The player's list of a channel: the channel envelope, four envelopes for
+    // every pair (carrier volume and transpose, modulator volume and transpose),
+    // then envelopes A and B of every effect, whatever its type.
+    const std::size_t pairs = channel.carriers.size();
+    const std::size_t firstEffect = 1 + 4 * pairs;
+    std::vector<TRegisteredEnvelope> list;
+    list.push_back({&channel.envelope, ROLE_CHANNEL, 0, 0});
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const TOvkOscillator& carrier = channel.carriers[i];
+        list.push_back({&carrier.volumeEnvelope, ROLE_CARRIER_VOLUME, i, 1 + 4 * i});
+        list.push_back({&carrier.transposeEnvelope, ROLE_CARRIER_TRANSPOSE, i, 2 + 4 * i});
+        if (carrier.fmEnabled) {
+            // A damaged file may hold fewer modulators: a missing one is a default record.
+            const TOvkOscillator& modulator = channel.ModulatorOf(i);
+            list.push_back({&modulator.volumeEnvelope, ROLE_MODULATOR_VOLUME, i, 3 + 4 * i});
+            list.push_back({&modulator.transposeEnvelope, ROLE_MODULATOR_TRANSPOSE, i, 4 + 4 * i});
+        }
+    }
+    for (std::size_t i = 0; i < channel.effects.size(); ++i) {
+        const TOvkEffect& effect = channel.effects[i];
+        // A delay uses no envelope; only the resonance uses envelope B.
+        if (!IsExported(effect) || effect.type == EFFECT_DELAY)
+            continue;
+        list.push_back({&effect.envelopeA, ROLE_EFFECT_A, i, firstEffect + 2 * i});
+        if (effect.type == EFFECT_RESONANCE)
+            list.push_back({&effect.envelopeB, ROLE_EFFECT_B, i, firstEffect + 2 * i + 1});
+    }
+    return list;
 }
 
 void COvkCSourceExport::Write(morvane::IOutputStream* stream) const

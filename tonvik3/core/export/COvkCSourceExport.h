@@ -39,6 +39,34 @@ public:
     // The replayer's pitch of an oscillator: octave (8 for 0 cents) and the
     // fraction of an octave above it in 1/256 of a doubling.
     static void Pitch(std::int32_t cents, std::int32_t& octave, std::int32_t& fraction);
+    // Whether the tables hold an effect of this type (band-pass and unknown types they do not).
+    static bool IsExported(const TOvkEffect& effect);
+
+    // An envelope of a channel that the tables hold, what it drives, and
+    // where the player keeps it.
+    enum TEnvelopeRole {
+        ROLE_CHANNEL,
+        ROLE_CARRIER_VOLUME,
+        ROLE_CARRIER_TRANSPOSE,
+        ROLE_MODULATOR_VOLUME,
+        ROLE_MODULATOR_TRANSPOSE,
+        ROLE_EFFECT_A,
+        ROLE_EFFECT_B,
+    };
+    struct TRegisteredEnvelope {
+        const TOvkEnvelope* envelope;
+        TEnvelopeRole role;
+        std::size_t index;         // the pair or the effect it belongs to
+        std::size_t listPosition;  // its place in the player's envelope list of the channel
+    };
+    // The envelopes of a used channel that the tables hold, in the order they
+    // are registered: the channel envelope; each carrier's volume and transpose
+    // envelopes, followed by its modulator's when it has FM; then the envelopes
+    // of the exported effects that use them.
+    static std::vector<TRegisteredEnvelope> RegisteredEnvelopes(const COvkModuleChannel& channel);
+
+    // The counter that the channel envelope of a channel refers to (0 for an unused channel).
+    int ChannelEnvelopeCounter(int channel) const { return m_channelCounters[channel].envelope; }
 
 private:
     struct TCounter {
@@ -54,7 +82,6 @@ private:
         std::vector<int> effectA, effectB;
     };
 
-    static bool IsExported(const TOvkEffect& effect);
     int Register(const TOvkEnvelope& envelope, int channel);
     void WriteDefines(morvane::IOutputStream* stream) const;
     void WriteOrderTable(morvane::IOutputStream* stream) const;
