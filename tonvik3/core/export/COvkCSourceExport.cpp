@@ -201,6 +201,18 @@ void COvkCSourceExport::WriteDefines(morvane::IOutputStream* stream) const
 {
     CTextWriter out = SectionWriter(stream);
     out.Write(L"// Defines - move these lines into OvkSongDataDefines.h\n");
+    WriteDefineLines(out);
+    out.Write(L"\n");
+}
+
+void COvkCSourceExport::WriteDefinesFile(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    WriteDefineLines(out);
+}
+
+void COvkCSourceExport::WriteDefineLines(CTextWriter& out) const
+{
     out.Write(L"#ifndef OVKSONGDATADEFINES_H\n");
     out.Write(L"#define OVKSONGDATADEFINES_H\n");
     out.Write(L"#define OVKSONG_LEN 0x%X\n", static_cast<unsigned>(m_length));
@@ -218,7 +230,7 @@ void COvkCSourceExport::WriteDefines(morvane::IOutputStream* stream) const
     for (int i = 0; i < 6; ++i)
         out.Write(L"%ls#define OVKSONG_ENABLE_%lsEFFECT\n", m_effectTypeUsed[kEnableOrder[i]] ? L"" : L"//",
                   kEnableDefines[i]);
-    out.Write(L"#endif\n\n");
+    out.Write(L"#endif\n");
 }
 
 void COvkCSourceExport::WriteOrderTable(morvane::IOutputStream* stream) const

@@ -4,8 +4,9 @@
 #include "core/song/COvkModuleData.h"
 
 namespace morvane {
+class CTextWriter;
 class IOutputStream;
-}
+} // namespace morvane
 
 namespace ovk {
 
@@ -28,6 +29,9 @@ public:
 
     // Writes the whole text. Stream errors propagate; what was written stays.
     void Write(morvane::IOutputStream* stream) const;
+    // Writes the defines file that the text's first lines are meant for
+    // (OvkSongDataDefines.h): the same bytes, from "#ifndef" to "#endif".
+    void WriteDefinesFile(morvane::IOutputStream* stream) const;
 
     std::size_t EnvelopeCount() const { return m_envelopes.size(); }
     std::size_t CounterCount() const { return m_counters.size(); }
@@ -84,6 +88,7 @@ private:
 
     int Register(const TOvkEnvelope& envelope, int channel);
     void WriteDefines(morvane::IOutputStream* stream) const;
+    void WriteDefineLines(morvane::CTextWriter& out) const;
     void WriteOrderTable(morvane::IOutputStream* stream) const;
     void WritePatterns(morvane::IOutputStream* stream) const;
     void WriteEnvelopes(morvane::IOutputStream* stream) const;
