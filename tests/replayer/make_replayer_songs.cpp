@@ -1,8 +1,9 @@
 // Writes random songs that the replayer must play exactly as the editor does:
 //   make_replayer_songs FOLDER COUNT SEED
-// gives FOLDER/random_00.tonvik ... Each song is short (2-4 order positions at a
-// random tempo) and draws its instruments from everything the tables carry
-// without loss: the four wave types, FM, whole-semitone pitches, envelopes of
+// gives FOLDER/random_00.tonvik ... Each song is short (3-6 order positions, so
+// that envelopes reset every fourth pattern do reset, at a random tempo) and
+// draws its instruments from everything the tables carry without loss: the
+// four wave types, FM, whole-semitone pitches, envelopes of
 // every reset mode with positions in steps of 2048, constants that share a
 // counter, every exported effect, stop notes with and without sustain, clipping.
 // Band-pass effects come along too: the export leaves them out, the editor
@@ -129,9 +130,9 @@ void RandomChannel(CRandom& random, COvkModuleChannel& channel)
 COvkModuleData RandomSong(CRandom& random)
 {
     COvkModuleData song;
-    song.tempo = random.Range(60, 300);
+    song.tempo = random.Range(100, 400);
     song.masterVolume = random.Range(50, 400);
-    const int length = random.Range(2, 4);
+    const int length = random.Range(3, 6);
     for (int c = 0; c < kChannels; ++c) {
         RandomChannel(random, song.channels[c]);
         if (random.Chance(15))
