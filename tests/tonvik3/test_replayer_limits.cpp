@@ -327,23 +327,66 @@ TEST(ReplayerLimits, MoreEnvelopesThanThePlayerMoves)
                                   "replayer does not"});
 }
 
-TEST(ReplayerLimits, Effects)
+TOvkEffect Overdrive(int p1, int p2)
+{
+    TOvkEffect e = Effect(ovk::EFFECT_OVERDRIVE);
+    e.p1 = p1;
+    e.p2 = p2;
+    return e;
+}
+
+TEST(ReplayerLimits, OverdriveLevelsTheTablesLose)
+{
+    // The tables hold p1 x 127 and p2 x 32767 / (p1 x 127): p2 comes back
+    // while the limit stays below 32767 (p1 up to 258), and may not beyond it.
+    COvkModuleData song = Playing({0, 1, 2, 3, 4});
+    song.channels[0].effects = {Overdrive(100, 100), Overdrive(258, 255), Overdrive(1, 0)};
+    song.channels[1].effects = {Overdrive(1000, 100)};  // comes back as 97
+    song.channels[2].effects = {Overdrive(0, 100)};     // a limit of 0 keeps no level
+    song.channels[3].effects = {Overdrive(0, 0)};
+    song.channels[4].effects = {Overdrive(259, 255), Overdrive(259, 1)};  // 1 comes back as 0
+    EXPECT_EQ(Lines(song), (TLines{"channel 2: overdrive approximated", "channel 3: overdrive approximated",
+                                   "channel 5: overdrive approximated"}));
+}
+
+TEST(ReplayerLimits, DelayLines)
 {
     COvkModuleData song = Playing({0, 1, 2});
-    song.channels[0].effects = {Effect(ovk::EFFECT_OVERDRIVE), Effect(ovk::EFFECT_OVERDRIVE)};
-    TOvkEffect longDelay = Effect(ovk::EFFECT_DELAY);
-    longDelay.p1 = 2000000000;  // beyond 32 bits of samples
+    // The player refuses a delay whose length overflows 32 bits; the table
+    // holds the wrapped length (51 samples), which the replayer plays.
+    TOvkEffect wrapped = Effect(ovk::EFFECT_DELAY);
+    wrapped.p1 = 779204;
+    // Neither makes the line of a flange whose envelope tops out below -1.
     TOvkEffect emptyFlange = Effect(ovk::EFFECT_FLANGE);
     emptyFlange.envelopeA.max = -5;
-    song.channels[1].effects = {longDelay, Effect(ovk::EFFECT_DELAY), emptyFlange};
-    TOvkEffect longestDelay = Effect(ovk::EFFECT_DELAY);
-    longestDelay.p1 = 3200;
-    song.channels[2].effects = {longestDelay, Effect(ovk::EFFECT_BANDPASS)};
-    EXPECT_EQ(Lines(song), (TLines{"channel 1: overdrive approximated",
-                                   "channel 2: 2 delays or flanges whose lines the editor cannot make, so it leaves them out"}));
+    song.channels[0].effects = {wrapped, emptyFlange, Effect(ovk::EFFECT_DELAY)};
+    // The replayer's pool holds 32 rows for each delay or flange of the song
+    // by default: a 40-row delay fits beside a short one in this song's pool.
+    TOvkEffect rows40 = Effect(ovk::EFFECT_DELAY);
+    rows40.p1 = 4000;
+    TOvkEffect rows1 = Effect(ovk::EFFECT_DELAY);
+    rows1.p1 = 100;
+    song.channels[1].effects = {rows40, Effect(ovk::EFFECT_BANDPASS)};
+    song.channels[2].effects = {rows1};
+    EXPECT_EQ(Lines(song), TLines{"channel 1: a delay or flange whose line the editor cannot make, so that it "
+                                  "passes its input there"});
 
-    // Only what the channel sounds counts: no note, no departure.
-    song.patterns[0][1][0] = 255;
+    // Two of them do not: the second is left out, and the pool that holds both is named.
+    song.channels[0].effects.clear();
+    song.channels[1].effects = {rows40, rows40};
+    song.channels[2].effects.clear();
+    EXPECT_EQ(Lines(song), (TLines{"channel 2: 1 delay or flange does not fit the replayer's line pool: define "
+                                   "OVKSONG_LINEPOOLSIZE as " +
+                                   std::to_string(2 * (40 * 5512 + 2)) + " or more"}));
+}
+
+TEST(ReplayerLimits, OnlyWhatTheChannelSoundsCounts)
+{
+    COvkModuleData song = Playing({0, 1});
+    song.channels[0].effects = {Overdrive(0, 100)};
+    song.channels[1].carriers[0].cents = 50;
+    ASSERT_EQ(Lines(song).size(), 2u);
+    song.patterns[0][1][0] = 255;  // a stop alone starts nothing
     song.patterns[1][1][0] = 0;
     EXPECT_EQ(Lines(song), TLines{});
 }
@@ -357,7 +400,8 @@ TEST(ReplayerLimits, ReferenceSongs)
     };
     EXPECT_EQ(load("one_sine.tonvik"), std::string(ovk::kReplayerExactLine) + "\n");
     EXPECT_EQ(load("empty.tonvik"), std::string(ovk::kReplayerExactLine) + "\n");
-    EXPECT_EQ(load("effects.tonvik"), "channel 6: overdrive approximated\nchannel 8: overdrive approximated\n");
+    // Its overdrives have clip limits whose level the tables carry.
+    EXPECT_EQ(load("effects.tonvik"), std::string(ovk::kReplayerExactLine) + "\n");
     EXPECT_EQ(load("waves.tonvik"), "channel 1: note values above 192 cannot be written\n");
     // Cents -1, 701 and -1199, 350; 1200, 2400 and -2400 are whole semitones.
     EXPECT_EQ(load("arrangement.tonvik"),

@@ -137,7 +137,7 @@ public:
     {
         for (int c = 0; c < kChannels; ++c)
             m_reach[c] = ReachOf(song, c);
-        FindRefusedLines();
+        FindEffectDepartures();
         FindAudibleNoise();
     }
 
@@ -314,34 +314,68 @@ private:
 
     void CheckEffects()
     {
-        const COvkModuleChannel& channel = Channel();
-        const bool overdrive = std::any_of(channel.effects.begin(), channel.effects.end(),
-                                           [](const TOvkEffect& e) { return e.type == EFFECT_OVERDRIVE; });
-        if (overdrive)
+        if (m_overdriveApproximated[m_channel])
             Add(TReplayerLimit::Overdrive, "overdrive approximated");
-        const std::size_t refused = m_refusedLines[m_channel];
-        if (refused == 1)
-            Add(TReplayerLimit::EffectLine, "a delay or flange whose line the editor cannot make, so it leaves it out");
-        else if (refused > 1)
-            Add(TReplayerLimit::EffectLine, std::to_string(refused) +
-                                                " delays or flanges whose lines the editor cannot make, so it leaves "
-                                                "them out");
+        const std::size_t extra = m_linesOnlyReplayer[m_channel];
+        if (extra == 1)
+            Add(TReplayerLimit::EffectLine,
+                "a delay or flange whose line the editor cannot make, so that it passes its input there");
+        else if (extra > 1)
+            Add(TReplayerLimit::EffectLine, std::to_string(extra) +
+                                                " delays or flanges whose lines the editor cannot make, so that they "
+                                                "pass their input there");
+        const std::size_t missing = m_linesOnlyPlayer[m_channel];
+        if (missing > 0)
+            Add(TReplayerLimit::LinePool, Counted(missing, "delay or flange does", "delays or flanges do") +
+                                              " not fit the replayer's line pool: define OVKSONG_LINEPOOLSIZE as " +
+                                              std::to_string(m_poolNeeded) + " or more");
     }
 
-    // The delay and flange lines that the player does not make: too long, or
-    // beyond the memory that a song's lines share (handed out channel by
-    // channel, in chain order, for every channel and effect).
-    void FindRefusedLines()
+    // Follows the exported effects into the replayer, table row by table row.
+    void FindEffectDepartures()
     {
+        // The player: every effect of every channel takes its delay line from
+        // one budget, in chain order; a line that is too long or does not fit
+        // is not made and its effect passes its input.
         CEffectLineBudget budget;
         const std::uint32_t rowLength = m_song.RowLength();
-        for (int c = 0; c < kChannels; ++c)
+        // The replayer: the lines of the delays and flanges in the table, one
+        // after the other, from its pool. By default it holds the editor's
+        // longest delay (32 rows) for every effect of the table.
+        const std::uint64_t pool = static_cast<std::uint64_t>(m_export.EffectCount()) * (32ull * rowLength + 2);
+        std::uint64_t used = 0;
+        std::size_t row = 0;
+        for (int c = 0; c < kChannels; ++c) {
             for (const TOvkEffect& effect : m_song.channels[c].effects) {
                 const std::uint64_t bytes = COvkEffectState::LineBytes(effect, rowLength);
-                const bool fits = budget.Take(bytes);
-                const bool hasLine = effect.type == EFFECT_DELAY || effect.type == EFFECT_FLANGE;
-                m_refusedLines[c] += hasLine && (bytes == 0 || !fits);
+                const bool playerMakes = budget.Take(bytes) && bytes > 0;
+                if (!m_reach[c].used || !COvkCSourceExport::IsExported(effect))
+                    continue;
+                const COvkCSourceExport::TEffectRow& r = m_export.EffectRows()[row++];
+                if (r.type == EFFECT_OVERDRIVE)
+                    m_overdriveApproximated[c] = m_overdriveApproximated[c] || !OverdriveLevelKept(r, effect);
+                if (r.type != EFFECT_DELAY && r.type != EFFECT_FLANGE)
+                    continue;
+                // A delay's third value is its delay, a flange's its envelope's max + 1.
+                const std::uint32_t length = static_cast<std::uint32_t>(r.c) + (r.type == EFFECT_DELAY ? 2u : 1u);
+                const bool possible = length != 0 && length <= COvkEffectState::kMaxLineLength;
+                const bool replayerMakes = possible && length <= pool - used;
+                used += replayerMakes ? length : 0;
+                m_poolNeeded += possible ? length : 0;
+                m_linesOnlyReplayer[c] += replayerMakes && !playerMakes;
+                m_linesOnlyPlayer[c] += playerMakes && !replayerMakes;
             }
+        }
+    }
+
+    // The tables hold the overdrive's clip limit L = p1 x 127 and the quotient
+    // p2 x 32767 / L; the replayer takes the smallest level that gives that
+    // quotient, which is p2 itself while L lies between 1 and 32766.
+    static bool OverdriveLevelKept(const COvkCSourceExport::TEffectRow& r, const TOvkEffect& effect)
+    {
+        const std::uint32_t level =
+            (static_cast<std::uint32_t>(r.b) * static_cast<std::uint32_t>(r.a) + 32766u) / 32767u;
+        return static_cast<std::int32_t>(level) == effect.p2;
     }
 
     // Whether some noise that the export writes is heard: a noise carrier, or
@@ -366,7 +400,10 @@ private:
     const COvkModuleData& m_song;
     const COvkCSourceExport m_export;
     TChannelReach m_reach[kChannels];
-    std::size_t m_refusedLines[kChannels] = {};
+    bool m_overdriveApproximated[kChannels] = {};
+    std::size_t m_linesOnlyReplayer[kChannels] = {};  // lines that the player does not make
+    std::size_t m_linesOnlyPlayer[kChannels] = {};    // lines that do not fit the replayer's pool
+    std::uint64_t m_poolNeeded = 0;                   // the pool that every line the replayer can make fits in
     bool m_audibleNoise = false;
     int m_channel = 0;
     std::vector<TReplayerDeparture> m_departures;

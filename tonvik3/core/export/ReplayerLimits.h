@@ -20,7 +20,8 @@ enum class TReplayerLimit {
     MovingConstant,       // an envelope kept at 0 that still moves is written as a constant
     EnvelopeListFull,     // the player moves only a channel's first 256 envelopes
     Overdrive,            // the tables hold the overdrive's gain, not its level
-    EffectLine,           // a delay or flange line that the editor does not make
+    EffectLine,           // a delay or flange line that the editor does not make and the replayer does
+    LinePool,             // one that the replayer's line pool does not hold by default
 };
 
 // One way in which one channel of a song plays differently through the replayer.
