@@ -173,6 +173,14 @@ bool SameSong(const ovk::COvkModuleData& a, const ovk::COvkModuleData& b)
     return true;
 }
 
+ovk::TOvkEnvelope Moving(int speed)
+{
+    ovk::TOvkEnvelope e;
+    e.keepEnabled = false;
+    e.speed = speed;
+    return e;
+}
+
 ovk::TOvkEnvelope MarkedEnvelope(int seed)
 {
     ovk::TOvkEnvelope e;

@@ -69,5 +69,7 @@ bool SameSong(const ovk::COvkModuleData& a, const ovk::COvkModuleData& b);
 
 // An envelope whose every field differs from the defaults.
 ovk::TOvkEnvelope MarkedEnvelope(int seed);
+// A free-running envelope (keep disabled) of the given speed.
+ovk::TOvkEnvelope Moving(int speed);
 
 } // namespace tonvik_test

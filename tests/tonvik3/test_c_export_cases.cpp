@@ -41,14 +41,6 @@ std::size_t Count(const std::string& text, const std::string& what)
     return n;
 }
 
-TOvkEnvelope Moving(int speed)
-{
-    TOvkEnvelope e;
-    e.keepEnabled = false;
-    e.speed = speed;
-    return e;
-}
-
 // One order position playing pattern 1 in the given channels.
 COvkModuleData SongPlaying(std::initializer_list<int> channels)
 {

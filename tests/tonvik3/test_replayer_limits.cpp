@@ -41,14 +41,6 @@ COvkModuleData Playing(std::initializer_list<int> channels)
     return song;
 }
 
-TOvkEnvelope Moving(int speed)
-{
-    TOvkEnvelope e;
-    e.keepEnabled = false;
-    e.speed = speed;
-    return e;
-}
-
 TOvkOscillator Oscillator(int type, int cents = 0, int volume = 100)
 {
     TOvkOscillator o;
