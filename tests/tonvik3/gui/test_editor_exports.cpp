@@ -108,7 +108,9 @@ TEST_F(ExportTest, CppAsThatCannotWriteTheDefinesSaysItFailed)
     ASSERT_EQ(m_dialogs->messages.size(), 1u);
     EXPECT_EQ(m_dialogs->messages[0].text, QStringLiteral("Failed to export"));
     EXPECT_EQ(m_dialogs->messages[0].icon, CEditorDialogs::ICON_ERROR);
-    EXPECT_FALSE(m_dialogs->messages[0].detail.isEmpty());
+    EXPECT_TRUE(m_dialogs->messages[0].detail.startsWith(
+        QStringLiteral("Cannot write '%1': ").arg(QString::fromStdString(folder.Path("OvkSongDataDefines.h")))))
+        << m_dialogs->messages[0].detail.toStdString();
 }
 
 TEST_F(ExportTest, TheStatusBarShowsTheTablesSizeOnceAnEditHasSettled)

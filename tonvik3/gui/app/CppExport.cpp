@@ -50,13 +50,18 @@ void WithSong(CEditorState& state, TWrite write)
     state.song->Unlock();
 }
 
+[[noreturn]] void ThrowCannotWrite(const QString& path, const QString& reason)
+{
+    MRV_THROW(morvane::CFileAccessException, L"ovk::ExportCppSourceAs",
+              morvane::MakeReason(L"Cannot write '%ls': %ls", ToWide(path).c_str(), ToWide(reason).c_str()));
+}
+
 // The whole text into a file written aside and put in place when complete.
 void WriteAtomically(const QString& path, const std::function<void(morvane::IOutputStream*)>& write)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        MRV_THROW(morvane::CFileAccessException, L"ovk::ExportCppSourceAs",
-                  morvane::MakeReason(L"%ls", ToWide(file.errorString()).c_str()));
+        ThrowCannotWrite(path, file.errorString());
     try {
         const auto stream = morvane::CreateRef<IArchiveOutputStream>(L"ovk::CMfcFileOutputStream");
         if (!stream)
@@ -68,8 +73,7 @@ void WriteAtomically(const QString& path, const std::function<void(morvane::IOut
         throw;
     }
     if (!file.commit())
-        MRV_THROW(morvane::CFileAccessException, L"ovk::ExportCppSourceAs",
-                  morvane::MakeReason(L"%ls", ToWide(file.errorString()).c_str()));
+        ThrowCannotWrite(path, file.errorString());
 }
 
 // What the replayer will play differently from the editor, said once after
