@@ -5,11 +5,11 @@ set -euo pipefail
 # fonts-liberation2: the editor's font (the metrics of Arial) for the offscreen
 # platform as well; librtmidi-dev: MIDI keyboards in the editor; xdotool: a test
 # types into the real editor under Xvfb; g++-multilib: the replayer's 32-bit
-# build in its tests.
+# build in its tests; zlib1g-dev: the deflated size of a song's tables.
 packages=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev libcli11-dev
           qt6-base-dev libsdl2-dev xvfb xauth clang libclang-rt-14-dev
           fonts-liberation2 librtmidi-dev xdotool
-          g++-multilib)
+          g++-multilib zlib1g-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "SongFileTestSupport.h"
+#include "core/export/SongTableSize.h"
 #include "core/synth/EffectLines.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
@@ -65,12 +66,41 @@ TEST_F(Cli, RenderWritesTheSameFileAsTheEditorsExport)
 
 TEST_F(Cli, ExportCAndConvertWriteTheReferenceBytes)
 {
-    EXPECT_EQ(RunCli({"export-c", Golden("arrangement.tonvik"), Path("OvkSongData.cpp")}).status, 0);
+    const TProgramRun exported = RunCli({"export-c", Golden("arrangement.tonvik"), Path("OvkSongData.cpp")});
+    EXPECT_EQ(exported.status, 0);
     EXPECT_EQ(ReadFileBytes(Path("OvkSongData.cpp")), GoldenBytes("arrangement.cpp"));
+    // What the replayer plays differently, on standard error.
+    EXPECT_EQ(exported.err, "channel 1: note values above 192 cannot be written\n"
+                            "channel 3: 1 oscillator detuned by less than a semitone, played up to 2.4 cents lower\n"
+                            "channel 4: 2 oscillators detuned by less than a semitone, played up to 1.0 cents lower\n"
+                            "channel 7: 1 oscillator detuned by less than a semitone, played up to 2.0 cents lower\n");
     EXPECT_EQ(RunCli({"convert", Golden("v2_basic.tonvik"), Path("v3.tonvik")}).status, 0);
     EXPECT_EQ(ReadFileBytes(Path("v3.tonvik")), GoldenBytes("v2_basic.v3.tonvik"));
     EXPECT_EQ(RunCli({"convert", Golden("instr_rich.tonviki"), Path("rich.tonviki")}).status, 0);
     EXPECT_EQ(ReadFileBytes(Path("rich.tonviki")), GoldenBytes("instr_rich.v3.tonviki"));
+}
+
+TEST_F(Cli, ExportCWritesTheDefinesFileItsFirstLinesAreFor)
+{
+    const TProgramRun run = RunCli({"export-c", Golden("effects.tonvik"), Path("OvkSongData.cpp"), "--defines",
+                                    Path("OvkSongDataDefines.h")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "The replayer plays this song exactly as the editor does.\n");
+    const TBytes source = ReadFileBytes(Path("OvkSongData.cpp"));
+    EXPECT_EQ(source, GoldenBytes("effects.cpp"));
+    // The lines from #ifndef to #endif, as they are in the tables' text.
+    const std::string text(source.begin(), source.end());
+    const std::size_t first = text.find("#ifndef OVKSONGDATADEFINES_H\r\n");
+    const std::size_t end = text.find("#endif\r\n") + 8;
+    ASSERT_NE(first, std::string::npos);
+    const TBytes defines = ReadFileBytes(Path("OvkSongDataDefines.h"));
+    EXPECT_EQ(std::string(defines.begin(), defines.end()), text.substr(first, end - first));
+
+    const TProgramRun noFolder = RunCli(
+        {"export-c", Golden("effects.tonvik"), Path("again.cpp"), "--defines", Path("missing/OvkSongDataDefines.h")});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_EQ(noFolder.err.rfind("tonvik3-cli: " + Path("missing/OvkSongDataDefines.h") + ": ", 0), 0u)
+        << noFolder.err;
 }
 
 TEST_F(Cli, InfoSummarisesAndPrintsEveryFieldAsJson)
@@ -90,10 +120,23 @@ TEST_F(Cli, InfoSummarisesAndPrintsEveryFieldAsJson)
     const TProgramRun minutes = RunCli({"info", Path("slow.tonvik")});
     EXPECT_NE(minutes.out.find("Length: 1 position, 4:00.00 (240.00 s)\n"), std::string::npos) << minutes.out;
 
+    // Every field as loaded, and the size of the song's C tables with the rest of what is derived.
+    ovk::COvkModuleData v2;
+    LoadSong(v2, GoldenBytes("v2_basic.tonvik"));
+    const ovk::TSongTableSize tables = ovk::SongTableSize(v2);
+    const std::string tablesLine = "Replayer tables: " + std::to_string(tables.bytes) + " bytes, " +
+                                   std::to_string(tables.deflated) + " deflated\n";
+    EXPECT_NE(summary.out.find(tablesLine), std::string::npos) << summary.out;
     const TProgramRun json = RunCli({"info", "--json", Golden("v2_basic.tonvik")});
     EXPECT_EQ(json.status, 0);
-    const TBytes expected = GoldenBytes("v2_basic.json");
-    EXPECT_EQ(json.out, std::string(expected.begin(), expected.end()));
+    const TBytes golden = GoldenBytes("v2_basic.json");
+    std::string expected(golden.begin(), golden.end());
+    const std::string rowLength = "\"rowLength\": 5292\n";
+    ASSERT_NE(expected.find(rowLength), std::string::npos);
+    expected.replace(expected.find(rowLength), rowLength.size(),
+                     "\"rowLength\": 5292,\n    \"tableBytes\": " + std::to_string(tables.bytes) +
+                         ",\n    \"tableBytesDeflated\": " + std::to_string(tables.deflated) + "\n");
+    EXPECT_EQ(json.out, expected);
     const TProgramRun instrument = RunCli({"info", Golden("instr_rich.tonviki"), "--json"});
     const TBytes expectedInstrument = GoldenBytes("instr_rich.json");
     EXPECT_EQ(instrument.out, std::string(expectedInstrument.begin(), expectedInstrument.end()));

@@ -8,6 +8,7 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "core/export/SongJson.h"
+#include "core/export/SongTableSize.h"
 #include "core/files/SongFiles.h"
 #include "core/synth/EffectLines.h"
 
@@ -59,6 +60,9 @@ void PrintSong(const std::string& path, const COvkModuleData& song)
                 hundredths / 6000, hundredths / 100 % 60, hundredths % 100, seconds);
     std::printf("Tempo: %d BPM (%u samples per row)\n", song.tempo, rowLength);
     std::printf("Master volume: %d\n", song.masterVolume);
+    const TSongTableSize tables = SongTableSize(song);
+    std::printf("Replayer tables: %llu bytes, %llu deflated\n", static_cast<unsigned long long>(tables.bytes),
+                static_cast<unsigned long long>(tables.deflated));
     for (int c = 0; c < kChannels; ++c) {
         bool used = false;
         for (int p = 0; p < length && !used; ++p)
@@ -84,8 +88,10 @@ int Info(const std::string& path, bool json)
         OnFile(path, [&] { LoadSongFile(WidePath(path).c_str(), song); });
         if (EffectLinesOverBudget(song))
             std::fprintf(stderr, "tonvik3-cli: %s: %s\n", path.c_str(), kEffectLinesOverBudgetMessage);
-        if (json)
-            std::fputs(SongToJson(song).c_str(), stdout);
+        if (json) {
+            const TSongTableSize tables = SongTableSize(song);
+            std::fputs(SongToJson(song, &tables).c_str(), stdout);
+        }
         else
             PrintSong(path, song);
     }
@@ -97,7 +103,8 @@ int Info(const std::string& path, bool json)
 void AddInfoCommand(CLI::App& app, TCommandAction& action)
 {
     CLI::App* command = app.add_subcommand("info", "Describe a song or instrument: length, tempo, volumes, "
-                                                   "oscillators and effects of every channel");
+                                                   "the bytes of the song's replayer tables, oscillators and "
+                                                   "effects of every channel");
     auto path = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
     command->add_option("FILE", *path, "Song (.tonvik) or instrument (.tonviki) file")->required();

@@ -1,6 +1,7 @@
-// Export > C++ (a private folder, opened on the desktop), Export > C++ as...,
-// and Export > WAV with its progress dialog: completed, cancelled by ESC,
-// failed, and a cancelled file dialog.
+// Export > C++ (a private folder, opened on the desktop), Export > C++ as...
+// with its defines file, what each says the replayer will play differently,
+// the status bar's size of the tables, and Export > WAV with its progress
+// dialog: completed, cancelled by ESC, failed, and a cancelled file dialog.
 #include <QFileInfo>
 #include <QTest>
 #include <sys/stat.h>
@@ -9,7 +10,10 @@
 
 #include "GuiTestSupport.h"
 #include "SongFileTestSupport.h"
+#include "core/export/COvkCSourceExport.h"
+#include "core/export/SongTableSize.h"
 #include "core/files/SongFiles.h"
+#include "gui/app/CTableSizeStatus.h"
 #include "gui/app/CWavExportDlg.h"
 #include "gui/app/CppExport.h"
 #include "morvane/api/Utf.h"
@@ -46,7 +50,16 @@ TEST_F(ExportTest, CppGoesIntoAFolderOnlyTheUserCanReadAndIsOpenedOnTheDesktop)
     ASSERT_EQ(stat(QFileInfo(path).absolutePath().toLocal8Bit().constData(), &folder), 0);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
     EXPECT_EQ(folder.st_uid, getuid());
-    EXPECT_TRUE(m_dialogs->messages.empty());
+    // Then what the replayer will play differently, channel by channel.
+    ASSERT_EQ(m_dialogs->messages.size(), 1u);
+    EXPECT_EQ(m_dialogs->messages[0].text, QStringLiteral("The replayer will play this song differently from the editor:"));
+    EXPECT_EQ(m_dialogs->messages[0].caption, QStringLiteral("tonvik3"));
+    EXPECT_EQ(m_dialogs->messages[0].icon, CEditorDialogs::ICON_WARNING);
+    EXPECT_EQ(m_dialogs->messages[0].detail,
+              QStringLiteral("channel 1: note values above 192 cannot be written\n"
+                             "channel 3: 1 oscillator detuned by less than a semitone, played up to 2.4 cents lower\n"
+                             "channel 4: 2 oscillators detuned by less than a semitone, played up to 1.0 cents lower\n"
+                             "channel 7: 1 oscillator detuned by less than a semitone, played up to 2.0 cents lower"));
     // Not a fixed name in the shared temporary folder.
     EXPECT_NE(QFileInfo(path).absolutePath(), QStringLiteral("/tmp"));
 }
@@ -66,14 +79,70 @@ TEST_F(ExportTest, AFailedCppExportSaysSoAndOpensNothing)
     EXPECT_TRUE(m_dialogs->opened.empty());
 }
 
-TEST_F(ExportTest, CppAsWritesTheChosenFile)
+TEST_F(ExportTest, CppAsWritesTheChosenFileAndTheDefinesBesideIt)
 {
     Open("effects.tonvik");
     CTempFolder folder;
     m_dialogs->saveFiles = {QString::fromStdString(folder.Path("tables.cpp"))};
     Frame().ExportCppAs();
     EXPECT_EQ(FirstDifference(ReadFileBytes(folder.Path("tables.cpp")), GoldenBytes("effects.cpp")), -1);
-    EXPECT_TRUE(m_dialogs->messages.empty());
+    const TBytes defines = ReadFileBytes(folder.Path("OvkSongDataDefines.h"));
+    EXPECT_EQ(defines, WriteToMemory([&](morvane::IOutputStream* stream) {
+                  ovk::COvkCSourceExport(Song()).WriteDefinesFile(stream);
+              }));
+    ASSERT_EQ(m_dialogs->messages.size(), 1u);
+    EXPECT_EQ(m_dialogs->messages[0].text, QStringLiteral("The defines are in OvkSongDataDefines.h beside the "
+                                                          "tables.\nThe replayer plays this song exactly as the "
+                                                          "editor does."));
+    EXPECT_EQ(m_dialogs->messages[0].icon, CEditorDialogs::ICON_INFORMATION);
+    EXPECT_TRUE(m_dialogs->messages[0].detail.isEmpty());
+}
+
+TEST_F(ExportTest, CppAsThatCannotWriteTheDefinesSaysItFailed)
+{
+    Open("one_sine.tonvik");
+    CTempFolder folder;
+    std::filesystem::create_directory(folder.Path("OvkSongDataDefines.h"));
+    m_dialogs->saveFiles = {QString::fromStdString(folder.Path("OvkSongData.cpp"))};
+    EXPECT_FALSE(ovk::ExportCppSourceAs(State(), &Frame()));
+    ASSERT_EQ(m_dialogs->messages.size(), 1u);
+    EXPECT_EQ(m_dialogs->messages[0].text, QStringLiteral("Failed to export"));
+    EXPECT_EQ(m_dialogs->messages[0].icon, CEditorDialogs::ICON_ERROR);
+    EXPECT_FALSE(m_dialogs->messages[0].detail.isEmpty());
+}
+
+TEST_F(ExportTest, TheStatusBarShowsTheTablesSizeOnceAnEditHasSettled)
+{
+    ovk::CTableSizeStatus& status = *Frame().TableSizeStatus();
+    status.Check();  // whatever the start-up left to settle
+    ASSERT_TRUE(WaitFor([&] { return !status.Settling(); }));
+    const ovk::TSongTableSize before = ovk::SongTableSize(Song());
+    EXPECT_EQ(status.text(), QStringLiteral("Tables: %1 bytes, %2 deflated").arg(before.bytes).arg(before.deflated));
+    const int recomputed = status.Recomputations();
+
+    // A song that reaches a channel with effects: more rows in every table.
+    EditSong([](ovk::COvkModuleData& song) {
+        song.orderTable[3][0] = 2;
+        song.patterns[3][2][0] = 58;
+        song.channels[3].effects.resize(2);
+    });
+    const ovk::TSongTableSize after = ovk::SongTableSize(Song());
+    ASSERT_GT(after.bytes, before.bytes);
+    status.Check();
+    EXPECT_TRUE(status.Settling());
+    EXPECT_EQ(status.Recomputations(), recomputed);
+    // Drawing the window does not work the figure out.
+    Frame().grab();
+    status.grab();
+    EXPECT_EQ(status.Recomputations(), recomputed);
+    ASSERT_TRUE(WaitFor([&] { return status.Recomputations() > recomputed; }));
+    EXPECT_EQ(status.Recomputations(), recomputed + 1);
+    EXPECT_EQ(status.text(), QStringLiteral("Tables: %1 bytes, %2 deflated").arg(after.bytes).arg(after.deflated));
+
+    // Nothing moves, nothing is worked out again: polling alone costs a counter read.
+    Frame().grab();
+    QTest::qWait(3 * ovk::CTableSizeStatus::kPollMs);
+    EXPECT_EQ(status.Recomputations(), recomputed + 1);
 }
 
 TEST_F(ExportTest, WavExportWritesTheReferenceBytesAndSaysItCompleted)

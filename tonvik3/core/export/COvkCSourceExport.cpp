@@ -37,6 +37,35 @@ const wchar_t* OscillatorTypeDefine(std::int32_t type)
 
 bool IsAudibleType(std::int32_t type) { return type >= OSC_SINE && type <= OSC_NOISE; }
 
+const wchar_t* EffectTypeDefine(std::int32_t type)
+{
+    static const wchar_t* const kNames[] = {
+        L"OVKSONGEFFECTTYPE_DELAY",     L"OVKSONGEFFECTTYPE_FLANGE",    L"OVKSONGEFFECTTYPE_LOWPASS",
+        L"OVKSONGEFFECTTYPE_HIGHPASS",  L"OVKSONGEFFECTTYPE_RESONANCE", L"OVKSONGEFFECTTYPE_OVERDRIVE",
+    };
+    return kNames[type];
+}
+
+// Positions in steps of 2048 (truncating toward zero); 255 for a position that is disabled.
+COvkCSourceExport::TEnvelopeRow EnvelopeRow(const TOvkEnvelope& e)
+{
+    std::int32_t resetPatterns = 255;
+    if (e.resetMode == RESET_PATTERN)
+        resetPatterns = 0;
+    else if (e.resetMode == RESET_SECOND_PATTERN)
+        resetPatterns = 1;
+    else if (e.resetMode == RESET_FOURTH_PATTERN)
+        resetPatterns = 3;
+    return {e.min,
+            e.max,
+            e.speed,
+            e.phase / 2048,
+            e.keepEnabled ? e.keepPosition / 2048 : 255,
+            e.sustainEnabled ? e.sustainPosition / 2048 : 255,
+            e.resetMode == RESET_NOTE,
+            resetPatterns};
+}
+
 } // namespace
 
 std::int32_t COvkCSourceExport::StartValue(const TOvkEnvelope& envelope)
@@ -80,6 +109,7 @@ int COvkCSourceExport::Register(const TOvkEnvelope& envelope, int channel)
             index = static_cast<int>(i);
     if (index < 0) {
         m_envelopes.push_back(&envelope);
+        m_envelopeRows.push_back(EnvelopeRow(envelope));
         index = static_cast<int>(m_envelopes.size() - 1);
     }
     m_counters.push_back({index, channel, start});
@@ -112,35 +142,168 @@ COvkCSourceExport::COvkCSourceExport(const COvkModuleData& song)
         counters.modulatorTranspose.assign(pairs, 0);
         counters.effectA.assign(channel.effects.size(), 0);
         counters.effectB.assign(channel.effects.size(), 0);
-        for (const TOvkOscillator& carrier : channel.carriers)
-            m_oscillatorCount += carrier.fmEnabled ? 2 : 1;
         if (!m_channelUsed[c])
             continue;
 
-        counters.envelope = Register(channel.envelope, c);
-        for (std::size_t i = 0; i < pairs; ++i) {
-            const TOvkOscillator& carrier = channel.carriers[i];
-            counters.carrierVolume[i] = Register(carrier.volumeEnvelope, c);
-            counters.carrierTranspose[i] = Register(carrier.transposeEnvelope, c);
-            if (carrier.fmEnabled) {
-                // A damaged file may hold fewer modulators: a missing one is a default record.
-                const TOvkOscillator& modulator = channel.ModulatorOf(i);
-                counters.modulatorVolume[i] = Register(modulator.volumeEnvelope, c);
-                counters.modulatorTranspose[i] = Register(modulator.transposeEnvelope, c);
+        for (const TRegisteredEnvelope& r : RegisteredEnvelopes(channel)) {
+            const int counter = Register(*r.envelope, c);
+            switch (r.role) {
+            case ROLE_CHANNEL:
+                counters.envelope = counter;
+                break;
+            case ROLE_CARRIER_VOLUME:
+                counters.carrierVolume[r.index] = counter;
+                break;
+            case ROLE_CARRIER_TRANSPOSE:
+                counters.carrierTranspose[r.index] = counter;
+                break;
+            case ROLE_MODULATOR_VOLUME:
+                counters.modulatorVolume[r.index] = counter;
+                break;
+            case ROLE_MODULATOR_TRANSPOSE:
+                counters.modulatorTranspose[r.index] = counter;
+                break;
+            case ROLE_EFFECT_A:
+                counters.effectA[r.index] = counter;
+                break;
+            case ROLE_EFFECT_B:
+                counters.effectB[r.index] = counter;
+                break;
             }
         }
+        for (const TOvkEffect& effect : channel.effects)
+            if (IsExported(effect))
+                m_effectTypeUsed[effect.type] = true;
+    }
+    MakeOscillatorRows();
+    MakeEffectRows();
+}
+
+void COvkCSourceExport::MakeOscillatorRows()
+{
+    auto row = [this](const TOvkOscillator& oscillator, int channel, int carrierRow, int volumeCounter,
+                      int transposeCounter) {
+        TOscillatorRow r{};
+        Pitch(oscillator.cents, r.octave, r.fraction);
+        r.type = IsAudibleType(oscillator.type) ? oscillator.type : OSC_SINE;
+        r.channel = channel;
+        r.carrier = carrierRow;
+        r.volume = IsAudibleType(oscillator.type) ? oscillator.volume : 0;
+        r.volumeCounter = volumeCounter;
+        r.transposeCounter = transposeCounter;
+        m_oscillatorRows.push_back(r);
+    };
+    // Every channel, used or not: its carriers, then the modulators of the carriers with FM.
+    for (int c = 0; c < kChannels; ++c) {
+        const COvkModuleChannel& channel = m_song.channels[c];
+        const TChannelCounters& counters = m_channelCounters[c];
+        const int firstCarrierRow = static_cast<int>(m_oscillatorRows.size());
+        for (std::size_t i = 0; i < channel.carriers.size(); ++i)
+            row(channel.carriers[i], c, -1, counters.carrierVolume[i], counters.carrierTranspose[i]);
+        for (std::size_t i = 0; i < channel.carriers.size(); ++i)
+            if (channel.carriers[i].fmEnabled)
+                row(channel.ModulatorOf(i), c, firstCarrierRow + static_cast<int>(i), counters.modulatorVolume[i],
+                    counters.modulatorTranspose[i]);
+    }
+}
+
+void COvkCSourceExport::MakeEffectRows()
+{
+    for (int c = 0; c < kChannels; ++c) {
+        if (!m_channelUsed[c])
+            continue;
+        const COvkModuleChannel& channel = m_song.channels[c];
+        const TChannelCounters& counters = m_channelCounters[c];
         for (std::size_t i = 0; i < channel.effects.size(); ++i) {
-            const TOvkEffect& effect = channel.effects[i];
-            if (!IsExported(effect))
-                continue;
-            ++m_effectCount;
-            m_effectTypeUsed[effect.type] = true;
-            if (effect.type != EFFECT_DELAY)
-                counters.effectA[i] = Register(effect.envelopeA, c);
-            if (effect.type == EFFECT_RESONANCE)
-                counters.effectB[i] = Register(effect.envelopeB, c);
+            const TOvkEffect& e = channel.effects[i];
+            const int a = counters.effectA[i], b = counters.effectB[i];
+            switch (e.type) {
+            case EFFECT_DELAY:
+                m_effectRows.push_back({e.p2, 0, Wrap(m_rowLength * U(e.p1) / 100u), c, e.type, 0, 0});
+                break;
+            case EFFECT_FLANGE:
+                m_effectRows.push_back({0, 0, Wrap(U(e.envelopeA.max) + 1u), c, e.type, a, 0});
+                break;
+            case EFFECT_LOWPASS:
+            case EFFECT_HIGHPASS:
+                m_effectRows.push_back({e.p1, 0, 1, c, e.type, a, 0});
+                break;
+            case EFFECT_RESONANCE:
+                m_effectRows.push_back({e.p1, e.p2, 1, c, e.type, a, b});
+                break;
+            case EFFECT_OVERDRIVE: {
+                // A clip limit of 0 would divide by zero: its gain is written as 0.
+                const std::uint32_t limit = U(e.p1) * 127u;
+                const std::uint32_t gain = limit == 0 ? 0 : U(e.p2) * 32767u / limit;
+                m_effectRows.push_back({Wrap(limit), Wrap(gain), 1, c, e.type, 0, a});
+                break;
+            }
+            default:
+                break;  // band-pass and unknown types have no form in the replayer
+            }
         }
     }
+}
+
+std::uint32_t COvkCSourceExport::OrderEntry(int position) const
+{
+    std::uint32_t entry = 0;
+    for (int c = kChannels - 1; c >= 0; --c)
+        entry = (entry << 4) + m_song.orderTable[c][position];
+    return entry;
+}
+
+std::vector<std::uint32_t> COvkCSourceExport::PatternCells() const
+{
+    std::vector<std::uint32_t> cells;
+    for (int c = 0; c < kChannels; ++c)
+        for (int p = 1; p <= m_highestPattern[c]; ++p)
+            for (int row = 0; row < kRows; ++row)
+                cells.push_back(PatternCell(c, p, row));
+    return cells;
+}
+
+std::uint32_t COvkCSourceExport::PatternCell(int channel, int pattern, int row) const
+{
+    const std::uint32_t note = m_song.patterns[channel][pattern][row];
+    if (!m_patternUsed[channel][pattern] || note == 0)
+        return 0;
+    if (note < kStopNote)
+        return (note - 1) / 12 * 16 + (note - 1) % 12;  // octave digit, then note digit
+    return kStopNote;
+}
+
+std::vector<COvkCSourceExport::TRegisteredEnvelope> COvkCSourceExport::RegisteredEnvelopes(
+    const COvkModuleChannel& channel)
+{
+    // The player's list of a channel: the channel envelope, four envelopes for
+    // every pair (carrier volume and transpose, modulator volume and transpose),
+    // then envelopes A and B of every effect, whatever its type.
+    const std::size_t pairs = channel.carriers.size();
+    const std::size_t firstEffect = 1 + 4 * pairs;
+    std::vector<TRegisteredEnvelope> list;
+    list.push_back({&channel.envelope, ROLE_CHANNEL, 0, 0});
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const TOvkOscillator& carrier = channel.carriers[i];
+        list.push_back({&carrier.volumeEnvelope, ROLE_CARRIER_VOLUME, i, 1 + 4 * i});
+        list.push_back({&carrier.transposeEnvelope, ROLE_CARRIER_TRANSPOSE, i, 2 + 4 * i});
+        if (carrier.fmEnabled) {
+            // A damaged file may hold fewer modulators: a missing one is a default record.
+            const TOvkOscillator& modulator = channel.ModulatorOf(i);
+            list.push_back({&modulator.volumeEnvelope, ROLE_MODULATOR_VOLUME, i, 3 + 4 * i});
+            list.push_back({&modulator.transposeEnvelope, ROLE_MODULATOR_TRANSPOSE, i, 4 + 4 * i});
+        }
+    }
+    for (std::size_t i = 0; i < channel.effects.size(); ++i) {
+        const TOvkEffect& effect = channel.effects[i];
+        // A delay uses no envelope; only the resonance uses envelope B.
+        if (!IsExported(effect) || effect.type == EFFECT_DELAY)
+            continue;
+        list.push_back({&effect.envelopeA, ROLE_EFFECT_A, i, firstEffect + 2 * i});
+        if (effect.type == EFFECT_RESONANCE)
+            list.push_back({&effect.envelopeB, ROLE_EFFECT_B, i, firstEffect + 2 * i + 1});
+    }
+    return list;
 }
 
 void COvkCSourceExport::Write(morvane::IOutputStream* stream) const
@@ -159,14 +322,26 @@ void COvkCSourceExport::WriteDefines(morvane::IOutputStream* stream) const
 {
     CTextWriter out = SectionWriter(stream);
     out.Write(L"// Defines - move these lines into OvkSongDataDefines.h\n");
+    WriteDefineLines(out);
+    out.Write(L"\n");
+}
+
+void COvkCSourceExport::WriteDefinesFile(morvane::IOutputStream* stream) const
+{
+    CTextWriter out = SectionWriter(stream);
+    WriteDefineLines(out);
+}
+
+void COvkCSourceExport::WriteDefineLines(CTextWriter& out) const
+{
     out.Write(L"#ifndef OVKSONGDATADEFINES_H\n");
     out.Write(L"#define OVKSONGDATADEFINES_H\n");
     out.Write(L"#define OVKSONG_LEN 0x%X\n", static_cast<unsigned>(m_length));
     out.Write(L"#define OVKSONG_ROWLENSAMPLES %d\n", static_cast<int>(m_rowLength));
-    out.Write(L"#define OVKSONG_ENVLISTSIZE %d\n", static_cast<int>(m_envelopes.size()));
+    out.Write(L"#define OVKSONG_ENVLISTSIZE %d\n", static_cast<int>(m_envelopeRows.size()));
     out.Write(L"#define OVKSONG_ENVCOUNTERLISTSIZE %d\n", static_cast<int>(m_counters.size()));
-    out.Write(L"#define OVKSONG_OSCLISTSIZE %d\n", m_oscillatorCount);
-    out.Write(L"#define OVKSONG_EFFECTLISTSIZE %d\n", m_effectCount);
+    out.Write(L"#define OVKSONG_OSCLISTSIZE %d\n", OscillatorCount());
+    out.Write(L"#define OVKSONG_EFFECTLISTSIZE %d\n", EffectCount());
     out.Write(L"#define OVKSONG_VOL %d\n", m_song.masterVolume);
     static const wchar_t* const kEnableDefines[] = {
         L"DELAY", L"FLANGE", L"LOWPASS", L"HIGHPASS", L"RESONANCE", L"OVERDRIVE",
@@ -176,7 +351,7 @@ void COvkCSourceExport::WriteDefines(morvane::IOutputStream* stream) const
     for (int i = 0; i < 6; ++i)
         out.Write(L"%ls#define OVKSONG_ENABLE_%lsEFFECT\n", m_effectTypeUsed[kEnableOrder[i]] ? L"" : L"//",
                   kEnableDefines[i]);
-    out.Write(L"#endif\n\n");
+    out.Write(L"#endif\n");
 }
 
 void COvkCSourceExport::WriteOrderTable(morvane::IOutputStream* stream) const
@@ -232,19 +407,9 @@ void COvkCSourceExport::WriteEnvelopes(morvane::IOutputStream* stream) const
 {
     CTextWriter out = SectionWriter(stream);
     out.Write(L"TOvkSongEnvelope OvkSongEnvList[] = { \n");
-    for (const TOvkEnvelope* envelope : m_envelopes) {
-        int resetPatterns = 255;
-        if (envelope->resetMode == RESET_PATTERN)
-            resetPatterns = 0;
-        else if (envelope->resetMode == RESET_SECOND_PATTERN)
-            resetPatterns = 1;
-        else if (envelope->resetMode == RESET_FOURTH_PATTERN)
-            resetPatterns = 3;
-        out.Write(L"  { %d, %d, %d, %d, %d, %d, %ls, %d, }, \n", envelope->min, envelope->max, envelope->speed,
-                  envelope->phase / 2048, envelope->keepEnabled ? envelope->keepPosition / 2048 : 255,
-                  envelope->sustainEnabled ? envelope->sustainPosition / 2048 : 255,
-                  envelope->resetMode == RESET_NOTE ? L"true" : L"false", resetPatterns);
-    }
+    for (const TEnvelopeRow& e : m_envelopeRows)
+        out.Write(L"  { %d, %d, %d, %d, %d, %d, %ls, %d, }, \n", e.min, e.max, e.speed, e.phase, e.keep, e.sustain,
+                  e.resetOnNote ? L"true" : L"false", e.resetPatterns);
     out.Write(L"};\n\n");
 
     CTextWriter counters = SectionWriter(stream);
@@ -261,30 +426,9 @@ void COvkCSourceExport::WriteOscillators(morvane::IOutputStream* stream) const
 {
     CTextWriter out = SectionWriter(stream);
     out.Write(L"TOvkSongOscillator OvkSongOscillatorList[] = {\n");
-    auto line = [&out](const TOvkOscillator& oscillator, int channel, int carrierLine, int volumeCounter,
-                       int transposeCounter) {
-        std::int32_t octave = 0, fraction = 0;
-        Pitch(oscillator.cents, octave, fraction);
-        const std::int32_t volume = IsAudibleType(oscillator.type) ? oscillator.volume : 0;
-        out.Write(L"  { %d, %d, %ls, %d, %d, %d, %d, %d }, \n", octave, fraction,
-                  OscillatorTypeDefine(oscillator.type), channel, carrierLine, volume, volumeCounter,
-                  transposeCounter);
-    };
-    int lineNumber = 0;
-    for (int c = 0; c < kChannels; ++c) {
-        const COvkModuleChannel& channel = m_song.channels[c];
-        const TChannelCounters& counters = m_channelCounters[c];
-        const int firstCarrierLine = lineNumber;
-        for (std::size_t i = 0; i < channel.carriers.size(); ++i, ++lineNumber)
-            line(channel.carriers[i], c, -1, counters.carrierVolume[i], counters.carrierTranspose[i]);
-        for (std::size_t i = 0; i < channel.carriers.size(); ++i) {
-            if (!channel.carriers[i].fmEnabled)
-                continue;
-            line(channel.ModulatorOf(i), c, firstCarrierLine + static_cast<int>(i), counters.modulatorVolume[i],
-                 counters.modulatorTranspose[i]);
-            ++lineNumber;
-        }
-    }
+    for (const TOscillatorRow& o : m_oscillatorRows)
+        out.Write(L"  { %d, %d, %ls, %d, %d, %d, %d, %d }, \n", o.octave, o.fraction, OscillatorTypeDefine(o.type),
+                  o.channel, o.carrier, o.volume, o.volumeCounter, o.transposeCounter);
     out.Write(L"\n};\n\n");
 }
 
@@ -292,45 +436,9 @@ void COvkCSourceExport::WriteEffects(morvane::IOutputStream* stream) const
 {
     CTextWriter out = SectionWriter(stream);
     out.Write(L"TOvkSongEffect OvkSongEffectList[] = {\n");
-    auto line = [&out](std::int32_t a, std::int32_t b, std::int32_t c, int channel, const wchar_t* type,
-                       int counterA, int counterB) {
-        out.Write(L"  { %d, %d, %d, %d, %ls, %d, %d }, \n", a, b, c, channel, type, counterA, counterB);
-    };
-    for (int c = 0; c < kChannels; ++c) {
-        if (!m_channelUsed[c])
-            continue;
-        const COvkModuleChannel& channel = m_song.channels[c];
-        const TChannelCounters& counters = m_channelCounters[c];
-        for (std::size_t i = 0; i < channel.effects.size(); ++i) {
-            const TOvkEffect& e = channel.effects[i];
-            switch (e.type) {
-            case EFFECT_DELAY:
-                line(e.p2, 0, Wrap(m_rowLength * U(e.p1) / 100u), c, L"OVKSONGEFFECTTYPE_DELAY", 0, 0);
-                break;
-            case EFFECT_FLANGE:
-                line(0, 0, Wrap(U(e.envelopeA.max) + 1u), c, L"OVKSONGEFFECTTYPE_FLANGE", counters.effectA[i], 0);
-                break;
-            case EFFECT_LOWPASS:
-                line(e.p1, 0, 1, c, L"OVKSONGEFFECTTYPE_LOWPASS", counters.effectA[i], 0);
-                break;
-            case EFFECT_HIGHPASS:
-                line(e.p1, 0, 1, c, L"OVKSONGEFFECTTYPE_HIGHPASS", counters.effectA[i], 0);
-                break;
-            case EFFECT_RESONANCE:
-                line(e.p1, e.p2, 1, c, L"OVKSONGEFFECTTYPE_RESONANCE", counters.effectA[i], counters.effectB[i]);
-                break;
-            case EFFECT_OVERDRIVE: {
-                // A clip limit of 0 would divide by zero: its gain is written as 0.
-                const std::uint32_t limit = U(e.p1) * 127u;
-                const std::uint32_t gain = limit == 0 ? 0 : U(e.p2) * 32767u / limit;
-                line(Wrap(limit), Wrap(gain), 1, c, L"OVKSONGEFFECTTYPE_OVERDRIVE", 0, counters.effectA[i]);
-                break;
-            }
-            default:
-                break;  // band-pass and unknown types have no form in the replayer
-            }
-        }
-    }
+    for (const TEffectRow& e : m_effectRows)
+        out.Write(L"  { %d, %d, %d, %d, %ls, %d, %d }, \n", e.a, e.b, e.c, e.channel, EffectTypeDefine(e.type),
+                  e.counterA, e.counterB);
     out.Write(L"\n};\n\n");
 }
 

@@ -122,7 +122,7 @@ std::string ChannelJson(const COvkModuleChannel& channel, int indent)
 
 } // namespace
 
-std::string SongToJson(const COvkModuleData& song)
+std::string SongToJson(const COvkModuleData& song, const TSongTableSize* tables)
 {
     const int inner = 2;
     const std::string orders =
@@ -132,15 +132,17 @@ std::string SongToJson(const COvkModuleData& song)
     });
     const std::string channels =
         ItemList(kChannels, inner, [&](std::size_t c, int at) { return ChannelJson(song.channels[c], at); });
-    const std::string derived =
-        CJsonObject(inner).Add("songLength", song.SongLength()).Add("rowLength", song.RowLength()).Text();
+    CJsonObject derived(inner);
+    derived.Add("songLength", song.SongLength()).Add("rowLength", song.RowLength());
+    if (tables)
+        derived.Add("tableBytes", tables->bytes).Add("tableBytesDeflated", tables->deflated);
     return CJsonObject(0)
                .Add("tempo", song.tempo)
                .Add("masterVolume", song.masterVolume)
                .Add("orderTable", orders)
                .Add("patterns", patterns)
                .Add("channels", channels)
-               .Add("derived", derived)
+               .Add("derived", derived.Text())
                .Text() +
            "\n";
 }

@@ -18,6 +18,7 @@
 #include "gui/document/COvkDoc.h"
 #include "gui/app/COvkView.h"
 #include "gui/app/CWavExportDlg.h"
+#include "gui/app/CTableSizeStatus.h"
 #include "gui/app/CppExport.h"
 #include "gui/document/MidiInput.h"
 
@@ -43,11 +44,12 @@ IClipboardPane* FocusedClipboardPane(const CEditorState& state)
 
 CMainFrame::CMainFrame(CEditorState& state, COvkDoc& document, CEditorSettings& settings)
     : m_state(state), m_document(document), m_settings(settings), m_view(new COvkView(this)),
-      m_notice(new QLabel(this))
+      m_notice(new QLabel(this)), m_tableSize(new CTableSizeStatus(state, this))
 {
     setObjectName(QStringLiteral("MainFrame"));
     setCentralWidget(m_view);
     statusBar()->addWidget(m_notice, 1);
+    statusBar()->addPermanentWidget(m_tableSize);
     MakeMenus();
     setAcceptDrops(true);
     connect(m_view, &COvkView::ChannelEnvelopeClicked, this, &CMainFrame::OpenChannelEnvelope);

@@ -10,6 +10,7 @@ namespace ovk {
 
 class CEditorSettings;
 class CEditorState;
+class CTableSizeStatus;
 class COvkDoc;
 class COvkView;
 class IMidiInput;
@@ -61,6 +62,8 @@ public:
     // A line in the status bar that stays until the next one.
     void ShowNotice(const QString& text);
     QString Notice() const;
+    // The status bar's figure of the size of the song's C tables.
+    CTableSizeStatus* TableSizeStatus() const { return m_tableSize; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +87,7 @@ private:
     QMenu* m_midiMenu = nullptr;
     IMidiInput* m_midi = nullptr;
     QLabel* m_notice;
+    CTableSizeStatus* m_tableSize;
 };
 
 } // namespace ovk
