@@ -40,9 +40,7 @@ function(tonvik3_add_song target song)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_song)
   add_custom_command(OUTPUT ${dir}/OvkSongData.cpp ${dir}/OvkSongDataDefines.h
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-    COMMAND ${cli} export-c ${song} ${dir}/OvkSongData.cpp
-    COMMAND ${CMAKE_COMMAND} -DEXPORT=${dir}/OvkSongData.cpp -DDEFINES=${dir}/OvkSongDataDefines.h
-            -P ${_TONVIK3_SONG_DIR}/WriteDefines.cmake
+    COMMAND ${cli} export-c ${song} ${dir}/OvkSongData.cpp --defines ${dir}/OvkSongDataDefines.h
     DEPENDS ${song} ${cli_target}
     COMMENT "Exporting ${song} for ${target}"
     VERBATIM)

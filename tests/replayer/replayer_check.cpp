@@ -6,7 +6,8 @@
 //    around a row, long runs), equals the render sample for sample;
 // 3. after the end the replayer gives silence;
 // 4. after OvkReplayerInit again, the song rendered in one call is the same again.
-// Exits 0 when all hold; otherwise says where the first difference is.
+// Exits 0 when all hold; 3 when samples differ from the editor's (saying where
+// first); 1 for any other fault, 2 when the WAV file cannot be read.
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -84,7 +85,7 @@ int main(int argc, char** argv)
             got[done + i] = (short)0x5A5A;  // what the replayer must overwrite
         OvkReplayerRender(got + done, chunk);
         if (!Same(got + done, want + done, done, chunk, "in chunks"))
-            return 1;
+            return 3;
         if (got[done + chunk] != (short)0x5A5A) {
             fprintf(stderr, "a render of %u samples at sample %u wrote past its end\n", chunk, done);
             return 1;
@@ -102,7 +103,7 @@ int main(int argc, char** argv)
     OvkReplayerInit();
     OvkReplayerRender(got, count);
     if (!Same(got, want, 0, count, "again in one call"))
-        return 1;
+        return 3;
     printf("%u samples identical\n", count);
     free(got);
     free(want);
