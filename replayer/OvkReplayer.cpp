@@ -38,11 +38,18 @@ const unsigned kTickSamples = 44;   // envelopes step once every 44 samples
 const int kNotes = 192;             // notes 1-192: octaves 0-15 of 12 semitones
 const unsigned char kStopNote = 255;
 
-// The x87 unit (32-bit x86 without SSE maths) keeps more bits than a float or a
-// double, and compilers may fuse a multiply and an add: a volatile variable
-// rounds each step of the pitch exactly where the editor rounds it.
+// The pitch is worked out with the editor's roundings: every step rounded to a
+// float or a double. The x87 unit (32-bit x86 without SSE maths) keeps more
+// bits, and where the machine has a fused multiply-add compilers may use it;
+// there a volatile variable rounds each step where the editor rounds it. Plain
+// x86-64 does so by itself.
+#if defined(__x86_64__) && !defined(__FMA__)
+typedef double TDouble;
+typedef float TFloat;
+#else
 typedef volatile double TDouble;
 typedef volatile float TFloat;
+#endif
 
 inline int Add(int a, int b) { return (int)((unsigned)a + (unsigned)b); }
 inline int Sub(int a, int b) { return (int)((unsigned)a - (unsigned)b); }
