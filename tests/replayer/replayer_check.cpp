@@ -52,26 +52,15 @@ bool Same(const short* got, const short* want, unsigned first, unsigned count, c
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The checks above on a song of count samples; got has room for count + kPastEnd + 2.
+const unsigned kPastEnd = 1000;
+int Check(short* got, const short* want, unsigned count)
 {
-    unsigned count = 0;
-    short* want = argc == 2 ? ReadWav(argv[1], count) : nullptr;
-    if (!want) {
-        fprintf(stderr, "usage: replayer_check EDITOR.wav (a WAV file that can be read)\n");
-        return 2;
-    }
     OvkReplayerInit();
     if (OvkReplayerLength() != count) {
         fprintf(stderr, "OvkReplayerLength is %u, the editor's render %u samples\n", OvkReplayerLength(), count);
         return 1;
     }
-    const unsigned kPastEnd = 1000;
-    short* got = (short*)malloc(2 * ((size_t)count + kPastEnd) + 2);
-    if (!got)
-        return 2;
-
     // Chunk sizes that cut the song everywhere: empty, single samples, around
     // the 44-sample envelope step and the row length, and long runs.
     const unsigned kChunks[] = {0, 1, 2, 43, 44, 45, 87, 1, 0, 3, 500,
@@ -105,7 +94,22 @@ int main(int argc, char** argv)
     if (!Same(got, want, 0, count, "again in one call"))
         return 3;
     printf("%u samples identical\n", count);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    unsigned count = 0;
+    short* want = argc == 2 ? ReadWav(argv[1], count) : nullptr;
+    if (!want) {
+        fprintf(stderr, "usage: replayer_check EDITOR.wav (a WAV file that can be read)\n");
+        return 2;
+    }
+    short* got = (short*)malloc(2 * ((size_t)count + kPastEnd) + 4);
+    const int status = got ? Check(got, want, count) : 2;
     free(got);
     free(want);
-    return 0;
+    return status;
 }
