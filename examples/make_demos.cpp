@@ -181,6 +181,68 @@ COvkModuleData GlassGarden()
     return song;
 }
 
+// Made for the replayer: only what its tables carry without loss (whole
+// semitones, envelope positions in steps of 2048, no noise modulator without
+// FM, no overdrive), so that a program built with it plays exactly what the
+// editor plays.
+COvkModuleData PocketLoop()
+{
+    COvkModuleData song;
+    song.tempo = 128;
+    enum { KICK, SNARE, HAT, BASS, LEAD, PAD, ARP, RISER };
+    song.channels[KICK] = demo::Kick();
+    song.channels[KICK].effects.clear();  // its overdrive
+    song.channels[SNARE] = demo::Snare();
+    song.channels[HAT] = demo::HiHat();
+    song.channels[BASS] = demo::AcidBass();
+    song.channels[BASS].effects.pop_back();  // its overdrive
+    song.channels[LEAD] = demo::FmLead();
+    // The power pad's root, fifth and octave without their detuning.
+    song.channels[PAD] = demo::PowerPad();
+    song.channels[PAD].carriers[0].cents = 0;
+    song.channels[PAD].carriers[1].cents = 700;
+    song.channels[PAD].carriers[2].cents = 1200;
+    song.channels[ARP] = demo::SquareArp();
+    song.channels[RISER] = demo::NoiseRiser();
+
+    Pattern(song, KICK, 1, "E2 -- -- -- E2 -- -- -- E2 -- -- -- E2 -- -- --");
+    Pattern(song, KICK, 2, "E2 -- -- -- E2 -- -- -- E2 -- E2 -- E2 -- E2 E2");
+    Pattern(song, KICK, 3, "E2 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
+    Pattern(song, SNARE, 1, "-- -- -- -- G3 -- -- -- -- -- -- -- G3 -- -- --");
+    Pattern(song, SNARE, 2, "-- -- -- -- G3 -- -- -- -- -- -- -- G3 -- G3 G3");
+    Pattern(song, HAT, 1, "C5 -- C5 -- C5 -- C5 -- C5 -- C5 -- C5 -- C5 --");
+    Pattern(song, HAT, 2, "C5 C5 C5 C5 C5 C5 C5 C5 C5 C5 C5 C5 C5 C5 C5 C5");
+
+    Pattern(song, BASS, 1, "A1 == A2 == A1 == A1 A1 G1 == G2 == E1 == G1 ==");
+    Pattern(song, BASS, 2, "F1 == F2 == F1 == F1 F1 E1 == E2 == G1 == E2 ==");
+    Pattern(song, BASS, 3, "A1 -- -- -- -- -- -- -- == -- -- -- -- -- -- --");
+
+    Pattern(song, LEAD, 1, "A4 -- C5 -- E5 -- D5 -- C5 -- D5 -- E5 -- == --");
+    Pattern(song, LEAD, 2, "F5 -- E5 -- C5 -- D5 -- B4 -- -- -- == -- G4 --");
+    Pattern(song, LEAD, 3, "A4 -- -- -- -- -- -- -- -- -- -- -- == -- -- --");
+
+    Pattern(song, PAD, 1, "A2 -- -- -- -- -- -- -- -- -- -- -- -- -- == --");
+    Pattern(song, PAD, 2, "F2 -- -- -- -- -- -- -- -- -- -- -- -- -- == --");
+    Pattern(song, PAD, 3, "A2 -- -- -- -- -- -- -- -- -- -- -- == -- -- --");
+
+    Pattern(song, ARP, 1, "A3 C4 E4 A4 E4 C4 A3 C4 E4 A4 C5 A4 E4 C4 E4 C4");
+    Pattern(song, ARP, 2, "F3 A3 C4 F4 C4 A3 F3 A3 C4 F4 A4 F4 C4 A3 C4 A3");
+
+    Pattern(song, RISER, 1, "C4 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
+    Pattern(song, RISER, 2, "== -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
+
+    // Pad and arpeggio, then the groove, then the lead; an ending bar.
+    Order(song, KICK, {0, 1, 1, 2, 1, 1, 1, 2, 1, 1, 2, 3});
+    Order(song, SNARE, {0, 0, 1, 1, 1, 1, 1, 2, 1, 1, 2, 0});
+    Order(song, HAT, {1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 0});
+    Order(song, BASS, {0, 0, 1, 2, 1, 2, 1, 2, 1, 2, 1, 3});
+    Order(song, LEAD, {0, 0, 0, 0, 0, 0, 1, 2, 1, 2, 1, 3});
+    Order(song, PAD, {1, 2, 1, 2, 1, 2, 1, 2, 1, 2, 1, 3});
+    Order(song, ARP, {1, 2, 1, 2, 1, 2, 1, 2, 1, 2, 1, 0});
+    Order(song, RISER, {1, 0, 0, 2, 1, 0, 0, 2, 1, 0, 0, 2});
+    return song;
+}
+
 struct TLevels {
     std::int64_t peak = 0;  // of the mix before the master volume, at a gain of 1
     double rms = 0;
@@ -255,6 +317,9 @@ int main(int argc, char** argv)
         COvkModuleData glass = GlassGarden();
         Level("glass_garden", glass);
         Save(folder, "glass_garden.tonvik", glass);
+        COvkModuleData pocket = PocketLoop();
+        Level("pocket_loop", pocket);
+        Save(folder, "pocket_loop.tonvik", pocket);
         Save(folder, "kick.tonviki", demo::Kick());
         Save(folder, "acid_bass.tonviki", demo::AcidBass());
         Save(folder, "fm_bell.tonviki", demo::FmBell());

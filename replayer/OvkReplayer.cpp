@@ -38,11 +38,18 @@ const unsigned kTickSamples = 44;   // envelopes step once every 44 samples
 const int kNotes = 192;             // notes 1-192: octaves 0-15 of 12 semitones
 const unsigned char kStopNote = 255;
 
-// The x87 unit (32-bit x86 without SSE maths) keeps more bits than a float or a
-// double, and compilers may fuse a multiply and an add: a volatile variable
-// rounds each step of the pitch exactly where the editor rounds it.
+// The pitch is worked out with the editor's roundings: every step rounded to a
+// float or a double. The x87 unit (32-bit x86 without SSE maths) keeps more
+// bits, and where the machine has a fused multiply-add compilers may use it;
+// there a volatile variable rounds each step where the editor rounds it. Plain
+// x86-64 does so by itself.
+#if defined(__x86_64__) && !defined(__FMA__)
+typedef double TDouble;
+typedef float TFloat;
+#else
 typedef volatile double TDouble;
 typedef volatile float TFloat;
+#endif
 
 inline int Add(int a, int b) { return (int)((unsigned)a + (unsigned)b); }
 inline int Sub(int a, int b) { return (int)((unsigned)a - (unsigned)b); }
@@ -110,6 +117,18 @@ void ResetCounter(int i)
 }
 
 int EnvelopeOf(int counter) { return s.counters[counter].value; }
+
+#ifdef OVKREPLAYER_LINES
+// The delay and the flange share their line code; with only one of them
+// enabled, the other's part is left out.
+#if defined(OVKSONG_ENABLE_DELAYEFFECT) && defined(OVKSONG_ENABLE_FLANGEEFFECT)
+inline bool IsDelay(int type) { return type == OVKSONGEFFECTTYPE_DELAY; }
+#elif defined(OVKSONG_ENABLE_DELAYEFFECT)
+inline bool IsDelay(int) { return true; }
+#else
+inline bool IsDelay(int) { return false; }
+#endif
+#endif
 
 // The phase step of a note, with the editor's float roundings.
 int NoteIncrement(double cents, int note)
@@ -249,12 +268,16 @@ int Process(int i, int x)
     int y = x;
     switch (fx.type) {
 #ifdef OVKREPLAYER_LINES
+#ifdef OVKSONG_ENABLE_DELAYEFFECT
     case OVKSONGEFFECTTYPE_DELAY:
+#endif
+#ifdef OVKSONG_ENABLE_FLANGEEFFECT
     case OVKSONGEFFECTTYPE_FLANGE:
+#endif
         if (state.line) {
             // The delay adds its output of c samples ago times the feedback,
             // the flange its input of e samples ago.
-            const bool delay = fx.type == OVKSONGEFFECTTYPE_DELAY;
+            const bool delay = IsDelay(fx.type);
             const unsigned length = state.length;
             const int back = state.line[(state.position - (unsigned)(delay ? fx.c : e) + length) % length];
             y = Add(x, delay ? Mul(back, fx.a) >> 8 : back);
@@ -369,7 +392,7 @@ void OvkReplayerInit()
         if (fx.type != OVKSONGEFFECTTYPE_DELAY && fx.type != OVKSONGEFFECTTYPE_FLANGE)
             continue;
         // A delay keeps c + 2 outputs, a flange (c = its envelope's max + 1) max + 2 inputs.
-        const unsigned length = (unsigned)fx.c + (fx.type == OVKSONGEFFECTTYPE_DELAY ? 2u : 1u);
+        const unsigned length = (unsigned)fx.c + (IsDelay(fx.type) ? 2u : 1u);
         if (length == 0 || length > kMaxLine || length > OVKSONG_LINEPOOLSIZE - used)
             continue;
         TEffectState& state = s.effects[i];

@@ -1,6 +1,8 @@
-// Writes random songs that the replayer must play exactly as the editor does:
+// Writes the songs of the replayer tests:
 //   make_replayer_songs FOLDER COUNT SEED
-// gives FOLDER/random_00.tonvik ... Each song is short (3-6 order positions, so
+// gives FOLDER/random_00.tonvik ... and the delay songs below.
+//
+// The random songs are for the replayer to play exactly as the editor does. Each song is short (3-6 order positions, so
 // that envelopes reset every fourth pattern do reset, at a random tempo) and
 // draws its instruments from everything the tables carry without loss: the
 // four wave types, FM, whole-semitone pitches, envelopes of
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/files/SongFiles.h"
 #include "core/module/CoreClasses.h"
@@ -155,6 +158,48 @@ COvkModuleData RandomSong(CRandom& random)
     return song;
 }
 
+// A saw note every four rows in channel 0, through effects.
+COvkModuleData DelaySong(std::int32_t tempo, const std::vector<TOvkEffect>& effects)
+{
+    COvkModuleData song;
+    song.tempo = tempo;
+    song.orderTable[0][0] = 1;
+    for (int row = 0; row < kRows; row += 4)
+        song.patterns[0][1][row] = static_cast<std::uint32_t>(40 + row);
+    song.channels[0].carriers[0].type = OSC_SAW;
+    song.channels[0].effects = effects;
+    return song;
+}
+
+TOvkEffect Delay(std::int32_t p1, std::int32_t p2)
+{
+    TOvkEffect delay;
+    delay.p1 = p1;
+    delay.p2 = p2;
+    return delay;
+}
+
+// The delay lines' pool: four delays of the longest length the editor offers
+// (32 rows) at its slowest tempo, which the default pool holds; and a long
+// delay followed by a short one, for a pool that holds only the short one:
+// the long one must then pass its input, as a delay without feedback does.
+void WriteDelaySongs(const std::string& folder)
+{
+    const TOvkEffect longest = Delay(3200, 200);
+    COvkModuleData song = DelaySong(40, {longest, longest});
+    song.channels[1] = song.channels[0];
+    for (int row = 0; row < kRows; ++row)
+        song.patterns[1][1][row] = song.patterns[0][1][row];
+    // Three order positions: the echo comes back after two.
+    for (int position = 0; position < 3; ++position)
+        song.orderTable[0][position] = song.orderTable[1][position] = 1;
+    SaveSongFile(morvane::utf::PathFromBytes(folder + "/longest_delays.tonvik").c_str(), song);
+    SaveSongFile(morvane::utf::PathFromBytes(folder + "/pool_full.tonvik").c_str(),
+                 DelaySong(120, {Delay(400, 200), Delay(50, 150)}));
+    SaveSongFile(morvane::utf::PathFromBytes(folder + "/pool_full_bypassed.tonvik").c_str(),
+                 DelaySong(120, {Delay(400, 0), Delay(50, 150)}));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -175,6 +220,7 @@ int main(int argc, char** argv)
             std::snprintf(name, sizeof(name), "/random_%02d.tonvik", i);
             SaveSongFile(morvane::utf::PathFromBytes(folder + name).c_str(), RandomSong(random));
         }
+        WriteDelaySongs(folder);
     } catch (const morvane::CException& e) {
         std::fprintf(stderr, "make_replayer_songs: %s\n", morvane::utf::ToUtf8(e.GetReason()).c_str());
         status = 1;

@@ -6,7 +6,8 @@
 //    around a row, long runs), equals the render sample for sample;
 // 3. after the end the replayer gives silence;
 // 4. after OvkReplayerInit again, the song rendered in one call is the same again.
-// Exits 0 when all hold; otherwise says where the first difference is.
+// Exits 0 when all hold; 3 when samples differ from the editor's (saying where
+// first); 1 for any other fault, 2 when the WAV file cannot be read.
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -51,26 +52,15 @@ bool Same(const short* got, const short* want, unsigned first, unsigned count, c
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The checks above on a song of count samples; got has room for count + kPastEnd + 2.
+const unsigned kPastEnd = 1000;
+int Check(short* got, const short* want, unsigned count)
 {
-    unsigned count = 0;
-    short* want = argc == 2 ? ReadWav(argv[1], count) : nullptr;
-    if (!want) {
-        fprintf(stderr, "usage: replayer_check EDITOR.wav (a WAV file that can be read)\n");
-        return 2;
-    }
     OvkReplayerInit();
     if (OvkReplayerLength() != count) {
         fprintf(stderr, "OvkReplayerLength is %u, the editor's render %u samples\n", OvkReplayerLength(), count);
         return 1;
     }
-    const unsigned kPastEnd = 1000;
-    short* got = (short*)malloc(2 * ((size_t)count + kPastEnd) + 2);
-    if (!got)
-        return 2;
-
     // Chunk sizes that cut the song everywhere: empty, single samples, around
     // the 44-sample envelope step and the row length, and long runs.
     const unsigned kChunks[] = {0, 1, 2, 43, 44, 45, 87, 1, 0, 3, 500,
@@ -84,7 +74,7 @@ int main(int argc, char** argv)
             got[done + i] = (short)0x5A5A;  // what the replayer must overwrite
         OvkReplayerRender(got + done, chunk);
         if (!Same(got + done, want + done, done, chunk, "in chunks"))
-            return 1;
+            return 3;
         if (got[done + chunk] != (short)0x5A5A) {
             fprintf(stderr, "a render of %u samples at sample %u wrote past its end\n", chunk, done);
             return 1;
@@ -102,9 +92,24 @@ int main(int argc, char** argv)
     OvkReplayerInit();
     OvkReplayerRender(got, count);
     if (!Same(got, want, 0, count, "again in one call"))
-        return 1;
+        return 3;
     printf("%u samples identical\n", count);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    unsigned count = 0;
+    short* want = argc == 2 ? ReadWav(argv[1], count) : nullptr;
+    if (!want) {
+        fprintf(stderr, "usage: replayer_check EDITOR.wav (a WAV file that can be read)\n");
+        return 2;
+    }
+    short* got = (short*)malloc(2 * ((size_t)count + kPastEnd) + 4);
+    const int status = got ? Check(got, want, count) : 2;
     free(got);
     free(want);
-    return 0;
+    return status;
 }

@@ -18,7 +18,7 @@ using namespace tonvik_test;
 
 namespace {
 
-const char* const kSongs[] = {"neon_steps.tonvik", "glass_garden.tonvik"};
+const char* const kSongs[] = {"neon_steps.tonvik", "glass_garden.tonvik", "pocket_loop.tonvik"};
 const char* const kInstruments[] = {"kick.tonviki", "acid_bass.tonviki", "fm_bell.tonviki", "power_pad.tonviki",
                                     "noise_riser.tonviki"};
 
