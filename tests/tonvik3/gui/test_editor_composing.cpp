@@ -11,6 +11,7 @@
 
 #include "GuiTestSupport.h"
 #include "SongFileTestSupport.h"
+#include "gui/controls/CInPlaceEdit.h"
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/COrderTableWnd.h"
 #include "gui/panes/CPatternWnd.h"
@@ -413,8 +414,10 @@ TEST_F(ComposingTest, TabMovesTheFocusAndEditCommandsReachOnlyTheFocusedPane)
     EXPECT_TRUE(m_pattern->hasFocus());
 
     EditSong([](ovk::COvkModuleData& song) { song.orderTable[0][0] = 3; });
-    // With the focus elsewhere, Cut does nothing.
-    View().Bpm()->setFocus();
+    // With the keyboard in a text field (the tempo's), Cut does nothing.
+    QTest::mouseClick(View().Bpm(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 15));
+    ASSERT_NE(View().Bpm()->Editor(), nullptr);
+    EXPECT_TRUE(View().Bpm()->Editor()->hasFocus());
     m_orders->ShowCursor(0, 0);
     Frame().EditCut();
     EXPECT_EQ(Song().orderTable[0][0], 3u);
