@@ -116,7 +116,6 @@ protected:
         ovk::CInPlaceEdit* field = edit();
         ASSERT_NE(field, nullptr);
         ASSERT_EQ(QApplication::focusWidget(), field);
-        field->selectAll();
         QTest::keyClicks(field, text);
         QTest::keyClick(field, static_cast<Qt::Key>(endKey));
         Settle();

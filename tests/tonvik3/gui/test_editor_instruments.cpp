@@ -72,7 +72,6 @@ protected:
         Click(row, at);
         auto* edit = row->findChild<ovk::CInPlaceEdit*>();
         ASSERT_NE(edit, nullptr);
-        edit->selectAll();
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
         Settle();
