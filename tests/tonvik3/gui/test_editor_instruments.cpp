@@ -202,6 +202,52 @@ TEST_F(InstrumentTest, RowsMoveCopyAndCloseInBothListsAndUpOnTheFirstDoesNothing
     EXPECT_EQ(RowCount(), 3u);
 }
 
+TEST_F(InstrumentTest, EditsOfRowsThatAreNotThereChangeNothingAndLeaveNoTrace)
+{
+    // One oscillator pair and one effect in channel 0.
+    m_effects->AddEffect(ovk::EFFECT_DELAY);
+    Settle();
+    Document().SetModified(false);
+    const ovk::COvkModuleData before = Song();
+    const std::size_t steps = State().undo.Size();
+    const std::uint32_t changes = State().song->GetChangeCount();
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"SetVolume", [&] { m_oscillators->SetVolume(false, 1, 7, true); }},
+        {"SetVolume of a modulator", [&] { m_oscillators->SetVolume(true, 5, 7, false); }},
+        {"SetType", [&] { m_oscillators->SetType(false, -1, 2); }},
+        {"SetCents", [&] { m_oscillators->SetCents(true, 1, 300); }},
+        {"StepCents", [&] { m_oscillators->StepCents(false, 1, 100); }},
+        {"ToggleFm", [&] { m_oscillators->ToggleFm(1); }},
+        {"DuplicatePair", [&] { m_oscillators->DuplicatePair(1); }},
+        {"RemovePair", [&] { m_oscillators->RemovePair(-1); }},
+        {"MovePair", [&] { m_oscillators->MovePair(0, 1); }},
+        {"RemoveEffect", [&] { m_effects->RemoveEffect(1); }},
+        {"DuplicateEffect", [&] { m_effects->DuplicateEffect(-1); }},
+        {"SetParameter", [&] { m_effects->SetParameter(1, 1, 200, true); }},
+        {"StepDelayLength", [&] { m_effects->StepDelayLength(2, 100); }},
+        {"SetDelayLength", [&] { m_effects->SetDelayLength(1, 900); }},
+        {"MoveEffect", [&] { m_effects->MoveEffect(0, -1); }},
+        {"envelope of an effect that is not there", [&] {
+             ovk::CEnvEditorDlg dialog({0, ovk::TEnvelopeRef::EFFECT_B, 3}, &Frame());
+             dialog.findChild<QSlider*>(QStringLiteral("PhaseSlider"))->setValue(7);
+         }},
+    };
+    for (const auto& [name, edit] : edits) {
+        edit();
+        Settle();
+        EXPECT_EQ(State().undo.Size(), steps) << name;
+        EXPECT_EQ(State().song->GetChangeCount(), changes) << name;
+        EXPECT_FALSE(Document().IsModified()) << name;
+    }
+    EXPECT_EQ(SaveSong(Song()), SaveSong(before));
+    // The same edits on rows that are there do change the song.
+    m_oscillators->SetVolume(false, 0, 7, true);
+    m_effects->SetParameter(0, 1, 200, true);
+    EXPECT_EQ(Channel(0).carriers[0].volume, 7);
+    EXPECT_EQ(Channel(0).effects[0].p1, 200);
+    EXPECT_EQ(State().undo.Size(), steps + 2);
+}
+
 TEST_F(InstrumentTest, DoubleClicksCycleTheTypesWithinWavesAndWithinSources)
 {
     const QPoint icon = COscillatorListItemWnd::kTypeIcon.center();

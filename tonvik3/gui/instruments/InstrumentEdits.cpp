@@ -8,9 +8,6 @@
 
 namespace ovk {
 
-namespace {
-} // namespace
-
 const char* const kInstrumentFilter = "TONVIK Instrument files (*.tonviki)";
 
 CInstrumentEdit::CInstrumentEdit(int channel, bool snapshot) : m_channel(std::clamp(channel, 0, kChannels - 1))
@@ -36,6 +33,15 @@ COvkModuleChannel ChannelRecord(int channel)
     }
     song->Unlock();
     return record;
+}
+
+TListSizes ListSizes(int channel)
+{
+    IOvkModule* song = EditorState()->song.Get();
+    const COvkModuleChannel& record = song->Lock(kSongRead)->channels[std::clamp(channel, 0, kChannels - 1)];
+    const TListSizes sizes{record.carriers.size(), record.modulators.size(), record.effects.size()};
+    song->Unlock();
+    return sizes;
 }
 
 void CopyChannel(int from, int to)
