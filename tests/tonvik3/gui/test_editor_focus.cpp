@@ -97,7 +97,8 @@ protected:
     {
         SCOPED_TRACE(what);
         action();
-        Settle();
+        // Windows are activated again through the window system's events.
+        WaitFor([&] { return QApplication::focusWidget() == m_pattern; }, 2000);
         TypeNote();
         // The first note is never lost.
         EXPECT_EQ(Song().patterns[0][1][0], m_first);

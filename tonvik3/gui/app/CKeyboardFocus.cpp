@@ -81,11 +81,12 @@ void CKeyboardFocus::ReturnToMainWindow()
     QWidget* window = m_view->window();
     if (!window->isVisible())
         return;
-    // Only when no other window of the editor is being worked in.
+    // Only when no other window of the editor is being worked in (the one
+    // that closed may still count as active for a moment).
     const QWidget* active = QApplication::activeWindow();
-    if (active && active != window)
+    if (active && active != window && active->isVisible())
         return;
-    if (!active)
+    if (active != window)
         window->activateWindow();
     const QWidget* focus = window->focusWidget();
     if (!IsPane(focus) && !(InView(focus) && TakesText(focus)))
