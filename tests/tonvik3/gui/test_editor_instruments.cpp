@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +17,7 @@
 
 #include "GuiTestSupport.h"
 #include "SongFileTestSupport.h"
+#include "core/files/SongFiles.h"
 #include "core/synth/TOvkEnvelopeState.h"
 #include "gui/controls/CImageButton.h"
 #include "gui/controls/CInPlaceEdit.h"
@@ -28,6 +31,9 @@
 #include "gui/instruments/COscillatorListBodyWnd.h"
 #include "gui/instruments/COscillatorListItemWnd.h"
 #include "gui/instruments/COscillatorListMainWnd.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/InstrumentLibrary.h"
+#include "gui/instruments/InstrumentEdits.h"
 #include "gui/panes/CSideWnd.h"
 #include "support/TempFolder.h"
 #include "support/TestSupport.h"
@@ -554,6 +560,57 @@ TEST_F(InstrumentTest, InstrumentFilesLoadWholeOrNotAtAllAndSaveTheCurrentFormat
     // The load is one undo step.
     Frame().EditUndo();
     EXPECT_TRUE(Channel(3) == ovk::COvkModuleChannel());
+}
+
+TEST_F(InstrumentTest, TheLoadDialogOpensInTheLibraryFirstThenWhereTheLastInstrumentCameFrom)
+{
+    // The library beside the built program, as beside the installed one.
+    const QString library = ovk::InstrumentLibraryFolder();
+    ASSERT_FALSE(library.isEmpty());
+    EXPECT_EQ(library, QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tonvik3/instruments"))
+                           .canonicalFilePath());
+    int instruments = 0;
+    for (QDirIterator it(library, {QStringLiteral("*.tonviki")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++instruments;
+    EXPECT_GE(instruments, 24);
+
+    const QString kick = library + QStringLiteral("/drums/kick.tonviki");
+    m_dialogs->openFiles = {kick};
+    Press(m_oscillators->Button(QStringLiteral("Load")));
+    ASSERT_EQ(m_dialogs->places.size(), 1u);
+    EXPECT_EQ(m_dialogs->places[0].folder, library);
+    EXPECT_TRUE(m_dialogs->places[0].sideBar.contains(QUrl::fromLocalFile(library)));
+    ovk::COvkModuleChannel expected;
+    ovk::LoadInstrumentFile(kick.toStdWString().c_str(), expected);
+    EXPECT_TRUE(Channel(0) == expected);
+
+    // Next time the dialog opens where that one came from; the library stays in the side bar.
+    CTempFolder folder;
+    WriteFileBytes(folder.Path("mine.tonviki"), GoldenBytes("instr_rich.tonviki"));
+    m_dialogs->openFiles = {QString::fromStdString(folder.Path("mine.tonviki"))};
+    Press(m_effects->Button(QStringLiteral("Load")));
+    ASSERT_EQ(m_dialogs->places.size(), 2u);
+    EXPECT_EQ(m_dialogs->places[1].folder, library + QStringLiteral("/drums"));
+    EXPECT_TRUE(m_dialogs->places[1].sideBar.contains(QUrl::fromLocalFile(library)));
+    // Cancelled: the last folder is still the one a file came from.
+    m_dialogs->openFiles = {QString()};
+    Press(m_oscillators->Button(QStringLiteral("Load")));
+    m_dialogs->openFiles = {QString()};
+    Press(m_oscillators->Button(QStringLiteral("Load")));
+    ASSERT_EQ(m_dialogs->places.size(), 4u);
+    EXPECT_EQ(m_dialogs->places[3].folder, QString::fromStdString(folder.Get()));
+    // Remembered for the next run of the editor.
+    EXPECT_EQ(ovk::CEditorSettings().InstrumentFolder(), ovk::ToWide(QString::fromStdString(folder.Get())));
+}
+
+TEST_F(InstrumentTest, AFolderThatIsGoneGivesTheLibraryAgain)
+{
+    {
+        CTempFolder folder;
+        ovk::CEditorSettings().SetInstrumentFolder(ovk::ToWide(QString::fromStdString(folder.Get())));
+    }
+    EXPECT_EQ(ovk::InstrumentPlaces().folder, ovk::InstrumentLibraryFolder());
 }
 
 } // namespace

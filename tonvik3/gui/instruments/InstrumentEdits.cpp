@@ -1,7 +1,11 @@
 #include "gui/instruments/InstrumentEdits.h"
 
+#include <QFileInfo>
+
 #include "core/files/SongFiles.h"
 #include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/InstrumentLibrary.h"
 #include "gui/document/CEditorState.h"
 #include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
@@ -67,12 +71,24 @@ void RefreshInstrument()
         state->mixer->Reload();
 }
 
+TFilePlaces InstrumentPlaces()
+{
+    TFilePlaces places;
+    const QString library = InstrumentLibraryFolder();
+    if (!library.isEmpty())
+        places.sideBar.append(QUrl::fromLocalFile(library));
+    const QString last = ToQString(CEditorSettings().InstrumentFolder());
+    places.folder = !last.isEmpty() && QFileInfo(last).isDir() ? last : library;
+    return places;
+}
+
 bool LoadInstrument(int channel, QWidget* parent)
 {
-    const QString path =
-        Dialogs().OpenFileName(parent, QStringLiteral("Load instrument"), QString::fromLatin1(kInstrumentFilter));
+    const QString path = Dialogs().OpenFileName(parent, QStringLiteral("Load instrument"),
+                                                QString::fromLatin1(kInstrumentFilter), InstrumentPlaces());
     if (path.isEmpty())
         return false;
+    CEditorSettings().SetInstrumentFolder(ToWide(QFileInfo(path).absolutePath()));
     COvkModuleChannel loaded = ChannelRecord(channel);
     try {
         LoadInstrumentFile(ToWide(path).c_str(), loaded);

@@ -42,6 +42,11 @@ inline bool InList(int index, std::size_t size) { return index >= 0 && static_ca
 // The whole record of one channel copied over another's (one undo step).
 void CopyChannel(int from, int to);
 
+// Where the Load dialog opens: the folder the last instrument came from, the
+// first time the instrument library; the library is in its side bar.
+struct TFilePlaces;
+TFilePlaces InstrumentPlaces();
+
 // The instrument file commands of both lists: Load reads the file into a
 // copy of the channel (a file without its list records adds to them) and
 // takes it over only when the whole file was good; a bad file shows
