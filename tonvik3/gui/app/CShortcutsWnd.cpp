@@ -19,6 +19,8 @@ CShortcutsWnd::CShortcutsWnd(QWidget* parent) : QDialog(parent), m_table(new QTr
     m_table->setHeaderLabels({QStringLiteral("Keys"), QStringLiteral("What they do")});
     m_table->setRootIsDecorated(false);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    // Read, not worked in: no current line drawn, Escape closes the window.
+    m_table->setFocusPolicy(Qt::NoFocus);
     m_table->setWordWrap(true);
     QTreeWidgetItem* area = nullptr;
     for (const TKeyReference& line : KeyReference()) {
@@ -43,7 +45,7 @@ CShortcutsWnd::CShortcutsWnd(QWidget* parent) : QDialog(parent), m_table(new QTr
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
     layout->addWidget(buttons);
-    resize(760, 640);
+    resize(940, 660);
 }
 
 } // namespace ovk
