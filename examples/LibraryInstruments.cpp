@@ -138,9 +138,10 @@ COvkModuleChannel Clap()
     return c;
 }
 
-COvkModuleChannel ClosedHat()
+// The hats: the six squares and noise, high-passed twice; only the fall differs.
+COvkModuleChannel Hat(int volume, const TOvkEnvelope& fall)
 {
-    COvkModuleChannel c = Empty(200, Ring(60));
+    COvkModuleChannel c = Empty(volume, fall);
     AddMetal(c, 55);
     Add(c, Oscillator(OSC_NOISE, 150));
     c.effects.push_back(Effect(EFFECT_HIGHPASS, 225, 0));
@@ -148,16 +149,10 @@ COvkModuleChannel ClosedHat()
     return c;
 }
 
-COvkModuleChannel OpenHat()
-{
-    // A plain fall: a stop note chokes it, as a closing hat does.
-    COvkModuleChannel c = Empty(190, Decay(SpeedFor(450)));
-    AddMetal(c, 55);
-    Add(c, Oscillator(OSC_NOISE, 150));
-    c.effects.push_back(Effect(EFFECT_HIGHPASS, 225, 0));
-    c.effects.push_back(Effect(EFFECT_HIGHPASS, 200, 0));
-    return c;
-}
+COvkModuleChannel ClosedHat() { return Hat(200, Ring(60)); }
+
+// A plain fall: a stop note chokes it, as a closing hat does.
+COvkModuleChannel OpenHat() { return Hat(190, Decay(SpeedFor(450))); }
 
 COvkModuleChannel Tom()
 {
