@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -159,6 +160,12 @@ TEST_F(FocusTest, NotesTypedBetweenClicksOnTheMainWindowsControlsAllReachThePatt
         Click(View().Mixer(), QPoint(5, 5));
         Settle();
         EXPECT_EQ(bpm->Editor(), nullptr);
+    });
+    Between("a button added to the status bar later", [&] {
+        auto* button = new QPushButton(QStringLiteral("Later"));
+        Frame().statusBar()->addWidget(button);
+        Settle();
+        Click(button, QPoint(5, 5));
     });
     // The order table takes the keyboard when clicked, and gives it back with Tab.
     Between("order table, then Tab", [&] {

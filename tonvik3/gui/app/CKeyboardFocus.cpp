@@ -12,9 +12,11 @@ namespace ovk {
 CKeyboardFocus::CKeyboardFocus(QWidget* view, QWidget* firstPane, QWidget* secondPane)
     : m_view(view), m_panes{firstPane, secondPane}, m_pane(firstPane)
 {
-    Apply(m_view);
-    for (QWidget* widget : m_view->findChildren<QWidget*>())
-        Apply(widget);
+    QWidget* window = m_view->window();
+    Apply(window);
+    for (QWidget* widget : window->findChildren<QWidget*>())
+        if (InMainWindow(widget))
+            Apply(widget);
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &CKeyboardFocus::OnFocusChanged);
 }
@@ -27,10 +29,12 @@ bool CKeyboardFocus::TakesText(const QWidget* widget)
            qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
 }
 
-bool CKeyboardFocus::InView(const QWidget* widget) const
+bool CKeyboardFocus::InMainWindow(const QWidget* widget) const
 {
-    // isAncestorOf stops at windows: dialogs keep their own focus rules.
-    return widget && (widget == m_view || m_view->isAncestorOf(widget));
+    // The view, the menu bar, the status bar. isAncestorOf stops at windows:
+    // dialogs keep their own focus rules.
+    const QWidget* window = m_view->window();
+    return widget && (widget == window || window->isAncestorOf(widget));
 }
 
 bool CKeyboardFocus::IsPane(const QWidget* widget) const
@@ -69,7 +73,7 @@ void CKeyboardFocus::GiveBackLater()
             const QWidget* focus = QApplication::focusWidget();
             if (QApplication::activeWindow() != m_view->window())
                 return;
-            if (focus && (!InView(focus) || IsPane(focus) || TakesText(focus)))
+            if (focus && (!InMainWindow(focus) || IsPane(focus) || TakesText(focus)))
                 return;
             GiveBack();
         },
@@ -89,7 +93,7 @@ void CKeyboardFocus::ReturnToMainWindow()
     if (active != window)
         window->activateWindow();
     const QWidget* focus = window->focusWidget();
-    if (!IsPane(focus) && !(InView(focus) && TakesText(focus)))
+    if (!IsPane(focus) && !(InMainWindow(focus) && TakesText(focus)))
         GiveBack();
 }
 
@@ -104,7 +108,7 @@ void CKeyboardFocus::OnFocusChanged(QWidget*, QWidget* now)
         GiveBackLater();
         return;
     }
-    if (InView(now) && !TakesText(now)) {
+    if (InMainWindow(now) && !TakesText(now)) {
         // A control that was made able to take the keyboard after it was made.
         Apply(now);
         GiveBackLater();
@@ -119,8 +123,8 @@ bool CKeyboardFocus::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Polish:
     case QEvent::ParentChange:
-        // When a control is made, or moved into the view.
-        if (InView(widget))
+        // When a control is made, or moved into the main window.
+        if (InMainWindow(widget))
             Apply(widget);
         break;
     case QEvent::MouseButtonPress:
@@ -128,7 +132,7 @@ bool CKeyboardFocus::eventFilter(QObject* watched, QEvent* event)
         // A click beside an open text field closes it (it commits when it
         // loses the keyboard) before the click acts.
         QWidget* focus = QApplication::focusWidget();
-        if (InView(widget) && TakesText(focus) && InView(focus) && focus != widget && !focus->isAncestorOf(widget))
+        if (InMainWindow(widget) && TakesText(focus) && InMainWindow(focus) && focus != widget && !focus->isAncestorOf(widget))
             GiveBack();
         break;
     }

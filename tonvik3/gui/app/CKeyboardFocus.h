@@ -9,9 +9,10 @@ namespace ovk {
 //
 // The composer types into two panes: the pattern editor and the order table
 // (Tab goes from one to the other; a click on one takes the keyboard). The
-// one that had the keyboard last keeps it. Every other control of the view
-// (buttons, bars, spins, faders, scopes, tabs, instrument rows, scroll
-// areas) acts on a click and never takes the keyboard. A text field (an
+// one that had the keyboard last keeps it. Every other control of the main
+// window (buttons, bars, spins, faders, scopes, tabs, instrument rows, scroll
+// areas, whatever the status bar shows) acts on a click and never takes the
+// keyboard. A text field (an
 // in-place edit) has the keyboard only while it is open: when it commits, is
 // closed or is clicked away from, and when a dialog or another window of the
 // editor closes, the keyboard goes back to the pane that had it, never to the
@@ -21,8 +22,8 @@ namespace ovk {
 class CKeyboardFocus : public QObject {
     Q_OBJECT
 public:
-    // view: the widgets the rule applies to; panes: the two that take typing,
-    // the first one having the keyboard at the start.
+    // view: in the main window whose widgets the rule applies to; panes: the
+    // two that take typing, the first one having the keyboard at the start.
     CKeyboardFocus(QWidget* view, QWidget* firstPane, QWidget* secondPane);
     ~CKeyboardFocus() override;
 
@@ -38,7 +39,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool InView(const QWidget* widget) const;
+    bool InMainWindow(const QWidget* widget) const;
     bool IsPane(const QWidget* widget) const;
     // The rule for one control of the view: what may take the keyboard.
     void Apply(QWidget* widget);
