@@ -1,8 +1,7 @@
 // Writes the demo songs and the instrument library:  make_demos FOLDER
 // The songs are levelled: the master volume is set so that the loudest sample
 // of the whole song stays just under full scale, so nothing clips. The
-// library goes to FOLDER/instruments/KIND/NAME.tonviki; each instrument's
-// loudest sample at C-4 (at the song's default master volume) is printed.
+// library goes to FOLDER/instruments/KIND/NAME.tonviki.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -296,19 +295,6 @@ void Level(const char* name, COvkModuleData& song)
                 song.SongLength());
 }
 
-// The loudest sample of an instrument playing C-4 for two seconds and
-// released, in a song that is new but for it.
-double PeakAtC4(const ovk::COvkModuleChannel& instrument)
-{
-    COvkModuleData song;
-    song.channels[0] = instrument;
-    Pattern(song, 0, 1, "C4 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
-    Pattern(song, 0, 2, "== -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
-    Order(song, 0, {1, 2});
-    const TLevels levels = Measure(song);
-    return 20 * std::log10(levels.peak * (100.0 / 256.0) / 32768.0);
-}
-
 void Save(const std::string& folder, const std::string& name, const COvkModuleData& song)
 {
     ovk::SaveSongFile(morvane::utf::PathFromBytes(folder + "/" + name).c_str(), song);
@@ -344,9 +330,7 @@ int main(int argc, char** argv)
         for (const library::TInstrument& instrument : library::Instruments()) {
             const std::string kind = std::string("instruments/") + instrument.kind;
             std::filesystem::create_directories(folder + "/" + kind);
-            const ovk::COvkModuleChannel channel = instrument.make();
-            Save(folder, kind + "/" + instrument.name + ".tonviki", channel);
-            std::printf("%s/%s: peak %.1f dBFS at C-4\n", kind.c_str(), instrument.name, PeakAtC4(channel));
+            Save(folder, kind + "/" + instrument.name + ".tonviki", instrument.make());
         }
     } catch (const morvane::CException& e) {
         std::fprintf(stderr, "make_demos: %s\n", morvane::utf::ToUtf8(e.GetReason()).c_str());
