@@ -488,7 +488,7 @@ TEST_F(InstrumentTest, ChannelEnvelopeButtonsOpenTheEditorOnThatChannelAsOneUndo
 {
     const std::size_t steps = State().undo.Size();
     // The dialog is modal: it is worked from a timer, then closed.
-    QTimer::singleShot(0, [this] {
+    QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<ovk::CEnvEditorDlg*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QSlider*>(QStringLiteral("SustainSlider"))->setValue(5);
