@@ -1,14 +1,17 @@
-// Writes the demo songs and instruments:  make_demos FOLDER
+// Writes the demo songs and the instrument library:  make_demos FOLDER
 // The songs are levelled: the master volume is set so that the loudest sample
-// of the whole song stays just under full scale, so nothing clips.
+// of the whole song stays just under full scale, so nothing clips. The
+// library goes to FOLDER/instruments/KIND/NAME.tonviki.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "DemoInstruments.h"
+#include "LibraryInstruments.h"
 #include "core/files/SongFiles.h"
 #include "core/module/CoreClasses.h"
 #include "core/module/IOvkModule.h"
@@ -243,6 +246,72 @@ COvkModuleData PocketLoop()
     return song;
 }
 
+// The library's instruments, each from its own file, as a song uses them.
+ovk::COvkModuleChannel LibraryInstrument(const char* name)
+{
+    for (const library::TInstrument& instrument : library::Instruments())
+        if (std::string(instrument.name) == name)
+            return instrument.make();
+    std::fprintf(stderr, "make_demos: no library instrument %s\n", name);
+    std::exit(1);
+}
+
+COvkModuleData NightDrive()
+{
+    COvkModuleData song;
+    song.tempo = 128;
+    enum { KICK, CLAP, HAT, BASS, PLUCK, PAD, LEAD, RISER };
+    const char* const instruments[] = {"kick", "clap", "closed_hat", "fm_bass", "pluck", "warm_pad", "supersaw_lead",
+                                       "riser"};
+    for (int channel = 0; channel < ovk::kChannels; ++channel)
+        song.channels[channel] = LibraryInstrument(instruments[channel]);
+
+    // The drums are tuned for C-4.
+    Pattern(song, KICK, 1, "C4 -- -- -- C4 -- -- -- C4 -- -- -- C4 -- -- --");
+    Pattern(song, KICK, 2, "C4 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
+    Pattern(song, CLAP, 1, "-- -- -- -- C4 -- -- -- -- -- -- -- C4 -- -- --");
+    Pattern(song, HAT, 1, "-- -- C4 -- -- -- C4 -- -- -- C4 -- -- -- C4 --");
+    Pattern(song, HAT, 2, "C4 C4 C4 -- C4 C4 C4 -- C4 C4 C4 -- C4 C4 C4 C4");
+
+    // E minor: E, C, G, D.
+    Pattern(song, BASS, 1, "-- -- E2 == -- -- E2 == -- -- E2 == -- -- E3 ==");
+    Pattern(song, BASS, 2, "-- -- C2 == -- -- C2 == -- -- C2 == -- -- C3 ==");
+    Pattern(song, BASS, 3, "-- -- G1 == -- -- G1 == -- -- G1 == -- -- G2 ==");
+    Pattern(song, BASS, 4, "-- -- D2 == -- -- D2 == -- -- D2 == -- -- D3 ==");
+    Pattern(song, BASS, 5, "E1 -- -- -- -- -- -- -- == -- -- -- -- -- -- --");
+
+    Pattern(song, PLUCK, 1, "E4 G4 B4 E5 B4 G4 E4 G4 B4 E5 G5 E5 B4 G4 B4 G4");
+    Pattern(song, PLUCK, 2, "C4 E4 G4 C5 G4 E4 C4 E4 G4 C5 E5 C5 G4 E4 G4 E4");
+    Pattern(song, PLUCK, 3, "G3 B3 D4 G4 D4 B3 G3 B3 D4 G4 B4 G4 D4 B3 D4 B3");
+    Pattern(song, PLUCK, 4, "D4 F#4 A4 D5 A4 F#4 D4 F#4 A4 D5 F#5 D5 A4 F#4 A4 F#4");
+
+    Pattern(song, PAD, 1, "E3 -- -- -- -- -- -- -- -- -- -- -- -- -- == --");
+    Pattern(song, PAD, 2, "C3 -- -- -- -- -- -- -- -- -- -- -- -- -- == --");
+    Pattern(song, PAD, 3, "G2 -- -- -- -- -- -- -- -- -- -- -- -- -- == --");
+    Pattern(song, PAD, 4, "D3 -- -- -- -- -- -- -- -- -- -- -- -- -- == --");
+    Pattern(song, PAD, 5, "E3 -- -- -- -- -- -- -- -- -- -- -- == -- -- --");
+
+    Pattern(song, LEAD, 1, "B4 -- -- -- G4 -- -- -- E5 -- -- -- D5 -- B4 --");
+    Pattern(song, LEAD, 2, "C5 -- -- -- -- -- G4 -- E5 -- -- -- D5 -- C5 --");
+    Pattern(song, LEAD, 3, "D5 -- -- -- B4 -- -- -- G4 -- -- -- A4 -- B4 --");
+    Pattern(song, LEAD, 4, "A4 -- -- -- -- -- F#4 -- D5 -- -- -- == -- -- --");
+
+    // Up two octaves over two positions, released where the next section starts.
+    Pattern(song, RISER, 1, "C4 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
+    Pattern(song, RISER, 2, "== -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
+
+    // Pad and plucks, the hats and a riser; the beat and the bass; the lead; a last chord.
+    Order(song, PAD, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 5});
+    Order(song, PLUCK, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 0});
+    Order(song, HAT, {0, 0, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 0});
+    Order(song, RISER, {0, 0, 1, 0, 2, 0, 1, 0, 2, 0, 0, 0, 0});
+    Order(song, KICK, {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2});
+    Order(song, CLAP, {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0});
+    Order(song, BASS, {0, 0, 0, 0, 1, 2, 3, 4, 1, 2, 3, 4, 5});
+    Order(song, LEAD, {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 0});
+    return song;
+}
+
 struct TLevels {
     std::int64_t peak = 0;  // of the mix before the master volume, at a gain of 1
     double rms = 0;
@@ -320,11 +389,14 @@ int main(int argc, char** argv)
         COvkModuleData pocket = PocketLoop();
         Level("pocket_loop", pocket);
         Save(folder, "pocket_loop.tonvik", pocket);
-        Save(folder, "kick.tonviki", demo::Kick());
-        Save(folder, "acid_bass.tonviki", demo::AcidBass());
-        Save(folder, "fm_bell.tonviki", demo::FmBell());
-        Save(folder, "power_pad.tonviki", demo::PowerPad());
-        Save(folder, "noise_riser.tonviki", demo::NoiseRiser());
+        COvkModuleData night = NightDrive();
+        Level("night_drive", night);
+        Save(folder, "night_drive.tonvik", night);
+        for (const library::TInstrument& instrument : library::Instruments()) {
+            const std::string kind = std::string("instruments/") + instrument.kind;
+            std::filesystem::create_directories(folder + "/" + kind);
+            Save(folder, kind + "/" + instrument.name + ".tonviki", instrument.make());
+        }
     } catch (const morvane::CException& e) {
         std::fprintf(stderr, "make_demos: %s\n", morvane::utf::ToUtf8(e.GetReason()).c_str());
         status = 1;

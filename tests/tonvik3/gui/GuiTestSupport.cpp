@@ -36,9 +36,11 @@ int CScriptedDialogs::Choose(QWidget*, const QString& text, const QString&, cons
     return choice;
 }
 
-QString CScriptedDialogs::OpenFileName(QWidget*, const QString& caption, const QString& filter)
+QString CScriptedDialogs::OpenFileName(QWidget*, const QString& caption, const QString& filter,
+                                       const ovk::TFilePlaces& where)
 {
     filters.push_back(filter);
+    places.push_back(where);
     if (openFiles.empty()) {
         ADD_FAILURE() << "unexpected open dialog: " << caption.toStdString();
         return QString();

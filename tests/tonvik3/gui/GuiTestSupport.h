@@ -33,7 +33,8 @@ public:
                  const QString& detail) override;
     TAnswer Ask(QWidget* parent, const QString& text, const QString& caption, bool cancel) override;
     int Choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons) override;
-    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                         const ovk::TFilePlaces& places) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter, const QString& suffix,
                          const QString& suggested) override;
     void OpenWithDesktop(const QString& path) override { opened.push_back(path); }
@@ -41,6 +42,7 @@ public:
     std::vector<TMessage> messages;
     std::vector<QString> questions;
     std::vector<QString> filters;  // of every file dialog, in order
+    std::vector<ovk::TFilePlaces> places;  // of every open-file dialog, in order
     std::vector<QString> opened;
     std::deque<TAnswer> answers;
     std::deque<int> choices;  // for Choose: the index of the button

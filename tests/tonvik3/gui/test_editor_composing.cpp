@@ -11,6 +11,7 @@
 
 #include "GuiTestSupport.h"
 #include "SongFileTestSupport.h"
+#include "gui/controls/CInPlaceEdit.h"
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/COrderTableWnd.h"
 #include "gui/panes/CPatternWnd.h"
@@ -336,7 +337,8 @@ TEST_F(ComposingTest, AChannelWithAllPatternsInUseSaysSoAndChangesNothing)
     const TBytes withBlock = SaveSong(Song());
     State().SelectChannel(3);
     State().SelectRow(0);
-    Drag(m_pattern, PatternCell(3, 0), PatternCell(3, 1));
+    // From the row below the cursor up to it: a press on the cursor would drag it.
+    Drag(m_pattern, PatternCell(3, 1), PatternCell(3, 0));
     Frame().EditCopy();
     const std::size_t steps = State().undo.Size();
     State().SelectChannel(4);
@@ -359,8 +361,9 @@ TEST_F(ComposingTest, PatternBlocksArePastedClippedAndDraggedWhole)
     });
     m_pattern->ReloadPattern();
     m_pattern->setFocus();
-    Drag(m_pattern, PatternCell(0, 0), PatternCell(2, 3));
+    Drag(m_pattern, PatternCell(2, 3), PatternCell(0, 0));
     EXPECT_EQ(m_pattern->Selection().Width(), 3);
+    EXPECT_EQ(m_pattern->Selection().TopLeft(), (TGridCell{0, 0}));
     Frame().EditCopy();
 
     // A 3-channel block at channel 7 writes channels 7 and 8 only; rows from 14 on are cut at 15.
@@ -404,6 +407,48 @@ TEST_F(ComposingTest, PatternBlocksArePastedClippedAndDraggedWhole)
     EXPECT_EQ(Cell(7, 12), before.patterns[0][1][0]);
 }
 
+TEST_F(ComposingTest, ASingleCellIsDraggedInBothPanesAndTheCursorGoesWithIt)
+{
+    EditSong([](ovk::COvkModuleData& song) {
+        song.orderTable[1][2] = 5;
+        song.orderTable[2][0] = 1;
+        song.patterns[2][1][4] = 61;
+    });
+    m_orders->Reload();
+    m_pattern->ReloadPattern();
+
+    // The pattern pane: the cursor's cell, dragged two channels right and
+    // three rows down (into a channel without a pattern, which gets one).
+    State().SelectChannel(2);
+    State().SelectRow(4);
+    const std::size_t steps = State().undo.Size();
+    Drag(m_pattern, PatternCell(2, 4), PatternCell(4, 7));
+    EXPECT_EQ(Cell(2, 4), 0u);
+    EXPECT_EQ(Song().orderTable[4][0], 1u);
+    EXPECT_EQ(Cell(4, 7), 61u);
+    EXPECT_EQ(State().channel, 4);
+    EXPECT_EQ(State().row, 7);
+    EXPECT_TRUE(m_pattern->Selection().IsSingle());
+    EXPECT_EQ(State().undo.Size(), steps + 1);
+    // Pressed and released on the cursor without moving: nothing changes.
+    const TBytes moved = SaveSong(Song());
+    Click(m_pattern, PatternCell(4, 7));
+    EXPECT_EQ(SaveSong(Song()), moved);
+    Frame().EditUndo();
+    EXPECT_EQ(Cell(2, 4), 61u);
+    EXPECT_EQ(Song().orderTable[4][0], 0u);
+
+    // The order table: the cursor's entry dragged to another channel and position.
+    State().SelectChannel(1);
+    State().SelectPosition(2);
+    Drag(m_orders, OrderCell(2, 1), OrderCell(6, 3));
+    EXPECT_EQ(Song().orderTable[1][2], 0u);
+    EXPECT_EQ(Song().orderTable[3][6], 5u);
+    EXPECT_EQ(State().position, 6);
+    EXPECT_EQ(State().channel, 3);
+    EXPECT_TRUE(m_orders->hasFocus());
+}
+
 TEST_F(ComposingTest, TabMovesTheFocusAndEditCommandsReachOnlyTheFocusedPane)
 {
     m_pattern->setFocus();
@@ -413,8 +458,10 @@ TEST_F(ComposingTest, TabMovesTheFocusAndEditCommandsReachOnlyTheFocusedPane)
     EXPECT_TRUE(m_pattern->hasFocus());
 
     EditSong([](ovk::COvkModuleData& song) { song.orderTable[0][0] = 3; });
-    // With the focus elsewhere, Cut does nothing.
-    View().Bpm()->setFocus();
+    // With the keyboard in a text field (the tempo's), Cut does nothing.
+    QTest::mouseClick(View().Bpm(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 15));
+    ASSERT_NE(View().Bpm()->Editor(), nullptr);
+    EXPECT_TRUE(View().Bpm()->Editor()->hasFocus());
     m_orders->ShowCursor(0, 0);
     Frame().EditCut();
     EXPECT_EQ(Song().orderTable[0][0], 3u);

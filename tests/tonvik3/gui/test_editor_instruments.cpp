@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +17,7 @@
 
 #include "GuiTestSupport.h"
 #include "SongFileTestSupport.h"
+#include "core/files/SongFiles.h"
 #include "core/synth/TOvkEnvelopeState.h"
 #include "gui/controls/CImageButton.h"
 #include "gui/controls/CInPlaceEdit.h"
@@ -28,6 +31,9 @@
 #include "gui/instruments/COscillatorListBodyWnd.h"
 #include "gui/instruments/COscillatorListItemWnd.h"
 #include "gui/instruments/COscillatorListMainWnd.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/InstrumentLibrary.h"
+#include "gui/instruments/InstrumentEdits.h"
 #include "gui/panes/CSideWnd.h"
 #include "support/TempFolder.h"
 #include "support/TestSupport.h"
@@ -72,7 +78,6 @@ protected:
         Click(row, at);
         auto* edit = row->findChild<ovk::CInPlaceEdit*>();
         ASSERT_NE(edit, nullptr);
-        edit->selectAll();
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
         Settle();
@@ -201,6 +206,52 @@ TEST_F(InstrumentTest, RowsMoveCopyAndCloseInBothListsAndUpOnTheFirstDoesNothing
     EXPECT_TRUE(Row(true, 1)->ButtonRect(QStringLiteral("fmBt")).isEmpty());
     Tap(Row(false, 1), "fmBt");
     EXPECT_EQ(RowCount(), 3u);
+}
+
+TEST_F(InstrumentTest, EditsOfRowsThatAreNotThereChangeNothingAndLeaveNoTrace)
+{
+    // One oscillator pair and one effect in channel 0.
+    m_effects->AddEffect(ovk::EFFECT_DELAY);
+    Settle();
+    Document().SetModified(false);
+    const ovk::COvkModuleData before = Song();
+    const std::size_t steps = State().undo.Size();
+    const std::uint32_t changes = State().song->GetChangeCount();
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"SetVolume", [&] { m_oscillators->SetVolume(false, 1, 7, true); }},
+        {"SetVolume of a modulator", [&] { m_oscillators->SetVolume(true, 5, 7, false); }},
+        {"SetType", [&] { m_oscillators->SetType(false, -1, 2); }},
+        {"SetCents", [&] { m_oscillators->SetCents(true, 1, 300); }},
+        {"StepCents", [&] { m_oscillators->StepCents(false, 1, 100); }},
+        {"ToggleFm", [&] { m_oscillators->ToggleFm(1); }},
+        {"DuplicatePair", [&] { m_oscillators->DuplicatePair(1); }},
+        {"RemovePair", [&] { m_oscillators->RemovePair(-1); }},
+        {"MovePair", [&] { m_oscillators->MovePair(0, 1); }},
+        {"RemoveEffect", [&] { m_effects->RemoveEffect(1); }},
+        {"DuplicateEffect", [&] { m_effects->DuplicateEffect(-1); }},
+        {"SetParameter", [&] { m_effects->SetParameter(1, 1, 200, true); }},
+        {"StepDelayLength", [&] { m_effects->StepDelayLength(2, 100); }},
+        {"SetDelayLength", [&] { m_effects->SetDelayLength(1, 900); }},
+        {"MoveEffect", [&] { m_effects->MoveEffect(0, -1); }},
+        {"envelope of an effect that is not there", [&] {
+             ovk::CEnvEditorDlg dialog({0, ovk::TEnvelopeRef::EFFECT_B, 3}, &Frame());
+             dialog.findChild<QSlider*>(QStringLiteral("PhaseSlider"))->setValue(7);
+         }},
+    };
+    for (const auto& [name, edit] : edits) {
+        edit();
+        Settle();
+        EXPECT_EQ(State().undo.Size(), steps) << name;
+        EXPECT_EQ(State().song->GetChangeCount(), changes) << name;
+        EXPECT_FALSE(Document().IsModified()) << name;
+    }
+    EXPECT_EQ(SaveSong(Song()), SaveSong(before));
+    // The same edits on rows that are there do change the song.
+    m_oscillators->SetVolume(false, 0, 7, true);
+    m_effects->SetParameter(0, 1, 200, true);
+    EXPECT_EQ(Channel(0).carriers[0].volume, 7);
+    EXPECT_EQ(Channel(0).effects[0].p1, 200);
+    EXPECT_EQ(State().undo.Size(), steps + 2);
 }
 
 TEST_F(InstrumentTest, DoubleClicksCycleTheTypesWithinWavesAndWithinSources)
@@ -437,7 +488,7 @@ TEST_F(InstrumentTest, ChannelEnvelopeButtonsOpenTheEditorOnThatChannelAsOneUndo
 {
     const std::size_t steps = State().undo.Size();
     // The dialog is modal: it is worked from a timer, then closed.
-    QTimer::singleShot(0, [this] {
+    QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<ovk::CEnvEditorDlg*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QSlider*>(QStringLiteral("SustainSlider"))->setValue(5);
@@ -509,6 +560,57 @@ TEST_F(InstrumentTest, InstrumentFilesLoadWholeOrNotAtAllAndSaveTheCurrentFormat
     // The load is one undo step.
     Frame().EditUndo();
     EXPECT_TRUE(Channel(3) == ovk::COvkModuleChannel());
+}
+
+TEST_F(InstrumentTest, TheLoadDialogOpensInTheLibraryFirstThenWhereTheLastInstrumentCameFrom)
+{
+    // The library beside the built program, as beside the installed one.
+    const QString library = ovk::InstrumentLibraryFolder();
+    ASSERT_FALSE(library.isEmpty());
+    EXPECT_EQ(library, QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tonvik3/instruments"))
+                           .canonicalFilePath());
+    int instruments = 0;
+    for (QDirIterator it(library, {QStringLiteral("*.tonviki")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++instruments;
+    EXPECT_GE(instruments, 24);
+
+    const QString kick = library + QStringLiteral("/drums/kick.tonviki");
+    m_dialogs->openFiles = {kick};
+    Press(m_oscillators->Button(QStringLiteral("Load")));
+    ASSERT_EQ(m_dialogs->places.size(), 1u);
+    EXPECT_EQ(m_dialogs->places[0].folder, library);
+    EXPECT_TRUE(m_dialogs->places[0].sideBar.contains(QUrl::fromLocalFile(library)));
+    ovk::COvkModuleChannel expected;
+    ovk::LoadInstrumentFile(kick.toStdWString().c_str(), expected);
+    EXPECT_TRUE(Channel(0) == expected);
+
+    // Next time the dialog opens where that one came from; the library stays in the side bar.
+    CTempFolder folder;
+    WriteFileBytes(folder.Path("mine.tonviki"), GoldenBytes("instr_rich.tonviki"));
+    m_dialogs->openFiles = {QString::fromStdString(folder.Path("mine.tonviki"))};
+    Press(m_effects->Button(QStringLiteral("Load")));
+    ASSERT_EQ(m_dialogs->places.size(), 2u);
+    EXPECT_EQ(m_dialogs->places[1].folder, library + QStringLiteral("/drums"));
+    EXPECT_TRUE(m_dialogs->places[1].sideBar.contains(QUrl::fromLocalFile(library)));
+    // Cancelled: the last folder is still the one a file came from.
+    m_dialogs->openFiles = {QString()};
+    Press(m_oscillators->Button(QStringLiteral("Load")));
+    m_dialogs->openFiles = {QString()};
+    Press(m_oscillators->Button(QStringLiteral("Load")));
+    ASSERT_EQ(m_dialogs->places.size(), 4u);
+    EXPECT_EQ(m_dialogs->places[3].folder, QString::fromStdString(folder.Get()));
+    // Remembered for the next run of the editor.
+    EXPECT_EQ(ovk::CEditorSettings().InstrumentFolder(), ovk::ToWide(QString::fromStdString(folder.Get())));
+}
+
+TEST_F(InstrumentTest, AFolderThatIsGoneGivesTheLibraryAgain)
+{
+    {
+        CTempFolder folder;
+        ovk::CEditorSettings().SetInstrumentFolder(ovk::ToWide(QString::fromStdString(folder.Get())));
+    }
+    EXPECT_EQ(ovk::InstrumentPlaces().folder, ovk::InstrumentLibraryFolder());
 }
 
 } // namespace

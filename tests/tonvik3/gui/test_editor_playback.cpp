@@ -8,6 +8,7 @@
 #include "GuiTestSupport.h"
 #include "gui/controls/CImageButton.h"
 #include "gui/panes/CMixerWnd.h"
+#include "gui/panes/CPatternWnd.h"
 #include "gui/panes/CTimeCounterWnd.h"
 
 namespace {
@@ -135,6 +136,25 @@ TEST_F(PlaybackTest, AnEmptySongPlaysNothingAndPlayStillWorksAfterwards)
     EXPECT_TRUE(WaitFor([&] { return !m_rows.values.empty(); }, 3000));
     QTest::mouseClick(View().StopButton(), Qt::LeftButton);
     EXPECT_TRUE(WaitUntilStopped(1000));
+}
+
+TEST_F(PlaybackTest, StopWinsOverAPlaybackThatIsStillStarting)
+{
+    Load(TestSong(8, 255));
+    // Stop at once after Play, and a second Enter at once after the first:
+    // however far the playback had got, nothing plays afterwards.
+    State().Play();
+    EXPECT_TRUE(State().IsPlayingOrStarting());
+    State().Stop();
+    EXPECT_FALSE(State().IsPlayingOrStarting());
+    ovk::CPatternWnd* pattern = View().Pattern();
+    QTest::keyClick(pattern, Qt::Key_Return);
+    QTest::keyClick(pattern, Qt::Key_Return);
+    EXPECT_FALSE(State().IsPlayingOrStarting());
+    EXPECT_FALSE(WaitFor([&] { return State().IsPlaying(); }, 500));
+    // And the next Enter plays.
+    QTest::keyClick(pattern, Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return State().IsPlaying(); }, 3000));
 }
 
 TEST_F(PlaybackTest, PatternPlayLoopsItsPatternUntilStop)

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <filesystem>
+#include <set>
 
 #include "SongFileTestSupport.h"
 #include "support/ProgramRun.h"
@@ -109,10 +110,24 @@ TEST(EditorProgramTest, InstallingPutsTheProgramsPlugInMenuEntryAndFileTypesInPl
     EXPECT_NE(entry.find("application/x-tonvik;"), std::string::npos);
     const TBytes mime = ReadFileBytes(prefix.Path("share/mime/packages/tonvik3.xml"));
     EXPECT_NE(std::string(mime.begin(), mime.end()).find("<glob pattern=\"*.tonvik\"/>"), std::string::npos);
-    // The installed editor runs from where it was put.
+    // The instrument library, by kind.
+    int instruments = 0;
+    std::set<std::string> kinds;
+    for (const auto& entry : fs::recursive_directory_iterator(prefix.Path("share/tonvik3/instruments")))
+        if (entry.path().extension() == ".tonviki") {
+            ++instruments;
+            kinds.insert(entry.path().parent_path().filename().string());
+        }
+    EXPECT_GE(instruments, 24);
+    EXPECT_EQ(kinds.size(), 6u);
+    // The installed editor runs from where it was put, and finds the library there.
     const auto version = tonvik_test::RunProgram(prefix.Path("bin/tonvik3"), {"--version"});
     EXPECT_EQ(version.status, 0) << version.Output();
     EXPECT_NE(version.out.find("tonvik3 3.0"), std::string::npos);
+    EXPECT_NE(version.out.find("instrument library: " +
+                               fs::canonical(prefix.Path("share/tonvik3/instruments")).string() + "\n"),
+              std::string::npos)
+        << version.out;
 }
 
 } // namespace

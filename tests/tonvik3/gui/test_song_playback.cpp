@@ -174,10 +174,34 @@ TEST_F(SongPlaybackTest, StartStopsThePreviousMonitorWhoseEventsAllComeFirst)
     EXPECT_EQ(phase, 2);
 }
 
+TEST_F(SongPlaybackTest, AStopWhileStartingEndsItBeforeItPlays)
+{
+    MakeSong(2);
+    m_playback->Start(Request(0, false));
+    // Until it plays, it is starting: a Stop then is what the editor must obey.
+    EXPECT_TRUE(m_playback->IsStarting() || m_playback->IsPlaying());
+    m_playback->Stop();
+    EXPECT_FALSE(m_playback->IsStarting());
+    EXPECT_FALSE(m_playback->IsPlaying());
+    m_playback->StopAndWait();
+    EXPECT_FALSE(m_playback->IsPlaying());
+    // It may have played for an instant before the Stop; if so, it said it ended.
+    int positions = 0, stops = 0;
+    for (const auto& e : m_log.Events()) {
+        positions += e.kind == TPlaybackEvent::POSITION && e.order != CSongPlayback::kNoPosition;
+        stops += e.kind == TPlaybackEvent::STOPPED;
+    }
+    EXPECT_LE(stops, 1);
+    EXPECT_TRUE(positions == 0 || stops == 1);
+}
+
 TEST_F(SongPlaybackTest, AnEmptySongPlaysNothingAndPostsNothing)
 {
     m_playback->Start(Request(0, false));
-    std::this_thread::sleep_for(200ms);
+    // It stops starting by itself, without ever playing.
+    for (int i = 0; i < 500 && m_playback->IsStarting(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(m_playback->IsStarting());
     EXPECT_FALSE(m_playback->IsPlaying());
     m_playback->StopAndWait();
     EXPECT_TRUE(m_log.Events().empty());

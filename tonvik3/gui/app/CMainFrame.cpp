@@ -17,6 +17,7 @@
 #include "gui/document/CEditorState.h"
 #include "gui/document/COvkDoc.h"
 #include "gui/app/COvkView.h"
+#include "gui/app/CShortcutsWnd.h"
 #include "gui/app/CWavExportDlg.h"
 #include "gui/app/CTableSizeStatus.h"
 #include "gui/app/CppExport.h"
@@ -153,6 +154,8 @@ void CMainFrame::MakeMenus()
     connect(m_midiMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateMidiMenu);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddAction(help, QStringLiteral("HelpShortcuts"), QStringLiteral("&Keyboard shortcuts"), QKeySequence(),
+              &CMainFrame::ShowKeyboardShortcuts);
     AddAction(help, QStringLiteral("HelpAbout"), QStringLiteral("&About tonvik3..."), QKeySequence(),
               &CMainFrame::About);
 }
@@ -247,6 +250,15 @@ void CMainFrame::About()
 {
     Dialogs().Message(this, QStringLiteral("tonvik3\nVersion " TONVIK3_VERSION), QStringLiteral("About tonvik3"),
                       CEditorDialogs::ICON_INFORMATION);
+}
+
+void CMainFrame::ShowKeyboardShortcuts()
+{
+    if (!m_shortcuts)
+        m_shortcuts = new CShortcutsWnd(this);
+    m_shortcuts->show();
+    m_shortcuts->raise();
+    m_shortcuts->activateWindow();
 }
 
 void CMainFrame::OpenChannelEnvelope(int channel)

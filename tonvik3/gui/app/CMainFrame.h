@@ -13,6 +13,7 @@ class CEditorState;
 class CTableSizeStatus;
 class COvkDoc;
 class COvkView;
+class CShortcutsWnd;
 class IMidiInput;
 
 // The main window: the menus and their shortcuts, the view with the panes,
@@ -51,6 +52,9 @@ public:
     void EditUndo();
     void EditRedo();
     void About();
+    // Help > Keyboard shortcuts: the key reference, in a window that stays
+    // open beside this one until closed.
+    void ShowKeyboardShortcuts();
     // The envelope of channel 0-7, from the eight buttons above the mixer.
     void OpenChannelEnvelope(int channel);
 
@@ -86,6 +90,7 @@ private:
     QMenu* m_recentMenu = nullptr;
     QMenu* m_midiMenu = nullptr;
     IMidiInput* m_midi = nullptr;
+    CShortcutsWnd* m_shortcuts = nullptr;
     QLabel* m_notice;
     CTableSizeStatus* m_tableSize;
 };

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "gui/app/CKeyboardFocus.h"
 #include "gui/controls/CImageButton.h"
 #include "gui/panes/CBpmWnd.h"
 #include "gui/panes/CMasterWnd.h"
@@ -53,8 +54,8 @@ COvkView::COvkView(QWidget* parent)
     connect(m_patternPlay, &QAbstractButton::clicked, this, [state] { state->PatternPlay(); });
     connect(m_stop, &QAbstractButton::clicked, this, [state] { state->Stop(); });
     setMinimumSize(910, 570);
-    setTabOrder(m_orderTable, m_pattern);
     // Composing starts in the pattern editor.
+    m_keyboard = std::make_unique<CKeyboardFocus>(this, m_pattern, m_orderTable);
     m_pattern->setFocus(Qt::OtherFocusReason);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 #include <QWidget>
 #include <array>
+#include <memory>
 
 namespace ovk {
 
 class CBpmWnd;
 class CImageButton;
+class CKeyboardFocus;
 class CMasterWnd;
 class CMixerWnd;
 class COscBarWnd;
@@ -41,6 +43,8 @@ public:
     CImageButton* PatternPlayButton() const { return m_patternPlay; }
     CImageButton* StopButton() const { return m_stop; }
     CImageButton* EnvelopeButton(int channel) const { return m_envelopes[channel]; }
+    // Where the keyboard goes: the pattern editor or the order table.
+    CKeyboardFocus& Keyboard() const { return *m_keyboard; }
 
 signals:
     // One of the eight "EnvButton"s: the envelope of channel 0-7.
@@ -62,6 +66,8 @@ private:
     CImageButton* m_patternPlay;
     CImageButton* m_stop;
     std::array<CImageButton*, 8> m_envelopes{};
+    // Gone before the panes: it watches their focus.
+    std::unique_ptr<CKeyboardFocus> m_keyboard;
 };
 
 } // namespace ovk

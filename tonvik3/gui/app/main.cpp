@@ -14,6 +14,7 @@
 
 #include "gui/app/CEditorApp.h"
 #include "gui/document/CEditorDialogs.h"
+#include "gui/document/InstrumentLibrary.h"
 #include "gui/app/CMainFrame.h"
 #include "morvane/api/Utf.h"
 
@@ -73,7 +74,10 @@ public:
                      buttons.join(QLatin1Char('/')).toLocal8Bit().constData());
         return static_cast<int>(buttons.size()) - 1;
     }
-    QString OpenFileName(QWidget*, const QString&, const QString&) override { return QString(); }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const ovk::TFilePlaces&) override
+    {
+        return QString();
+    }
     QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
     {
         return QString();
@@ -104,7 +108,11 @@ int main(int argc, char** argv)
         return 0;
     }
     if (args.version) {
-        std::printf("tonvik3 " TONVIK3_VERSION "\n");
+        // Where the Load dialog of the instrument lists first opens.
+        const QCoreApplication core(argc, argv);
+        const QString library = ovk::InstrumentLibraryFolder();
+        std::printf("tonvik3 " TONVIK3_VERSION "\ninstrument library: %s\n",
+                    library.isEmpty() ? "none found" : library.toLocal8Bit().constData());
         return 0;
     }
     if (!HasDisplay()) {

@@ -10,7 +10,6 @@ CImageButton::CImageButton(const QString& name, CUiResources::TImage image, QWid
     setObjectName(name);
     setToolTip(name);
     setAccessibleName(name);
-    setFocusPolicy(Qt::NoFocus);
 }
 
 void CImageButton::paintEvent(QPaintEvent*)

@@ -28,7 +28,6 @@ CInPlaceEdit::CInPlaceEdit(const QString& text, QWidget* parent) : QLineEdit(tex
 {
     setFont(Ui().Font(9));
     setFrame(false);
-    selectAll();
 }
 
 void CInPlaceEdit::keyPressEvent(QKeyEvent* event)
@@ -42,6 +41,14 @@ void CInPlaceEdit::keyPressEvent(QKeyEvent* event)
     default:
         QLineEdit::keyPressEvent(event);
     }
+}
+
+void CInPlaceEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    // Not when coming back from its own context menu or another window.
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        selectAll();
 }
 
 void CInPlaceEdit::focusOutEvent(QFocusEvent* event)

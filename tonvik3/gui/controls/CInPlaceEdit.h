@@ -4,7 +4,8 @@
 namespace ovk {
 
 // A one-line edit laid over a value: Enter and Escape (which commits too) tell
-// the owner to take the text, and so does leaving the field.
+// the owner to take the text, and so does leaving the field. The value is
+// selected whenever the field gets the keyboard, so typing replaces it.
 class CInPlaceEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -15,6 +16,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 };
 

@@ -86,9 +86,24 @@ int CEditorDialogs::Choose(QWidget* parent, const QString& text, const QString& 
     return static_cast<int>(buttons.size()) - 1;
 }
 
-QString CEditorDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter)
+QString CEditorDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                     const TFilePlaces& places)
 {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    QFileDialog dialog(parent, caption, places.folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!places.sideBar.isEmpty()) {
+        // Only Qt's own dialog takes places in its side bar.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QList<QUrl> sideBar = dialog.sidebarUrls();
+        for (const QUrl& place : places.sideBar)
+            if (!sideBar.contains(place))
+                sideBar.append(place);
+        dialog.setSidebarUrls(sideBar);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }
 
 QString CEditorDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filter,

@@ -1,11 +1,20 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <memory>
 
 class QWidget;
 
 namespace ovk {
+
+// Where an open-file dialog starts, and the folders it offers in its side bar
+// besides the usual ones. Empty: the dialog's own choice.
+struct TFilePlaces {
+    QString folder;
+    QList<QUrl> sideBar;
+};
 
 // Every modal question, message and file dialog of the editor goes through
 // this one object, so that tests answer them instead of a person (a modal
@@ -28,7 +37,8 @@ public:
     virtual int Choose(QWidget* parent, const QString& text, const QString& caption, const QStringList& buttons);
     // An existing file to open; empty when cancelled. filter as Qt writes it
     // ("tonvik3 Files (*.tonvik)").
-    virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter);
+    virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                 const TFilePlaces& places = TFilePlaces());
     // A file to write, with suffix added when the name has none; the dialog
     // asks before an existing file is replaced. Empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,

@@ -95,6 +95,16 @@ QString CEditorSettings::MidiInput() const { return m_settings.value(QStringLite
 
 void CEditorSettings::SetMidiInput(const QString& port) { m_settings.setValue(QStringLiteral("MidiInput"), port); }
 
+std::wstring CEditorSettings::InstrumentFolder() const
+{
+    return morvane::utf::PathFromBytes(m_settings.value(QStringLiteral("InstrumentFolder")).toByteArray().toStdString());
+}
+
+void CEditorSettings::SetInstrumentFolder(const std::wstring& folder)
+{
+    m_settings.setValue(QStringLiteral("InstrumentFolder"), QByteArray::fromStdString(morvane::utf::PathToBytes(folder)));
+}
+
 std::vector<std::wstring> CEditorSettings::RecentFiles() const
 {
     std::vector<std::wstring> files;

@@ -39,6 +39,10 @@ public:
     QString MidiInput() const;
     void SetMidiInput(const QString& port);
 
+    // The folder the last instrument was loaded from; empty when none was.
+    std::wstring InstrumentFolder() const;
+    void SetInstrumentFolder(const std::wstring& folder);
+
     // Paths are kept as their bytes: any name the system accepts comes back as it was.
     std::vector<std::wstring> RecentFiles() const;
     void AddRecentFile(const std::wstring& path);

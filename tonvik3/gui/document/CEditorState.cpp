@@ -201,8 +201,7 @@ void CEditorState::RefreshPattern()
 
 void CEditorState::RefreshAll()
 {
-    if (IsPlaying())
-        m_playback.Stop();
+    Stop();
     SelectChannel(0);
     SelectPosition(0);
     SelectRow(0);
@@ -341,13 +340,15 @@ void CEditorState::StartPlayback(bool patternPlay)
 
 void CEditorState::Stop()
 {
-    if (IsPlaying())
+    // Also a playback that is still opening its output: it must not start
+    // after the composer stopped it.
+    if (IsPlayingOrStarting())
         m_playback.Stop();
 }
 
 void CEditorState::PlayOrStop(bool patternPlay)
 {
-    if (IsPlaying())
+    if (IsPlayingOrStarting())
         Stop();
     else if (patternPlay)
         PatternPlay();

@@ -62,10 +62,12 @@ public:
     void Play();
     void PatternPlay();
     void Stop();
-    // Enter in the order table and the pattern pane: Stop while playing,
-    // else Play, or Pattern play with Ctrl.
+    // Enter in the order table and the pattern pane: Stop while playing (or
+    // while a playback is still starting), else Play, or Pattern play with Ctrl.
     void PlayOrStop(bool patternPlay);
     bool IsPlaying() const { return m_playback.IsPlaying(); }
+    // Playing, or a Play or Pattern play is on its way: what Stop stops.
+    bool IsPlayingOrStarting() const { return m_playback.IsPlaying() || m_playback.IsStarting(); }
     // False when there is no audio output (no plug-in): playing does nothing.
     bool CanPlay() const { return static_cast<bool>(audioDevice); }
 

@@ -32,6 +32,7 @@ void CSongPlayback::Start(TPlaybackRequest request)
     // for it keeps its last events ahead of the new playback's.
     StopAndWait();
     const std::uint64_t generation = m_generation.load();
+    m_starting = true;
     m_thread = std::thread(&CSongPlayback::Monitor, this, std::move(request), generation);
 }
 
@@ -40,6 +41,7 @@ void CSongPlayback::Stop()
     std::lock_guard<std::mutex> guard(m_mutex);
     ++m_generation;
     m_playing = false;
+    m_starting = false;
     if (m_control) {
         try {
             m_control->Stop();
@@ -84,7 +86,7 @@ void CSongPlayback::Monitor(TPlaybackRequest request, std::uint64_t generation)
         if (length == 0) {
             // An empty song plays nothing and shows nothing.
             if (Current(generation))
-                m_playing = false;
+                m_starting = false;
             return;
         }
         if (start >= length)
@@ -112,6 +114,7 @@ void CSongPlayback::Monitor(TPlaybackRequest request, std::uint64_t generation)
             // From the row's first sample: every sample of the song is heard.
             PlayFromRow(*control, *player, static_cast<unsigned int>(start) * 16);
             m_playing = true;
+            m_starting = false;
             started = true;
         }
         previous.Reset();
@@ -151,8 +154,10 @@ void CSongPlayback::Monitor(TPlaybackRequest request, std::uint64_t generation)
     } catch (const morvane::CException&) {
         // Reported by the exception itself; the playback display ends.
     }
-    if (Current(generation))
+    if (Current(generation)) {
         m_playing = false;
+        m_starting = false;
+    }
     if (started) {
         m_post({TPlaybackEvent::POSITION, kNoPosition, kNoPosition});
         m_post({TPlaybackEvent::STOPPED, 0, 0});

@@ -65,6 +65,10 @@ public:
 
     // True from the moment the control plays until Stop or the monitor ends.
     bool IsPlaying() const { return m_playing.load(); }
+    // True from Start until the control plays, Stop, or the monitor ends
+    // without playing (an empty song, an output that did not open): a Stop
+    // in that time must still be obeyed.
+    bool IsStarting() const { return m_starting.load(); }
     // The control of the last playback (kept after the monitor ends, as the
     // song may still sound); empty before the first playback.
     morvane::CRef<morvane::IMediaControl> Control() const;
@@ -75,6 +79,7 @@ private:
 
     TPost m_post;
     std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_starting{false};
     std::atomic<std::uint64_t> m_generation{0};
     // Guards the control, and the start of playing against Stop.
     mutable std::mutex m_mutex;

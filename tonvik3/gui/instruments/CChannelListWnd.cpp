@@ -93,7 +93,6 @@ QPushButton* CChannelListWnd::AddButton(const QString& name, int x)
     button->setObjectName(name);
     button->setFont(Ui().Font(8));
     button->setGeometry(x, 4, 44, 22);
-    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 

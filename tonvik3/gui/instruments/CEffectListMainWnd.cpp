@@ -74,11 +74,11 @@ void CEffectListMainWnd::DeleteAll()
 
 void CEffectListMainWnd::RemoveEffect(int index)
 {
+    if (!InList(index, ListSizes(Channel()).effects))
+        return;
     {
         CInstrumentEdit edit(Channel());
         std::vector<TOvkEffect>& effects = edit.Channel().effects;
-        if (index < 0 || static_cast<std::size_t>(index) >= effects.size())
-            return;
         effects.erase(effects.begin() + index);
     }
     Rebuild();
@@ -86,11 +86,11 @@ void CEffectListMainWnd::RemoveEffect(int index)
 
 void CEffectListMainWnd::DuplicateEffect(int index)
 {
+    if (!InList(index, ListSizes(Channel()).effects))
+        return;
     {
         CInstrumentEdit edit(Channel());
         std::vector<TOvkEffect>& effects = edit.Channel().effects;
-        if (index < 0 || static_cast<std::size_t>(index) >= effects.size())
-            return;
         const TOvkEffect copy = effects[static_cast<std::size_t>(index)];
         effects.insert(effects.begin() + index, copy);
     }
@@ -100,8 +100,8 @@ void CEffectListMainWnd::DuplicateEffect(int index)
 void CEffectListMainWnd::MoveEffect(int index, int step)
 {
     const int target = index + step;
-    const std::size_t count = ChannelRecord(Channel()).effects.size();
-    if (index < 0 || target < 0 || static_cast<std::size_t>(index) >= count || static_cast<std::size_t>(target) >= count)
+    const std::size_t count = ListSizes(Channel()).effects;
+    if (!InList(index, count) || !InList(target, count))
         return;
     {
         CInstrumentEdit edit(Channel());
@@ -113,14 +113,14 @@ void CEffectListMainWnd::MoveEffect(int index, int step)
 
 void CEffectListMainWnd::ChangeEffect(int index, bool snapshot, const std::function<void(TOvkEffect&)>& change)
 {
+    if (!InList(index, ListSizes(Channel()).effects))
+        return;
     TOvkEffect changed;
     {
         CInstrumentEdit edit(Channel(), snapshot);
-        std::vector<TOvkEffect>& effects = edit.Channel().effects;
-        if (index < 0 || static_cast<std::size_t>(index) >= effects.size())
-            return;
-        change(effects[static_cast<std::size_t>(index)]);
-        changed = effects[static_cast<std::size_t>(index)];
+        TOvkEffect& effect = edit.Channel().effects[static_cast<std::size_t>(index)];
+        change(effect);
+        changed = effect;
     }
     if (CEffectListItemWnd* row = Row(index))
         row->Show(changed);

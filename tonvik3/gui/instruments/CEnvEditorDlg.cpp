@@ -179,8 +179,13 @@ void CEnvEditorDlg::Store(const std::function<void(TOvkEnvelope&)>& change, cons
     if (m_updating)
         return;
     IOvkModule* song = EditorState()->song.Get();
-    if (TOvkEnvelope* envelope = m_ref.Find(*song->Lock(kSongWrite)))
-        change(*envelope);
+    // Looked for before the write: a write that changed nothing would still
+    // mark the song changed, and the session would stay an undo step.
+    const bool found = m_ref.Find(*song->Lock(kSongRead)) != nullptr;
+    song->Unlock();
+    if (!found)
+        return;
+    change(*m_ref.Find(*song->Lock(kSongWrite)));
     song->Unlock();
     UpdateControls(source);
 }

@@ -138,12 +138,13 @@ void COscillatorListMainWnd::ApplyTranspose()
 void COscillatorListMainWnd::ChangeOscillator(bool modulator, int index, bool snapshot,
                                               const std::function<void(TOvkOscillator&)>& change)
 {
+    const TListSizes sizes = ListSizes(Channel());
+    if (!InList(index, modulator ? sizes.modulators : sizes.carriers))
+        return;
     TOvkOscillator changed;
     {
         CInstrumentEdit edit(Channel(), snapshot);
         std::vector<TOvkOscillator>& list = modulator ? edit.Channel().modulators : edit.Channel().carriers;
-        if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-            return;
         change(list[static_cast<std::size_t>(index)]);
         changed = list[static_cast<std::size_t>(index)];
     }
@@ -180,11 +181,11 @@ void COscillatorListMainWnd::ToggleFm(int index)
 
 void COscillatorListMainWnd::DuplicatePair(int index)
 {
+    if (!InList(index, ListSizes(Channel()).carriers))
+        return;
     {
         CInstrumentEdit edit(Channel());
         COvkModuleChannel& channel = edit.Channel();
-        if (index < 0 || static_cast<std::size_t>(index) >= channel.carriers.size())
-            return;
         const TOvkOscillator carrier = channel.carriers[static_cast<std::size_t>(index)];
         const TOvkOscillator modulator = channel.ModulatorOf(static_cast<std::size_t>(index));
         channel.InsertPair(static_cast<std::size_t>(index), carrier, modulator);
@@ -194,12 +195,11 @@ void COscillatorListMainWnd::DuplicatePair(int index)
 
 void COscillatorListMainWnd::RemovePair(int index)
 {
+    if (!InList(index, ListSizes(Channel()).carriers))
+        return;
     {
         CInstrumentEdit edit(Channel());
-        COvkModuleChannel& channel = edit.Channel();
-        if (index < 0 || static_cast<std::size_t>(index) >= channel.carriers.size())
-            return;
-        channel.RemovePair(static_cast<std::size_t>(index));
+        edit.Channel().RemovePair(static_cast<std::size_t>(index));
     }
     Rebuild();
 }
@@ -207,12 +207,9 @@ void COscillatorListMainWnd::RemovePair(int index)
 void COscillatorListMainWnd::MovePair(int index, int step)
 {
     const int target = index + step;
-    {
-        const COvkModuleChannel record = ChannelRecord(Channel());
-        if (index < 0 || target < 0 || static_cast<std::size_t>(index) >= record.carriers.size() ||
-            static_cast<std::size_t>(target) >= record.carriers.size())
-            return;
-    }
+    const std::size_t pairs = ListSizes(Channel()).carriers;
+    if (!InList(index, pairs) || !InList(target, pairs))
+        return;
     {
         CInstrumentEdit edit(Channel());
         edit.Channel().MovePair(static_cast<std::size_t>(index), static_cast<std::size_t>(target));

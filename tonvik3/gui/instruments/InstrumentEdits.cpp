@@ -1,15 +1,16 @@
 #include "gui/instruments/InstrumentEdits.h"
 
+#include <QFileInfo>
+
 #include "core/files/SongFiles.h"
 #include "gui/document/CEditorDialogs.h"
+#include "gui/document/CEditorSettings.h"
+#include "gui/document/InstrumentLibrary.h"
 #include "gui/document/CEditorState.h"
 #include "gui/document/COvkDoc.h"
 #include "morvane/api/CException.h"
 
 namespace ovk {
-
-namespace {
-} // namespace
 
 const char* const kInstrumentFilter = "TONVIK Instrument files (*.tonviki)";
 
@@ -38,6 +39,15 @@ COvkModuleChannel ChannelRecord(int channel)
     return record;
 }
 
+TListSizes ListSizes(int channel)
+{
+    IOvkModule* song = EditorState()->song.Get();
+    const COvkModuleChannel& record = song->Lock(kSongRead)->channels[std::clamp(channel, 0, kChannels - 1)];
+    const TListSizes sizes{record.carriers.size(), record.modulators.size(), record.effects.size()};
+    song->Unlock();
+    return sizes;
+}
+
 void CopyChannel(int from, int to)
 {
     if (from == to || from < 0 || from >= kChannels || to < 0 || to >= kChannels)
@@ -61,12 +71,24 @@ void RefreshInstrument()
         state->mixer->Reload();
 }
 
+TFilePlaces InstrumentPlaces()
+{
+    TFilePlaces places;
+    const QString library = InstrumentLibraryFolder();
+    if (!library.isEmpty())
+        places.sideBar.append(QUrl::fromLocalFile(library));
+    const QString last = ToQString(CEditorSettings().InstrumentFolder());
+    places.folder = !last.isEmpty() && QFileInfo(last).isDir() ? last : library;
+    return places;
+}
+
 bool LoadInstrument(int channel, QWidget* parent)
 {
-    const QString path =
-        Dialogs().OpenFileName(parent, QStringLiteral("Load instrument"), QString::fromLatin1(kInstrumentFilter));
+    const QString path = Dialogs().OpenFileName(parent, QStringLiteral("Load instrument"),
+                                                QString::fromLatin1(kInstrumentFilter), InstrumentPlaces());
     if (path.isEmpty())
         return false;
+    CEditorSettings().SetInstrumentFolder(ToWide(QFileInfo(path).absolutePath()));
     COvkModuleChannel loaded = ChannelRecord(channel);
     try {
         LoadInstrumentFile(ToWide(path).c_str(), loaded);

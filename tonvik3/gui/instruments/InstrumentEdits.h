@@ -27,8 +27,25 @@ private:
 // A copy of a channel's record, read under the read lock.
 COvkModuleChannel ChannelRecord(int channel);
 
+// How long a channel's lists are, read under the read lock. An edit of a row
+// checks its index with them before it opens: an edit that opened and then
+// found nothing to change would still leave an undo step, a changed song for
+// the player and a modified document.
+struct TListSizes {
+    std::size_t carriers = 0;
+    std::size_t modulators = 0;
+    std::size_t effects = 0;
+};
+TListSizes ListSizes(int channel);
+inline bool InList(int index, std::size_t size) { return index >= 0 && static_cast<std::size_t>(index) < size; }
+
 // The whole record of one channel copied over another's (one undo step).
 void CopyChannel(int from, int to);
+
+// Where the Load dialog opens: the folder the last instrument came from, the
+// first time the instrument library; the library is in its side bar.
+struct TFilePlaces;
+TFilePlaces InstrumentPlaces();
 
 // The instrument file commands of both lists: Load reads the file into a
 // copy of the channel (a file without its list records adds to them) and

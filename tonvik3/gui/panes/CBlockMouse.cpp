@@ -12,8 +12,7 @@ CBlockMouse::CBlockMouse(TGrid grid, TCellAction placeCursor, TCellAction moveBl
 
 void CBlockMouse::Press(QPoint at, TGridCell cell)
 {
-    // A block is dragged; a single cell (the cursor) starts a new selection.
-    if (!m_selection.IsSingle() && m_selection.Contains(cell)) {
+    if (m_selection.Contains(cell)) {
         m_drag.Begin(at, m_selection.TopLeft());
         return;
     }
@@ -38,7 +37,14 @@ void CBlockMouse::Release(TGridCell cell)
         return;
     m_drag.active = false;
     if (m_drag.Moved()) {
+        const bool single = m_selection.IsSingle();
         m_moveBlock(m_drag.target);
+        // A moved cell is where the cursor goes; a block that could not move
+        // (no pattern free for it) stays selected where it was.
+        if (single && m_selection.TopLeft() == m_drag.target) {
+            m_placeCursor(m_drag.target);
+            m_selection.Collapse(m_drag.target);
+        }
         return;
     }
     m_placeCursor(cell);

@@ -11,11 +11,12 @@ class QRect;
 namespace ovk {
 
 // The mouse gestures that the order table and the pattern editor share, on
-// a grid of channels × rows: a press inside a selected block (of more than
-// one cell) starts dragging it, a press elsewhere puts the cursor on the cell
-// and starts a selection there; moving extends the selection or moves the
-// block's target, which stays whole on the grid; the release moves the block
-// when it went somewhere, or puts the cursor on the cell when it did not.
+// a grid of channels × rows: a press inside the selection (a block, or the
+// one cell of the cursor) starts dragging it, a press elsewhere puts the
+// cursor on the cell and starts a selection there; moving extends the
+// selection or moves the block's target, which stays whole on the grid; the
+// release moves the block when it went somewhere (a single cell takes the
+// cursor with it), or puts the cursor on the cell when it did not.
 class CBlockMouse {
 public:
     struct TGrid {

@@ -71,11 +71,9 @@ COrderTableWnd::COrderTableWnd(QWidget* parent)
       m_scrollBar(new QScrollBar(Qt::Vertical, this))
 {
     setObjectName(QStringLiteral("Order table"));
-    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_scrollBar->setSingleStep(kRowHeight);
     m_scrollBar->setPageStep(4 * kRowHeight);
-    m_scrollBar->setFocusPolicy(Qt::NoFocus);
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &COrderTableWnd::SetOffset);
     m_scrollUp.setInterval(kAutoScrollMs);
     m_scrollDown.setInterval(kAutoScrollMs);

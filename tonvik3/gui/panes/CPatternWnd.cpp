@@ -36,7 +36,6 @@ CPatternWnd::CPatternWnd(QWidget* parent)
               [this](TGridCell target) { MoveBlock(target); })
 {
     setObjectName(QStringLiteral("Pattern"));
-    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     const CEditorState* state = EditorState();
     m_selection.Collapse({state->channel, state->row});
