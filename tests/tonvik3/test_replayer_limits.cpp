@@ -70,7 +70,7 @@ TEST(ReplayerLimits, ASongWithinEveryLimitPlaysExactly)
 {
     COvkModuleData song = Playing({0, 1, 2, 3});
     song.orderTable[0][1] = 15;   // the highest pattern; positions with entry 0 play an empty pattern 0
-    song.patterns[0][15][0] = 1;  // the lowest and highest writable notes, and a stop
+    song.patterns[0][15][0] = 2;  // the lowest and highest notes the tables hold, and a stop
     song.patterns[0][15][1] = 192;
     song.patterns[0][15][2] = 255;
     auto& c0 = song.channels[0];
@@ -130,8 +130,11 @@ TEST(ReplayerLimits, SilentTypesAndSteadyConstantsSoundAsTheTablesWriteThem)
 
 TEST(ReplayerLimits, NoteDataOutsideTheTables)
 {
-    COvkModuleData song = Playing({0, 1, 2});
+    COvkModuleData song = Playing({0, 1, 2, 4, 5});
     song.patterns[0][1][1] = 193;
+    song.patterns[0][1][2] = 192;  // the highest that fits, and the lowest:
+    song.patterns[4][1][8] = 1;    // 0x00, an empty row to the replayer
+    song.patterns[5][1][8] = 2;
     song.patterns[1][1][1] = 254;
     song.patterns[2][1][1] = 256;  // only a damaged file holds it
     song.patterns[2][2][1] = 200;  // a pattern that no order entry reaches
@@ -139,7 +142,8 @@ TEST(ReplayerLimits, NoteDataOutsideTheTables)
     EXPECT_EQ(Lines(song), (TLines{"channel 1: note values above 192 cannot be written",
                                    "channel 2: note values above 192 cannot be written",
                                    "channel 3: note values above 192 cannot be written",
-                                   "channel 4: order entries above 15 cannot be written"}));
+                                   "channel 4: order entries above 15 cannot be written",
+                                   "channel 5: note value 1 (C-0) is written as an empty row and not played"}));
 
     // Pattern 0 plays wherever an entry below the song length is 0.
     COvkModuleData zero = Playing({0, 1});
@@ -201,10 +205,10 @@ TEST(ReplayerLimits, PitchesOtherThanWholeSemitones)
     // A noise so low that it stands still in the player but not a few cents
     // lower, or the other way round, is a departure after all.
     COvkModuleData low = Playing({0});
-    low.patterns[0][1][0] = 1;
+    low.patterns[0][1][0] = 2;
     low.channels[0].carriers = {Oscillator(ovk::OSC_NOISE)};
     for (int cents = -5000; cents > -7000; --cents)
-        if (ovk::NoteIncrement(1, cents) == 0) {
+        if (ovk::NoteIncrement(2, cents) == 0) {
             low.channels[0].carriers[0].cents = cents + 1;  // the lowest that still moves
             break;
         }
@@ -394,10 +398,12 @@ TEST(ReplayerLimits, ReferenceSongs)
     EXPECT_EQ(load("empty.tonvik"), std::string(ovk::kReplayerExactLine) + "\n");
     // Its overdrives have clip limits whose level the tables carry.
     EXPECT_EQ(load("effects.tonvik"), std::string(ovk::kReplayerExactLine) + "\n");
-    EXPECT_EQ(load("waves.tonvik"), "channel 1: note values above 192 cannot be written\n");
+    EXPECT_EQ(load("waves.tonvik"), "channel 1: note values above 192 cannot be written\n"
+                                    "channel 4: note value 1 (C-0) is written as an empty row and not played\n");
     // Cents -1, 701 and -1199, 350; 1200, 2400 and -2400 are whole semitones.
     EXPECT_EQ(load("arrangement.tonvik"),
               "channel 1: note values above 192 cannot be written\n"
+              "channel 1: note value 1 (C-0) is written as an empty row and not played\n"
               "channel 3: 1 oscillator detuned by less than a semitone, played up to 2.4 cents lower\n"
               "channel 4: 2 oscillators detuned by less than a semitone, played up to 1.0 cents lower\n"
               "channel 7: 1 oscillator detuned by less than a semitone, played up to 2.0 cents lower\n");

@@ -176,13 +176,18 @@ private:
             std::any_of(std::begin(rows), std::end(rows), [](std::uint32_t note) { return note != 0; }))
             Add(TReplayerLimit::PatternZero, "notes in pattern 0 cannot be written");
         bool unwritable = false;
+        bool lowest = false;
         for (int p = 1; p < kPatterns; ++p)
             for (int row = 0; row < kRows && reach.reached[p]; ++row) {
                 const std::uint32_t note = m_song.patterns[m_channel][p][row];
                 unwritable = unwritable || (note > kHighestWritableNote && note != kStopNote);
+                lowest = lowest || note == 1;
             }
         if (unwritable)
             Add(TReplayerLimit::NoteValues, "note values above 192 cannot be written");
+        // Octave 0, note 0 packs into the byte of an empty row.
+        if (lowest)
+            Add(TReplayerLimit::LowestNote, "note value 1 (C-0) is written as an empty row and not played");
     }
 
     // Values that do not fit the byte tables make an export that does not compile.

@@ -11,6 +11,7 @@ enum class TReplayerLimit {
     OrderEntries,         // order entries above 15 do not fit their digit
     PatternZero,          // notes in pattern 0, which the player plays and the export leaves out
     NoteValues,           // note values 193-254 (and damaged ones) have no form in the tables
+    LowestNote,           // note value 1 is written as 0x00, which reads as an empty row
     ChannelVolume,        // the channel volume table holds bytes
     ChannelEnvelopeIndex, // so does the table of the channel envelopes' counters
     OscillatorPitch,      // cents that are not whole semitones
