@@ -71,6 +71,7 @@ TEST_F(Cli, ExportCAndConvertWriteTheReferenceBytes)
     EXPECT_EQ(ReadFileBytes(Path("OvkSongData.cpp")), GoldenBytes("arrangement.cpp"));
     // What the replayer plays differently, on standard error.
     EXPECT_EQ(exported.err, "channel 1: note values above 192 cannot be written\n"
+                            "channel 1: note value 1 (C-0) is written as an empty row and not played\n"
                             "channel 3: 1 oscillator detuned by less than a semitone, played up to 2.4 cents lower\n"
                             "channel 4: 2 oscillators detuned by less than a semitone, played up to 1.0 cents lower\n"
                             "channel 7: 1 oscillator detuned by less than a semitone, played up to 2.0 cents lower\n");

@@ -57,6 +57,7 @@ TEST_F(ExportTest, CppGoesIntoAFolderOnlyTheUserCanReadAndIsOpenedOnTheDesktop)
     EXPECT_EQ(m_dialogs->messages[0].icon, CEditorDialogs::ICON_WARNING);
     EXPECT_EQ(m_dialogs->messages[0].detail,
               QStringLiteral("channel 1: note values above 192 cannot be written\n"
+                             "channel 1: note value 1 (C-0) is written as an empty row and not played\n"
                              "channel 3: 1 oscillator detuned by less than a semitone, played up to 2.4 cents lower\n"
                              "channel 4: 2 oscillators detuned by less than a semitone, played up to 1.0 cents lower\n"
                              "channel 7: 1 oscillator detuned by less than a semitone, played up to 2.0 cents lower"));
