@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <random>
 #include <vector>
 #include "core/module/COvkModule.h"
 #include "core/module/COvkModulePlayer.h"
@@ -28,5 +29,13 @@ TSamples ReadSamples(ovk::COvkModulePlayer* player, std::size_t count);
 // Order position 0 of every channel plays pattern 1, and the song data uses
 // constant envelopes everywhere (so that the tick schedule does not matter).
 void PlainSong(ovk::COvkModuleData& song);
+
+// Random songs for comparing ways of rendering: every oscillator type and
+// effect, envelopes of every mode, notes, stop notes and values above them
+// over three order positions; a few channels have fewer modulators than
+// carriers, as a damaged file leaves them.
+std::int32_t Between(std::mt19937& random, std::int32_t low, std::int32_t high);
+ovk::TOvkOscillator RandomOscillator(std::mt19937& random);
+void RandomSong(std::mt19937& random, ovk::COvkModuleData& song);
 
 } // namespace tonvik_test

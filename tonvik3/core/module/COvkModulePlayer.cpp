@@ -20,14 +20,13 @@ namespace {
 constexpr std::uint32_t kMaxBlock = COvkChannelVoice::kMaxBlock;
 static_assert(kMaxBlock <= CNoiseGenerator::kMaxCount);
 
-// The mix under the master volume, clipped to 16 bits.
-std::int16_t Clip(std::int32_t masterVolume, std::uint32_t sum)
+} // namespace
+
+std::int16_t COvkModulePlayer::MixToSample(std::int32_t masterVolume, std::uint32_t mix)
 {
-    const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(sum)) >> 8;
+    const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(mix)) >> 8;
     return static_cast<std::int16_t>(std::clamp<std::int32_t>(out, -32768, 32767));
 }
-
-} // namespace
 
 COvkModulePlayer::CModuleHold::CModuleHold(COvkModulePlayer& player) : m_player(player)
 {
@@ -58,6 +57,34 @@ void COvkModulePlayer::SetReferenceRendering(bool reference)
 {
     CAutoLock<CBinaryLock> guard(m_lock);
     m_reference = reference;
+}
+
+void COvkModulePlayer::SetChannelGroup(std::uint32_t channels)
+{
+    CAutoLock<CBinaryLock> guard(m_lock);
+    m_channelGroup = channels;
+    // The next synchronisation refreshes every voice, heard or followed.
+    m_lastChangeCount = m_module ? m_module->GetChangeCount() - 1 : 0xFFFFFFFFu;
+}
+
+std::uint32_t COvkModulePlayer::ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song)
+{
+    CAutoLock<CBinaryLock> guard(m_lock);
+    if (!m_module)
+        MRV_THROW(morvane::CIOException, L"ovk::COvkModulePlayer::ReadMix", L"Not connected to module");
+    // The song is held for us: every hold inside nests in it without locking.
+    m_data = song;
+    ++m_lockDepth;
+    struct CRelease {
+        COvkModulePlayer& player;
+        ~CRelease()
+        {
+            --player.m_lockDepth;
+            player.m_data = nullptr;
+        }
+    } release{*this};
+    Synchronise();
+    return RenderFast(nullptr, mix, count);
 }
 
 // --- Stream -----------------------------------------------------------------
@@ -145,7 +172,7 @@ std::uint64_t COvkModulePlayer::Read(void* buffer, std::uint64_t count)
     CModuleHold hold(*this);
     Synchronise();
     std::uint8_t* out = static_cast<std::uint8_t*>(buffer);
-    const std::uint32_t produced = m_reference ? RenderReference(out, samples) : RenderFast(out, samples);
+    const std::uint32_t produced = m_reference ? RenderReference(out, samples) : RenderFast(out, nullptr, samples);
     return static_cast<std::uint64_t>(produced) * 2u;
 }
 
@@ -256,7 +283,7 @@ void COvkModulePlayer::Synchronise()
     CEffectLineBudget budget;
     for (std::size_t c = 0; c < m_voices.size(); ++c) {
         COvkChannelVoice& voice = m_voices[c];
-        voice.Refresh(m_data->channels[c], m_rowLength, budget);
+        voice.Refresh(m_data->channels[c], m_rowLength, budget, Sounding(c));
         for (std::size_t i = 0; i < voice.carriers.size(); ++i)
             noiseOscillators += (voice.carriers[i].type == OSC_NOISE) + (voice.modulators[i].type == OSC_NOISE);
     }
@@ -331,7 +358,7 @@ std::int16_t COvkModulePlayer::ProduceSample()
     std::uint32_t sum = 0;
     for (COvkChannelVoice& voice : m_voices)
         sum += static_cast<std::uint32_t>(voice.Sample());
-    return Clip(m_masterVolume, sum);
+    return MixToSample(m_masterVolume, sum);
 }
 
 void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample)
@@ -349,7 +376,7 @@ void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::
     // As Emit for each of the block's samples, in whole vectors.
     alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
     for (std::uint32_t j = 0; j < count; ++j)
-        samples[j] = Clip(m_masterVolume, mix[j]);
+        samples[j] = MixToSample(m_masterVolume, mix[j]);
     const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
     std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
     std::copy(samples + first, samples + count, m_history.begin());
@@ -425,7 +452,7 @@ std::uint32_t COvkModulePlayer::RenderReference(std::uint8_t* out, std::uint32_t
     return k;
 }
 
-std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t count)
+std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mixOut, std::uint32_t count)
 {
     // Envelope values change only at ticks and at row starts and ends: the
     // samples from one such point to the next run as one block.
@@ -437,12 +464,18 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t coun
         }
         // Up to and with the sample after which the envelopes tick or the
         // row ends; ticks that move no envelope need no stop.
-        const bool settled = std::all_of(m_voices.begin(), m_voices.end(),
-                                         [](const COvkChannelVoice& voice) { return voice.EnvelopesSettled(); });
+        bool settled = true;
+        for (std::size_t c = 0; c < m_voices.size(); ++c)
+            settled = settled && (!Sounding(c) || m_voices[c].EnvelopesSettled());
         const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
         const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
-        RenderBlock(out, k, block);
+        alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
+        RenderBlock(block, mix);
+        if (out)
+            EmitBlock(out, k, mix, block);
+        else
+            std::copy(mix, mix + block, mixOut + k);
         k += block;
     }
     return k;
@@ -460,7 +493,7 @@ void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws
     CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
 }
 
-void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count)
+void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
 {
     std::uint32_t carrierDraws = 0;
     std::uint32_t modulatorDraws = 0;
@@ -482,7 +515,9 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
         COvkChannelVoice& voice = m_voices[c];
         const std::uint32_t voiceCarrierDraws = voice.CarrierDraws();
         const std::uint32_t voiceModulatorDraws = voice.ModulatorDraws();
-        voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
+        // A channel rendered elsewhere still takes its places among the numbers.
+        if (Sounding(c))
+            voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
         channelSamples[c] = samples[c];
@@ -493,7 +528,7 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
         std::int32_t* effectSamples[kChannels];
         std::size_t n = 0;
         for (std::size_t c = 0; c < m_voices.size(); ++c) {
-            if (slot < m_voices[c].effects.size()) {
+            if (Sounding(c) && slot < m_voices[c].effects.size()) {
                 effects[n] = &m_voices[c].effects[slot];
                 effectSamples[n] = channelSamples[c];
                 ++n;
@@ -501,10 +536,9 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
         }
         COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
     }
-    alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
     for (std::size_t c = 0; c < m_voices.size(); ++c)
-        m_voices[c].FinishBlock(samples[c], count, mix);
-    EmitBlock(out, k, mix, count);
+        if (Sounding(c))
+            m_voices[c].FinishBlock(samples[c], count, mix);
 
     // The player moves on as after each sample; only the last sample of the
     // block can reach a tick that moves an envelope, or the row's end.
@@ -513,15 +547,21 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
     m_sampleInRow += count;
     if (m_tick >= kTickSamples) {
         m_tick %= kTickSamples;
-        for (COvkChannelVoice& voice : m_voices)
-            voice.TickEnvelopes();
+        for (std::size_t c = 0; c < m_voices.size(); ++c)
+            if (Sounding(c))
+                m_voices[c].TickEnvelopes();
     }
     if (m_sampleInRow >= m_rowLength)
         EndRow();
     if (!m_ended) {
-        for (COvkChannelVoice& voice : m_voices) {
-            voice.AdvanceOscillators();
-            voice.historyPosition = (voice.historyPosition + 1) & 0xFFFF;
+        for (std::size_t c = 0; c < m_voices.size(); ++c) {
+            COvkChannelVoice& voice = m_voices[c];
+            if (Sounding(c)) {
+                voice.AdvanceOscillators();
+                voice.historyPosition = (voice.historyPosition + 1) & 0xFFFF;
+            } else {
+                CNoiseGenerator::Skip(voice.ModulatorDraws());
+            }
         }
     }
 }

@@ -61,6 +61,26 @@ public:
     // runs between envelope ticks. Both give the same bytes; tests compare them.
     void SetReferenceRendering(bool reference);
 
+    // For rendering one song on several threads (CParallelRender), each
+    // player a group of channels. The player sounds only the channels whose
+    // bit is set in channels (bit c for channel c; all by default); the
+    // others are followed, their notes started and the random numbers their
+    // noise oscillators draw passed over, but neither rendered nor mixed.
+    // Set it before Connect.
+    void SetChannelGroup(std::uint32_t channels);
+    // Renders up to count samples in blocks and adds each sample's sum of
+    // the group's channel samples into mix[0 ... count-1]: the mix before
+    // the master volume (MixToSample). The song's read lock is held for the
+    // player by the calling thread, or by another thread that waits for
+    // this call (song: the data it locked). The player's own history is
+    // not kept. Returns the samples produced; fewer when the song ends.
+    std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
+    // The master volume as of the last synchronisation.
+    std::int32_t MasterVolume() const { return m_masterVolume; }
+    // A sample of the output: the mix of all channels under the master
+    // volume, clipped to 16 bits.
+    static std::int16_t MixToSample(std::int32_t masterVolume, std::uint32_t mix);
+
 protected:
     ~COvkModulePlayer() override = default;
     morvane::IObject* FindInterface(const morvane::CId& interfaceId) override;
@@ -105,8 +125,10 @@ private:
     void AdvancePlayer();
     void EndRow();
     std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);
-    std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t count);
-    void RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+    // The block path into bytes (out), or into a mix (mix, when out is null).
+    std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t* mix, std::uint32_t count);
+    void RenderBlock(std::uint32_t count, std::uint32_t* mix);
+    bool Sounding(std::size_t channel) const { return (m_channelGroup >> channel) & 1u; }
     void DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws);
 
     morvane::CRef<IOvkModule> m_module;
@@ -135,6 +157,7 @@ private:
     TShared<bool> m_patternLoop{false};
 
     bool m_reference = false;
+    std::uint32_t m_channelGroup = 0xFF;
     // Random numbers drawn ahead for one block of the fast path, kMaxBlock per oscillator.
     std::vector<std::uint32_t> m_noise;
     CNoiseGenerator::TSlotJump m_noiseJump;

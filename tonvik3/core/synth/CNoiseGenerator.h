@@ -141,11 +141,23 @@ public:
         stored = lastGroup[lastSample % kLanes];
     }
 
+    // Moves on by count numbers without giving them: the numbers that
+    // oscillators rendered elsewhere draw.
+    static void Skip(std::uint32_t count)
+    {
+        std::uint32_t& state = State();
+        for (std::uint32_t k = 0; k < count; ++k)
+            state = Step(state);
+    }
+
     // Puts the calling thread's generator back to its start, as a new thread
     // would find it (for tests that render a song twice on one thread).
     static void ResetForThisThread() { State() = 1; }
 
     static std::uint32_t GetState() { return State(); }
+    // Continues the calling thread's generator from a state that another
+    // thread's generator had (threads that share the rendering of one song).
+    static void SetState(std::uint32_t state) { State() = state; }
 
 private:
     static constexpr std::uint32_t kMultiplier = 214013u;

@@ -247,7 +247,8 @@ void COvkChannelVoice::Reinit()
     CountNoise();
 }
 
-void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget)
+void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget,
+                               bool sounding)
 {
     volume = channel.volume;
     bool rebuilt = false;
@@ -264,14 +265,17 @@ void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t r
         modulators[i].Assign(channel.ModulatorOf(i));
     }
     envelope.stored = channel.envelope;
-    if (channel.effects.size() != effects.size()) {
+    const std::size_t effectCount = sounding ? channel.effects.size() : 0;
+    if (effectCount != effects.size()) {
         effects.clear();
-        effects.resize(channel.effects.size());
+        effects.resize(effectCount);
         rebuilt = true;
     }
-    for (std::size_t i = 0; i < effects.size(); ++i)
-        effects[i].Refresh(channel.effects[i], rowLength,
-                           budget.Take(COvkEffectState::LineBytes(channel.effects[i], rowLength)));
+    for (std::size_t i = 0; i < channel.effects.size(); ++i) {
+        const bool fits = budget.Take(COvkEffectState::LineBytes(channel.effects[i], rowLength));
+        if (i < effects.size())
+            effects[i].Refresh(channel.effects[i], rowLength, fits);
+    }
     if (rebuilt)
         RebuildEnvelopeList();
     EnvelopesChanged();

@@ -33,8 +33,11 @@ public:
 
     // Takes the channel's stored fields. The running state (phases, envelope
     // progress, note on) survives unless the number of pairs or effects changed.
-    // The effects' delay lines are taken from budget, in chain order.
-    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget);
+    // The effects' delay lines are taken from budget, in chain order. A voice
+    // that is only followed, never heard (sounding false), keeps no effects;
+    // their lines still count against the budget.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget,
+                 bool sounding = true);
     // The same for a voice with a budget of its own.
     void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength)
     {
