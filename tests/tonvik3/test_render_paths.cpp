@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "PlayerTestSupport.h"
@@ -89,8 +90,15 @@ TLog Play(std::uint32_t seed, bool reference)
     return log;
 }
 
-TEST(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
+// The block path runs vector code built for SSE2 and, where the build and
+// the machine have it, for AVX2: each is checked against the per-sample path.
+class RenderPaths : public ::testing::TestWithParam<TVectorPath> {};
+
+TEST_P(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
 {
+    const CVectorPathScope path(GetParam());
+    if (!path.Available())
+        GTEST_SKIP() << "no " << VectorPathName(GetParam()) << " code in this build or on this machine";
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
         const TLog reference = Play(seed, true);
         const TLog fast = Play(seed, false);
@@ -102,5 +110,8 @@ TEST(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
         EXPECT_EQ(fast.noise, reference.noise) << seed;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(VectorPaths, RenderPaths, ::testing::Values(TVectorPath::Sse2, TVectorPath::Avx2),
+                         [](const auto& info) { return std::string(VectorPathName(info.param)); });
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
+#include "core/synth/VectorPath.h"
 #include "morvane/api/CException.h"
 
 namespace ovk {
@@ -370,26 +371,27 @@ void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sam
     out[2 * k + 1] = static_cast<std::uint8_t>(bits >> 8);
 }
 
-TONVIK_VECTOR_CLONES
 void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::uint32_t* mix, std::uint32_t count)
 {
-    // As Emit for each of the block's samples, in whole vectors.
-    alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
-    for (std::uint32_t j = 0; j < count; ++j)
-        samples[j] = MixToSample(m_masterVolume, mix[j]);
-    const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
-    std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
-    std::copy(samples + first, samples + count, m_history.begin());
-    m_historyPosition = (m_historyPosition + count) & 0xFFFF;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
-    } else {
-        for (std::uint32_t j = 0; j < count; ++j) {
-            const std::uint16_t bits = static_cast<std::uint16_t>(samples[j]);
-            out[2 * (k + j)] = static_cast<std::uint8_t>(bits & 0xFF);
-            out[2 * (k + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+    OnVectorPath([=, this] {
+        // As Emit for each of the block's samples, in whole vectors.
+        alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
+        for (std::uint32_t j = 0; j < count; ++j)
+            samples[j] = MixToSample(m_masterVolume, mix[j]);
+        const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
+        std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
+        std::copy(samples + first, samples + count, m_history.begin());
+        m_historyPosition = (m_historyPosition + count) & 0xFFFF;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
+        } else {
+            for (std::uint32_t j = 0; j < count; ++j) {
+                const std::uint16_t bits = static_cast<std::uint16_t>(samples[j]);
+                out[2 * (k + j)] = static_cast<std::uint8_t>(bits & 0xFF);
+                out[2 * (k + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+            }
         }
-    }
+    });
 }
 
 void COvkModulePlayer::AdvancePlayer()
@@ -481,16 +483,17 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
     return k;
 }
 
-TONVIK_VECTOR_CLONES
 void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws)
 {
-    // In the order the samples draw them: per sample, every channel's
-    // carriers, then every channel's modulators; the block's last sample
-    // draws its modulators' numbers in its own advance, after the block.
-    const std::uint32_t slots = carrierDraws + modulatorDraws;
-    if (m_noiseJump.slots != slots)
-        m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
-    CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
+    OnVectorPath([=, this] {
+        // In the order the samples draw them: per sample, every channel's
+        // carriers, then every channel's modulators; the block's last sample
+        // draws its modulators' numbers in its own advance, after the block.
+        const std::uint32_t slots = carrierDraws + modulatorDraws;
+        if (m_noiseJump.slots != slots)
+            m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
+        CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
+    });
 }
 
 void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)

@@ -8,6 +8,7 @@
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
+#include "core/synth/VectorPath.h"
 
 namespace ovk {
 
@@ -347,108 +348,111 @@ void COvkChannelVoice::AdvanceOscillators()
 // Built twice, for the SSE2 that every x86-64 has and for AVX2 (twice the
 // lanes, and a 32-bit multiply), and chosen at start-up by what the machine
 // offers; everything it calls is built into each copy.
-TONVIK_VECTOR_CLONES
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                                          std::uint32_t modulatorSlot, std::int32_t* samples)
 {
-    if (count == 0)
-        return;
-    const bool on = noteOn;
-    // Silence unless a sounding carrier writes the samples.
-    if (!on || carriers.empty())
-        std::fill(samples, samples + Whole(count), 0);
-    const std::uint32_t gain =
-        (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-    for (std::size_t i = 0; i < carriers.size(); ++i) {
-        TOvkOscillatorState& carrier = carriers[i];
-        TOvkOscillatorState& modulator = modulators[i];
-        // The envelopes stand still during the run, so gains and steps are constant.
-        TPairRun run{};
-        run.modulatorGain = modulator.Amplitude();
-        run.modulatorStep =
-            static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
-        run.carrierGain = carrier.Amplitude();
-        run.carrierStep = static_cast<std::uint32_t>(carrier.Step());
-        run.modulatorPhase = modulator.phase;
-        run.carrierPhase = carrier.phase;
-        run.modulation = carrier.modulation;
-        constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
-        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
-        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
+    OnVectorPath([=, this]() mutable {
+        if (count == 0)
+            return;
+        const bool on = noteOn;
+        // Silence unless a sounding carrier writes the samples.
+        if (!on || carriers.empty())
+            std::fill(samples, samples + Whole(count), 0);
+        const std::uint32_t gain =
+            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+        for (std::size_t i = 0; i < carriers.size(); ++i) {
+            TOvkOscillatorState& carrier = carriers[i];
+            TOvkOscillatorState& modulator = modulators[i];
+            // The envelopes stand still during the run, so gains and steps are constant.
+            TPairRun run{};
+            run.modulatorGain = modulator.Amplitude();
+            run.modulatorStep =
+                static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
+            run.carrierGain = carrier.Amplitude();
+            run.carrierStep = static_cast<std::uint32_t>(carrier.Step());
+            run.modulatorPhase = modulator.phase;
+            run.carrierPhase = carrier.phase;
+            run.modulation = carrier.modulation;
+            constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
+            const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
+            const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
 
-        VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
-            if (!on) {
-                if (carrier.fmEnabled)
-                    RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
-                else
-                    RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
-                return;
-            }
-            VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
-                VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+            VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
+                if (!on) {
                     if (carrier.fmEnabled)
-                        RunFmPair(modulatorWave, carrierWave, mix, run, count, samples);
+                        RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
                     else
-                        RunPlainPair(modulatorWave, carrierWave, mix, run, count, samples);
+                        RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
+                    return;
+                }
+                VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
+                    VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                        if (carrier.fmEnabled)
+                            RunFmPair(modulatorWave, carrierWave, mix, run, count, samples);
+                        else
+                            RunPlainPair(modulatorWave, carrierWave, mix, run, count, samples);
+                    });
                 });
             });
-        });
-        carrier.phase = run.carrierPhase;
-        modulator.phase = run.modulatorPhase;
-        carrier.modulation = run.modulation;
-    }
+            carrier.phase = run.carrierPhase;
+            modulator.phase = run.modulatorPhase;
+            carrier.modulation = run.modulation;
+        }
+    });
 }
 
-TONVIK_VECTOR_CLONES
 void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
                                    std::uint32_t* __restrict mix)
 {
-    const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
-    std::copy(samples, samples + first, history.begin() + historyPosition);
-    std::copy(samples + first, samples + count, history.begin());
-    // The last sample's step on comes with its advance.
-    historyPosition = (historyPosition + count - 1) & 0xFFFF;
-    if (enabled.load(std::memory_order_relaxed)) {
-        for (std::uint32_t j = 0; j < Whole(count); ++j)
-            mix[j] += static_cast<std::uint32_t>(samples[j]);
-    }
+    OnVectorPath([=, this] {
+        const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
+        std::copy(samples, samples + first, history.begin() + historyPosition);
+        std::copy(samples + first, samples + count, history.begin());
+        // The last sample's step on comes with its advance.
+        historyPosition = (historyPosition + count - 1) & 0xFFFF;
+        if (enabled.load(std::memory_order_relaxed)) {
+            for (std::uint32_t j = 0; j < Whole(count); ++j)
+                mix[j] += static_cast<std::uint32_t>(samples[j]);
+        }
+    });
 }
 
-TONVIK_VECTOR_CLONES
 void COvkChannelVoice::TickEnvelopes()
 {
-    // The tick of every moving envelope side by side, on the copies of its
-    // fields that EnvelopesChanged laid out one array per field:
-    // counter = min(counter + speed, limit), where limit is the lowest of the
-    // sustain position (while held) and the keep position that apply, and
-    // value = min + (F(phase + counter) x span) / 256.
-    TTickLanes& t = m_tick;
-    const std::size_t n = m_moving.size();
-    std::int32_t* const counter = t.counter.data();
-    std::int32_t* const value = t.value.data();
-    std::uint8_t* const moved = t.moved.data();
-    TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
-    bool still = false;
-    for (std::size_t i = 0; i < n; ++i) {
-        TOvkEnvelopeState& e = *m_moving[i];
-        moved[i] = e.counter != counter[i];
-        still |= !moved[i];
-        e.counter = counter[i];
-        e.value = value[i];
-    }
-    if (!still)
-        return;
-    // A tick that leaves the counter where it was leaves the envelope as it
-    // is from then on (its value now follows the counter): it no longer moves.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!moved[i])
-            continue;
-        m_moving[kept] = m_moving[i];
-        t.Move(kept++, i);
-    }
-    m_moving.resize(kept);
-    t.Resize(kept);
+    OnVectorPath([=, this] {
+        // The tick of every moving envelope side by side, on the copies of its
+        // fields that EnvelopesChanged laid out one array per field:
+        // counter = min(counter + speed, limit), where limit is the lowest of the
+        // sustain position (while held) and the keep position that apply, and
+        // value = min + (F(phase + counter) x span) / 256.
+        TTickLanes& t = m_tick;
+        const std::size_t n = m_moving.size();
+        std::int32_t* const counter = t.counter.data();
+        std::int32_t* const value = t.value.data();
+        std::uint8_t* const moved = t.moved.data();
+        TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
+        bool still = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            TOvkEnvelopeState& e = *m_moving[i];
+            moved[i] = e.counter != counter[i];
+            still |= !moved[i];
+            e.counter = counter[i];
+            e.value = value[i];
+        }
+        if (!still)
+            return;
+        // A tick that leaves the counter where it was leaves the envelope as it
+        // is from then on (its value now follows the counter): it no longer moves.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!moved[i])
+                continue;
+            m_moving[kept] = m_moving[i];
+            t.Move(kept++, i);
+        }
+        m_moving.resize(kept);
+        t.Resize(kept);
+    });
 }
 
 void COvkChannelVoice::TTickLanes::Reserve(std::size_t n)

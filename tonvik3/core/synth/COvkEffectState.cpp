@@ -1,6 +1,7 @@
 #include "core/synth/COvkEffectState.h"
 
 #include "core/synth/SynthMath.h"
+#include "core/synth/VectorPath.h"
 
 #include <algorithm>
 
@@ -222,39 +223,40 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     m_position = position;
 }
 
-TONVIK_VECTOR_CLONES
 void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 {
-    if (m_bypass || count == 0)
-        return;
-    switch (m_record.type) {
-    case EFFECT_FLANGE:
-        // A flange reaching further back than its line takes its index from
-        // the wrapped 32-bit sum, which does not simply count up.
-        if (static_cast<std::uint32_t>(envA.value) >= m_length) {
+    OnVectorPath([=, this] {
+        if (m_bypass || count == 0)
+            return;
+        switch (m_record.type) {
+        case EFFECT_FLANGE:
+            // A flange reaching further back than its line takes its index from
+            // the wrapped 32-bit sum, which does not simply count up.
+            if (static_cast<std::uint32_t>(envA.value) >= m_length) {
+                for (std::uint32_t i = 0; i < count; ++i)
+                    samples[i] = Process(samples[i]);
+            } else {
+                RunLine<false>(samples, count, Behind(static_cast<std::uint32_t>(envA.value)));
+            }
+            return;
+        case EFFECT_DELAY:
+            RunLine<true>(samples, count, Behind(m_delaySamples));
+            return;
+        case EFFECT_LOWPASS:
+        case EFFECT_HIGHPASS:
+        case EFFECT_RESONANCE: {
+            COvkEffectState* self = this;
+            ProcessBlocks(&self, &samples, 1, count);
+            return;
+        }
+        default:
+            // Overdrive (a division per sample either way), the band-pass and the
+            // unknown types go sample by sample.
             for (std::uint32_t i = 0; i < count; ++i)
                 samples[i] = Process(samples[i]);
-        } else {
-            RunLine<false>(samples, count, Behind(static_cast<std::uint32_t>(envA.value)));
+            return;
         }
-        return;
-    case EFFECT_DELAY:
-        RunLine<true>(samples, count, Behind(m_delaySamples));
-        return;
-    case EFFECT_LOWPASS:
-    case EFFECT_HIGHPASS:
-    case EFFECT_RESONANCE: {
-        COvkEffectState* self = this;
-        ProcessBlocks(&self, &samples, 1, count);
-        return;
-    }
-    default:
-        // Overdrive (a division per sample either way), the band-pass and the
-        // unknown types go sample by sample.
-        for (std::uint32_t i = 0; i < count; ++i)
-            samples[i] = Process(samples[i]);
-        return;
-    }
+    });
 }
 
 // The filters with a sample-to-sample recurrence, up to eight of one kind at
@@ -405,32 +407,33 @@ struct TFilterLanes {
     }
 };
 
-TONVIK_VECTOR_CLONES
 void COvkEffectState::ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                                     std::uint32_t count)
 {
-    for (const std::int32_t type : {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE}) {
-        COvkEffectState* group[TFilterLanes::kLanes];
-        std::int32_t* groupSamples[TFilterLanes::kLanes];
-        std::size_t size = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (effects[i]->m_record.type != type || effects[i]->m_bypass)
-                continue;
-            group[size] = effects[i];
-            groupSamples[size] = samples[i];
-            if (++size == TFilterLanes::kLanes) {
-                TFilterLanes::Run(type, group, groupSamples, size, count);
-                size = 0;
+    OnVectorPath([=] {
+        for (const std::int32_t type : {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE}) {
+            COvkEffectState* group[TFilterLanes::kLanes];
+            std::int32_t* groupSamples[TFilterLanes::kLanes];
+            std::size_t size = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (effects[i]->m_record.type != type || effects[i]->m_bypass)
+                    continue;
+                group[size] = effects[i];
+                groupSamples[size] = samples[i];
+                if (++size == TFilterLanes::kLanes) {
+                    TFilterLanes::Run(type, group, groupSamples, size, count);
+                    size = 0;
+                }
             }
+            if (size > 0)
+                TFilterLanes::Run(type, group, groupSamples, size, count);
         }
-        if (size > 0)
-            TFilterLanes::Run(type, group, groupSamples, size, count);
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t type = effects[i]->m_record.type;
-        if (type != EFFECT_LOWPASS && type != EFFECT_HIGHPASS && type != EFFECT_RESONANCE)
-            effects[i]->ProcessBlock(samples[i], count);
-    }
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int32_t type = effects[i]->m_record.type;
+            if (type != EFFECT_LOWPASS && type != EFFECT_HIGHPASS && type != EFFECT_RESONANCE)
+                effects[i]->ProcessBlock(samples[i], count);
+        }
+    });
 }
 
 } // namespace ovk
