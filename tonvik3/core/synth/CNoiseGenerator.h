@@ -72,11 +72,13 @@ public:
         stored = state;
     }
 
-    // The numbers of a block of count samples (1 ... kMaxCount) in which
+    // The noise of a block of count samples (1 ... kMaxCount) in which
     // each sample draws one number for each of jump.slots oscillators, in slot
     // order, but the last sample only for the first lastSlots of them. The
     // numbers are those that drawing them one by one in that order gives;
-    // slot s's numbers, one per sample, go to out[s * kSlotPitch + j].
+    // slot s's numbers, one per sample, go to out[s * kSlotPitch + j] as the
+    // wave that a noise oscillator makes of a number r, ((r & 255) - 128) * 256,
+    // ready for vector code.
     static constexpr std::uint32_t kMaxCount = 256;
     static constexpr std::uint32_t kSlotPitch = 256;
     // How far the generator jumps for one sample of one slot (slots steps)
@@ -134,7 +136,8 @@ public:
                 if (slot == lastSlot && lastSample - j < kLanes)
                     lastGroup = lanes;
                 const TLanes numbers = (lanes >> 16) & 0x7FFF;
-                __builtin_memcpy(row + j, &numbers, sizeof(numbers));
+                const TLanes waves = ((numbers & 255) - 128) << 8;
+                __builtin_memcpy(row + j, &waves, sizeof(waves));
                 lanes = lanes * far + farAdd;
             }
         }

@@ -21,9 +21,9 @@ std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
     return o.type >= OSC_CH1 && o.type <= OSC_MASTER ? o.external : 0;
 }
 
-// The waves for the block path: w at a phase for sample j of the run. All of
-// them are plain arithmetic on the phase (the sine is its parabola, not a
-// table), so that a loop over the samples of a run becomes vector code.
+// The waves for the block path: w at a phase, or, for noise, the wave of the
+// sample's random number. All of them are plain arithmetic (the sine is its parabola,
+// not a table), so that a loop over the samples of a run becomes vector code.
 struct TSineWave {
     std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
     {
@@ -43,11 +43,8 @@ struct TSquareWave {
     }
 };
 struct TNoiseWave {
-    const std::uint32_t* noise;  // this oscillator's numbers, one per sample of the run
-    std::int32_t operator()(std::uint32_t, std::uint32_t j) const
-    {
-        return (static_cast<std::int32_t>(noise[j] & 255) - 128) * 256;
-    }
+    // The number's wave as CNoiseGenerator::DrawBySlot gives it.
+    std::int32_t operator()(std::uint32_t, std::uint32_t wave) const { return static_cast<std::int32_t>(wave); }
 };
 struct TFixedWave {
     std::int32_t w;
@@ -57,7 +54,7 @@ struct TFixedWave {
 // Calls fn with the wave of o. An oscillator without a note outputs 0, like
 // a fixed wave of 0, and draws nothing.
 template <class Fn>
-void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, Fn&& fn)
+void VisitWave(const TOvkOscillatorState& o, Fn&& fn)
 {
     if (o.increment == 0) {
         fn(TFixedWave{0});
@@ -74,7 +71,7 @@ void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, Fn&& fn
         fn(TSquareWave{});
         break;
     case OSC_NOISE:
-        fn(TNoiseWave{noise});
+        fn(TNoiseWave{});
         break;
     default:
         fn(TFixedWave{FixedWaveOf(o)});
@@ -161,26 +158,37 @@ void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
         last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
 }
 
+// The noise of a pair's oscillators over a run, one wave per sample (the
+// modulator's and the carrier's rows of DrawBySlot; any row for other waves).
+struct TPairNoise {
+    const std::uint32_t* __restrict modulator;
+    const std::uint32_t* __restrict carrier;
+};
+
 // A carrier with FM: each advance adds the modulator's output / 8 to the
 // carrier's step, so its phases are a running sum.
 template <class TMixer, class TModulatorWave, class TCarrierWave>
 void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
-               std::uint32_t count, std::int32_t* __restrict samples)
+               TPairNoise noise, std::uint32_t count, std::int32_t* __restrict samples)
 {
+    const std::uint32_t* __restrict modulatorNoise = noise.modulator;
+    const std::uint32_t* __restrict carrierNoise = noise.carrier;
     const std::uint32_t whole = Whole(count);
     // The modulator's outputs m[j] = O(modulator), and the carrier's steps
     // carrierStep + m[j] / 8 (an arithmetic shift), for the advances j < count - 1.
     alignas(32) std::int32_t m[kRunRoom];
     alignas(32) std::uint32_t steps[kRunRoom];
     for (std::uint32_t j = 0; j < whole; ++j) {
-        m[j] = WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + j * run.modulatorStep, j)) >> 8;
+        m[j] = WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + j * run.modulatorStep, modulatorNoise[j])) >>
+               8;
         steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
     }
     alignas(32) std::uint32_t phases[kRunRoom + 8];
     RunningSum(run.carrierPhase, steps, count - 1, phases);
     if constexpr (!std::is_same_v<TMixer, TSilent>) {
+#pragma GCC ivdep
         for (std::uint32_t j = 0; j < whole; ++j)
-            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
+            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], carrierNoise[j])) >> 8);
     }
     if (count >= 2)
         run.modulation = m[count - 2] >> 3;
@@ -192,16 +200,18 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mi
 // counts, as the carrier's FM input for later.
 template <class TMixer, class TModulatorWave, class TCarrierWave>
 void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
-                  std::uint32_t count, std::int32_t* __restrict samples)
+                  TPairNoise noise, std::uint32_t count, std::int32_t* __restrict samples)
 {
+    const std::uint32_t* __restrict carrierNoise = noise.carrier;
     if constexpr (!std::is_same_v<TMixer, TSilent>) {
         for (std::uint32_t j = 0; j < Whole(count); ++j)
-            mix(samples, j, WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
+            mix(samples, j,
+                WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, carrierNoise[j])) >> 8);
     }
     if (count >= 2) {
         const std::uint32_t last = count - 2;
-        run.modulation =
-            (WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + last * run.modulatorStep, last)) >> 8) >> 3;
+        const std::int32_t w = modulatorWave(run.modulatorPhase + last * run.modulatorStep, noise.modulator[last]);
+        run.modulation = (WrapMul(run.modulatorGain, w) >> 8) >> 3;
     }
     run.carrierPhase += (count - 1) * run.carrierStep;
     run.modulatorPhase += (count - 1) * run.modulatorStep;
@@ -377,20 +387,21 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
             const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
             const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
 
-            VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
+            const TPairNoise pairNoise{modulatorNoise, carrierNoise};
+            VisitWave(modulator, [&](auto modulatorWave) {
                 if (!on) {
                     if (carrier.fmEnabled)
-                        RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
+                        RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, pairNoise, count, samples);
                     else
-                        RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
+                        RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, pairNoise, count, samples);
                     return;
                 }
-                VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
+                VisitWave(carrier, [&](auto carrierWave) {
                     VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
                         if (carrier.fmEnabled)
-                            RunFmPair(modulatorWave, carrierWave, mix, run, count, samples);
+                            RunFmPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
                         else
-                            RunPlainPair(modulatorWave, carrierWave, mix, run, count, samples);
+                            RunPlainPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
                     });
                 });
             });
