@@ -23,11 +23,6 @@ static_assert(kMaxBlock <= CNoiseGenerator::kMaxCount);
 
 } // namespace
 
-std::int16_t COvkModulePlayer::MixToSample(std::int32_t masterVolume, std::uint32_t mix)
-{
-    const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(mix)) >> 8;
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(out, -32768, 32767));
-}
 
 COvkModulePlayer::CModuleHold::CModuleHold(COvkModulePlayer& player) : m_player(player)
 {
@@ -63,7 +58,7 @@ void COvkModulePlayer::SetReferenceRendering(bool reference)
 void COvkModulePlayer::SetChannelGroup(std::uint32_t channels)
 {
     CAutoLock<CBinaryLock> guard(m_lock);
-    m_channelGroup = channels;
+    m_channelGroup = channels & kAllChannels;
     // The next synchronisation refreshes every voice, heard or followed.
     m_lastChangeCount = m_module ? m_module->GetChangeCount() - 1 : 0xFFFFFFFFu;
 }
@@ -225,8 +220,7 @@ void COvkModulePlayer::Connect(IOvkModule* module)
     m_connected = module != nullptr;
     for (COvkChannelVoice& voice : m_voices)
         voice.Reinit();
-    std::fill(m_history.begin(), m_history.end(), 0);
-    m_historyPosition = 0;
+    ClearHistories();
     m_rowLength = 0;
     m_lastChangeCount = 0;
     if (!module)
@@ -288,8 +282,10 @@ void COvkModulePlayer::Synchronise()
         for (std::size_t i = 0; i < voice.carriers.size(); ++i)
             noiseOscillators += (voice.carriers[i].type == OSC_NOISE) + (voice.modulators[i].type == OSC_NOISE);
     }
-    if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch)
+    if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch) {
         m_noise.resize(noiseOscillators * CNoiseGenerator::kSlotPitch);
+        m_noiseWanted.resize(noiseOscillators);
+    }
     // Read while the song is still locked: an edit that slips in after the
     // release moves the counter again and is picked up next time.
     m_lastChangeCount = m_module->GetChangeCount();
@@ -297,7 +293,9 @@ void COvkModulePlayer::Synchronise()
 
 void COvkModulePlayer::ClearHistories()
 {
-    std::fill(m_history.begin(), m_history.end(), 0);
+    if (m_historyWritten)
+        std::fill(m_history.begin(), m_history.end(), 0);
+    m_historyWritten = false;
     m_historyPosition = 0;
     for (COvkChannelVoice& voice : m_voices)
         voice.ClearHistory();
@@ -365,6 +363,7 @@ std::int16_t COvkModulePlayer::ProduceSample()
 void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample)
 {
     m_history[m_historyPosition] = sample;
+    m_historyWritten = true;
     m_historyPosition = (m_historyPosition + 1) & 0xFFFF;
     const std::uint16_t bits = static_cast<std::uint16_t>(sample);
     out[2 * k] = static_cast<std::uint8_t>(bits & 0xFF);
@@ -381,6 +380,7 @@ void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::
         const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
         std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
         std::copy(samples + first, samples + count, m_history.begin());
+        m_historyWritten = true;
         m_historyPosition = (m_historyPosition + count) & 0xFFFF;
         if constexpr (std::endian::native == std::endian::little) {
             std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
@@ -492,7 +492,20 @@ void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws
         const std::uint32_t slots = carrierDraws + modulatorDraws;
         if (m_noiseJump.slots != slots)
             m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
-        CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
+        // A group needs the rows of its own channels' oscillators only.
+        const std::uint8_t* wanted = nullptr;
+        if (m_channelGroup != kAllChannels) {
+            std::uint32_t carrierSlot = 0, modulatorSlot = carrierDraws;
+            for (std::size_t c = 0; c < m_voices.size(); ++c) {
+                const std::uint8_t sounding = Sounding(c);
+                for (std::uint32_t k = m_voices[c].CarrierDraws(); k > 0; --k)
+                    m_noiseWanted[carrierSlot++] = sounding;
+                for (std::uint32_t k = m_voices[c].ModulatorDraws(); k > 0; --k)
+                    m_noiseWanted[modulatorSlot++] = sounding;
+            }
+            wanted = m_noiseWanted.data();
+        }
+        CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws, wanted);
     });
 }
 

@@ -8,6 +8,7 @@
 #include "core/song/TOvkEnvelope.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/COvkChannelVoice.h"
+#include "core/synth/SynthMath.h"
 #include "morvane/api/CObjectImpl.h"
 #include "morvane/api/CRef.h"
 #include "morvane/data/TDataFormat.h"
@@ -79,7 +80,11 @@ public:
     std::int32_t MasterVolume() const { return m_masterVolume; }
     // A sample of the output: the mix of all channels under the master
     // volume, clipped to 16 bits.
-    static std::int16_t MixToSample(std::int32_t masterVolume, std::uint32_t mix);
+    static std::int16_t MixToSample(std::int32_t masterVolume, std::uint32_t mix)
+    {
+        const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(mix)) >> 8;
+        return static_cast<std::int16_t>(out < -32768 ? -32768 : out > 32767 ? 32767 : out);
+    }
 
 protected:
     ~COvkModulePlayer() override = default;
@@ -141,6 +146,7 @@ private:
     std::array<COvkChannelVoice, 8> m_voices;
     std::vector<std::int32_t> m_history;
     std::uint32_t m_historyPosition = 0;
+    bool m_historyWritten = false;  // since it was last cleared
     std::int32_t m_masterVolume = 0;
     std::uint32_t m_lastChangeCount = 0xFFFFFFFFu;
 
@@ -157,9 +163,12 @@ private:
     TShared<bool> m_patternLoop{false};
 
     bool m_reference = false;
-    std::uint32_t m_channelGroup = 0xFF;
-    // Random numbers drawn ahead for one block of the fast path, kMaxBlock per oscillator.
+    static constexpr std::uint32_t kAllChannels = 0xFF;  // one bit per channel
+    std::uint32_t m_channelGroup = kAllChannels;
+    // Random numbers drawn ahead for one block of the fast path, kMaxBlock per
+    // oscillator, and which of the oscillators' rows the channel group needs.
     std::vector<std::uint32_t> m_noise;
+    std::vector<std::uint8_t> m_noiseWanted;
     CNoiseGenerator::TSlotJump m_noiseJump;
 };
 

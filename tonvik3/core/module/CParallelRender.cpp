@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
+#include "core/synth/VectorPath.h"
 #include "morvane/api/CException.h"
 
 namespace ovk {
@@ -182,20 +185,40 @@ std::uint32_t CParallelRender::RenderRound(std::uint8_t* out, std::uint32_t samp
     for (const std::unique_ptr<TGroup>& group : m_groups)
         if (group->produced != produced)
             MRV_THROW(morvane::CBugException, L"ovk::CParallelRender::Read", L"Channel groups ended apart");
-    // The mix is a wrapping sum, so the groups add up in any order.
+    MixGroups(out, produced);
+    return produced;
+}
+
+void CParallelRender::MixGroups(std::uint8_t* out, std::uint32_t count)
+{
     const std::int32_t masterVolume = m_groups.front()->player->MasterVolume();
     std::uint32_t* const first = m_groups.front()->mix.data();
+    // The mix is a wrapping sum, so the groups add up in any order.
     for (std::size_t g = 1; g < m_groups.size(); ++g) {
         const std::uint32_t* const other = m_groups[g]->mix.data();
-        for (std::uint32_t j = 0; j < produced; ++j)
-            first[j] += other[j];
+        OnVectorPath([=] {
+            for (std::uint32_t j = 0; j < count; ++j)
+                first[j] += other[j];
+        });
     }
-    for (std::uint32_t j = 0; j < produced; ++j) {
-        const std::uint16_t bits = static_cast<std::uint16_t>(COvkModulePlayer::MixToSample(masterVolume, first[j]));
-        out[2 * j] = static_cast<std::uint8_t>(bits & 0xFF);
-        out[2 * j + 1] = static_cast<std::uint8_t>(bits >> 8);
-    }
-    return produced;
+    OnVectorPath([=] {
+        constexpr std::uint32_t kPiece = 4096;
+        std::int16_t samples[kPiece];
+        for (std::uint32_t done = 0; done < count; done += kPiece) {
+            const std::uint32_t n = std::min(kPiece, count - done);
+            for (std::uint32_t j = 0; j < n; ++j)
+                samples[j] = COvkModulePlayer::MixToSample(masterVolume, first[done + j]);
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(out + 2 * std::size_t(done), samples, 2 * std::size_t(n));
+            } else {
+                for (std::uint32_t j = 0; j < n; ++j) {
+                    const auto bits = static_cast<std::uint16_t>(samples[j]);
+                    out[2 * (done + j)] = static_cast<std::uint8_t>(bits & 0xFF);
+                    out[2 * (done + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+                }
+            }
+        }
+    });
 }
 
 } // namespace ovk

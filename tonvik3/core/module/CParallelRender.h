@@ -63,6 +63,9 @@ private:
     void Work(TGroup& group, std::uint32_t noiseState);
     void StopHelpers();
     std::uint32_t RenderRound(std::uint8_t* out, std::uint32_t samples);
+    // The groups' mixes of count samples added up, under the master volume
+    // and clipped, into out as 16-bit little-endian samples.
+    void MixGroups(std::uint8_t* out, std::uint32_t count);
     static void RenderGroup(TGroup& group, std::uint32_t samples, COvkModuleData* song);
 
     morvane::CRef<IOvkModule> m_module;

@@ -78,7 +78,8 @@ public:
     // numbers are those that drawing them one by one in that order gives;
     // slot s's numbers, one per sample, go to out[s * kSlotPitch + j] as the
     // wave that a noise oscillator makes of a number r, ((r & 255) - 128) * 256,
-    // ready for vector code.
+    // ready for vector code. Where wanted is given, only the slots s with
+    // wanted[s] set get their rows (the others are passed over).
     static constexpr std::uint32_t kMaxCount = 256;
     static constexpr std::uint32_t kSlotPitch = 256;
     // How far the generator jumps for one sample of one slot (slots steps)
@@ -98,7 +99,8 @@ public:
             return jump;
         }
     };
-    static void DrawBySlot(std::uint32_t* out, const TSlotJump& jump, std::uint32_t count, std::uint32_t lastSlots)
+    static void DrawBySlot(std::uint32_t* out, const TSlotJump& jump, std::uint32_t count, std::uint32_t lastSlots,
+                           const std::uint8_t* wanted = nullptr)
     {
         const std::uint32_t slots = jump.slots;
         if (slots == 0 || count == 0 || (count == 1 && lastSlots == 0))
@@ -130,6 +132,8 @@ public:
             const std::uint32_t samples = slot < lastSlots ? count : count - 1;
             TLanes lanes = first;
             first = first * one + oneAdd;
+            if (wanted && !wanted[slot] && slot != lastSlot)
+                continue;
             std::uint32_t* const row = out + slot * kSlotPitch;
             // Whole groups of kLanes: the pitch leaves room past the last sample.
             for (std::uint32_t j = 0; j < samples; j += kLanes) {

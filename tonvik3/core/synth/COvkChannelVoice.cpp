@@ -217,16 +217,36 @@ void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer
     run.modulatorPhase += (count - 1) * run.modulatorStep;
 }
 
-// The tick of n envelopes, one array per field.
-void TickLanes(std::size_t n, std::int32_t* __restrict counter, std::int32_t* __restrict value,
-               const std::int32_t* __restrict speed, const std::int32_t* __restrict limit,
-               const std::int32_t* __restrict phase, const std::int32_t* __restrict low,
-               const std::int32_t* __restrict span)
+// The tick of the envelopes in whole vectors of eight lanes, up to n
+// rounded up, one array per field: counter = min(counter + speed, limit),
+// value = min + (F(phase + counter) x span) / 256 (TOvkEnvelopeState::Tick).
+void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const std::int32_t* speed,
+               const std::int32_t* limit, const std::int32_t* phase, const std::int32_t* low,
+               const std::int32_t* span)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t next = std::min(WrapAdd(counter[i], speed[i]), limit[i]);
-        counter[i] = next;
-        value[i] = WrapAdd(low[i], WrapMul(ShapeF(WrapAdd(phase[i], next)), span[i]) / 256);
+    using TLanes = std::int32_t __attribute__((vector_size(32)));
+    using TBits = std::uint32_t __attribute__((vector_size(32)));
+    auto load = [](const std::int32_t* p) {
+        TLanes v;
+        __builtin_memcpy(&v, p, sizeof(v));
+        return v;
+    };
+    auto store = [](std::int32_t* p, TLanes v) { __builtin_memcpy(p, &v, sizeof(v)); };
+    for (std::size_t i = 0; i < n; i += 8) {
+        const TLanes stepped = TLanes(TBits(load(counter + i)) + TBits(load(speed + i)));
+        const TLanes highest = load(limit + i);
+        const TLanes below = stepped < highest;  // all ones where true
+        const TLanes next = (stepped & below) | (highest & ~below);
+        store(counter + i, next);
+        // ShapeF(phase + next), lane by lane.
+        const TLanes t = ((TLanes(TBits(load(phase + i)) + TBits(next)) >> 8) & 255) - 128;
+        const TLanes sign = t >> 31;
+        const TLanes magnitude = (t ^ sign) - sign;
+        const TLanes shape = ((magnitude * t) >> 5) - 4 * t + 128;
+        const TLanes product = TLanes(TBits(shape) * TBits(load(span + i)));
+        // / 256 truncating toward zero: negative products are lifted by 255 first.
+        const TLanes scaled = TLanes(TBits(product) + (TBits(product >> 31) & 255u)) >> 8;
+        store(value + i, TLanes(TBits(load(low + i)) + TBits(scaled)));
     }
 }
 
@@ -238,7 +258,6 @@ COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
 {
     m_envelopes.reserve(kMaxEnvelopes);
     m_moving.reserve(kMaxEnvelopes);
-    m_tick.Reserve(kMaxEnvelopes);
     RebuildEnvelopeList();
     EnvelopesChanged();
 }
@@ -332,6 +351,7 @@ std::int32_t COvkChannelVoice::Sample()
     for (COvkEffectState& effect : effects)
         v = effect.Process(v);
     history[historyPosition] = v;
+    m_historyWritten = true;
     return enabled.load(std::memory_order_relaxed) ? v : 0;
 }
 
@@ -419,6 +439,7 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::
         const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
         std::copy(samples, samples + first, history.begin() + historyPosition);
         std::copy(samples + first, samples + count, history.begin());
+        m_historyWritten = true;
         // The last sample's step on comes with its advance.
         historyPosition = (historyPosition + count - 1) & 0xFFFF;
         if (enabled.load(std::memory_order_relaxed)) {
@@ -438,6 +459,8 @@ void COvkChannelVoice::TickEnvelopes()
         // value = min + (F(phase + counter) x span) / 256.
         TTickLanes& t = m_tick;
         const std::size_t n = m_moving.size();
+        if (n == 0)
+            return;
         std::int32_t* const counter = t.counter.data();
         std::int32_t* const value = t.value.data();
         std::uint8_t* const moved = t.moved.data();
@@ -462,25 +485,10 @@ void COvkChannelVoice::TickEnvelopes()
             t.Move(kept++, i);
         }
         m_moving.resize(kept);
-        t.Resize(kept);
     });
 }
 
-void COvkChannelVoice::TTickLanes::Reserve(std::size_t n)
-{
-    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
-        field->reserve(n);
-    moved.reserve(n);
-}
-
-void COvkChannelVoice::TTickLanes::Resize(std::size_t n)
-{
-    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
-        field->resize(n);
-    moved.resize(n);
-}
-
-void COvkChannelVoice::TTickLanes::Add(const TOvkEnvelopeState& e)
+void COvkChannelVoice::TTickLanes::Set(std::size_t i, const TOvkEnvelopeState& e)
 {
     const TOvkEnvelope& f = e.stored;
     // The clamps of a tick, one after the other, come to the lowest of them.
@@ -489,21 +497,19 @@ void COvkChannelVoice::TTickLanes::Add(const TOvkEnvelopeState& e)
         highest = std::min(highest, f.sustainPosition);
     if (f.keepEnabled)
         highest = std::min(highest, f.keepPosition);
-    counter.push_back(e.counter);
-    speed.push_back(f.speed);
-    limit.push_back(highest);
-    phase.push_back(f.phase);
-    min.push_back(f.min);
-    span.push_back(WrapSub(f.max, f.min));
-    value.push_back(e.value);
-    moved.push_back(1);
+    counter[i] = e.counter;
+    speed[i] = f.speed;
+    limit[i] = highest;
+    phase[i] = f.phase;
+    min[i] = f.min;
+    span[i] = WrapSub(f.max, f.min);
+    value[i] = e.value;
 }
 
 void COvkChannelVoice::TTickLanes::Move(std::size_t to, std::size_t from)
 {
-    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+    for (TField* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
         (*field)[to] = (*field)[from];
-    moved[to] = moved[from];
 }
 
 void COvkChannelVoice::EnvelopesChanged()
@@ -511,17 +517,18 @@ void COvkChannelVoice::EnvelopesChanged()
     // An envelope that a tick leaves as it is stays so until it is reset,
     // placed, released or given other fields: all of which call this again.
     m_moving.clear();
-    m_tick.Resize(0);
     for (TOvkEnvelopeState* e : m_envelopes)
         if (!e->Settled()) {
+            m_tick.Set(m_moving.size(), *e);
             m_moving.push_back(e);
-            m_tick.Add(*e);
         }
 }
 
 void COvkChannelVoice::ClearHistory()
 {
-    std::fill(history.begin(), history.end(), 0);
+    if (m_historyWritten)
+        std::fill(history.begin(), history.end(), 0);
+    m_historyWritten = false;
     historyPosition = 0;
 }
 

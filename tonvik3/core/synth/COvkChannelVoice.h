@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -90,6 +91,8 @@ public:
     // True when no envelope of the list moves at a tick.
     bool EnvelopesSettled() const { return m_moving.empty(); }
 
+    // Zeroes the history (nothing to do when nothing was written since the
+    // last time) and its write position.
     void ClearHistory();
     void PrepareEffects();
 
@@ -112,18 +115,26 @@ private:
 
     std::vector<TOvkEnvelopeState*> m_envelopes;
     // The envelopes of the list that a tick may still change, and what a
-    // tick of each reads and writes, one array per field (copies, written
-    // back to the envelope after each tick).
+    // tick of each reads and writes, one array per field, so that the ticks
+    // run side by side in vector lanes (copies, written back to the envelope
+    // after each tick). The arrays have room for a whole vector past the last.
     std::vector<TOvkEnvelopeState*> m_moving;
     struct TTickLanes {
-        std::vector<std::int32_t> counter, speed, limit, phase, min, span, value;
-        std::vector<std::uint8_t> moved;
-        void Reserve(std::size_t n);
-        void Resize(std::size_t n);
-        void Add(const TOvkEnvelopeState& e);
+        static constexpr std::size_t kRoom = kMaxEnvelopes + 8;
+        using TField = std::array<std::int32_t, kRoom>;
+        alignas(32) TField counter{};
+        alignas(32) TField speed{};
+        alignas(32) TField limit{};
+        alignas(32) TField phase{};
+        alignas(32) TField min{};
+        alignas(32) TField span{};
+        alignas(32) TField value{};
+        std::array<std::uint8_t, kRoom> moved{};
+        void Set(std::size_t i, const TOvkEnvelopeState& e);
         void Move(std::size_t to, std::size_t from);
     };
     TTickLanes m_tick;
+    bool m_historyWritten = false;
     std::uint32_t m_noiseCarriers = 0;
     std::uint32_t m_noiseModulators = 0;
 };
