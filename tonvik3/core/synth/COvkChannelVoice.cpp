@@ -186,7 +186,7 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mi
     alignas(32) std::uint32_t phases[kRunRoom + 8];
     RunningSum(run.carrierPhase, steps, count - 1, phases);
     if constexpr (!std::is_same_v<TMixer, TSilent>) {
-#pragma GCC ivdep
+        TONVIK_INDEPENDENT_ITERATIONS
         for (std::uint32_t j = 0; j < whole; ++j)
             mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], carrierNoise[j])) >> 8);
     }

@@ -291,16 +291,19 @@ struct TFilterLanes {
     static void Transpose(TLanes (&r)[kLanes])
     {
         TLanes t[kLanes], u[kLanes];
+        #pragma GCC unroll 8
         for (std::size_t k = 0; k < kLanes; k += 2) {
             t[k] = TONVIK_SHUFFLE2(r[k], r[k + 1], 0, 8, 1, 9, 4, 12, 5, 13);
             t[k + 1] = TONVIK_SHUFFLE2(r[k], r[k + 1], 2, 10, 3, 11, 6, 14, 7, 15);
         }
+        #pragma GCC unroll 8
         for (std::size_t k = 0; k < kLanes; k += 4) {
             u[k] = TONVIK_SHUFFLE2(t[k], t[k + 2], 0, 1, 8, 9, 4, 5, 12, 13);
             u[k + 1] = TONVIK_SHUFFLE2(t[k], t[k + 2], 2, 3, 10, 11, 6, 7, 14, 15);
             u[k + 2] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 0, 1, 8, 9, 4, 5, 12, 13);
             u[k + 3] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 2, 3, 10, 11, 6, 7, 14, 15);
         }
+        #pragma GCC unroll 8
         for (std::size_t k = 0; k < 4; ++k) {
             r[k] = TONVIK_SHUFFLE2(u[k], u[k + 4], 0, 1, 2, 3, 8, 9, 10, 11);
             r[k + 4] = TONVIK_SHUFFLE2(u[k], u[k + 4], 4, 5, 6, 7, 12, 13, 14, 15);
@@ -315,13 +318,16 @@ struct TFilterLanes {
     {
         for (std::uint32_t j = 0; j < count; j += 8) {
             TLanes block[kLanes];
+            #pragma GCC unroll 8
             for (std::size_t k = 0; k < kLanes; ++k)
                 block[k] = Load(rows[k] + j);
             Transpose(block);
             const std::uint32_t samples = std::min<std::uint32_t>(8, count - j);
+            #pragma GCC unroll 8
             for (std::uint32_t i = 0; i < samples; ++i)
                 block[i] = step(block[i]);
             Transpose(block);
+            #pragma GCC unroll 8
             for (std::size_t k = 0; k < kLanes; ++k)
                 Store(rows[k] + j, block[k]);
         }

@@ -13,6 +13,14 @@
 #define TONVIK_HAS_AVX2_PATH 0
 #endif
 
+// Before a loop whose iterations touch nothing that another iteration
+// touches, where the compiler cannot see it: it may then run them side by side.
+#if defined(__clang__)
+#define TONVIK_INDEPENDENT_ITERATIONS _Pragma("clang loop vectorize(assume_safety)")
+#else
+#define TONVIK_INDEPENDENT_ITERATIONS _Pragma("GCC ivdep")
+#endif
+
 namespace ovk {
 
 enum class TVectorPath { Sse2, Avx2 };
