@@ -375,8 +375,7 @@ void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::
     OnVectorPath([=, this] {
         // As Emit for each of the block's samples, in whole vectors.
         alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
-        for (std::uint32_t j = 0; j < count; ++j)
-            samples[j] = MixToSample(m_masterVolume, mix[j]);
+        MixToSamples(m_masterVolume, mix, samples, count);
         const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
         std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
         std::copy(samples + first, samples + count, m_history.begin());

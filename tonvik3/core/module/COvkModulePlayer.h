@@ -85,6 +85,25 @@ public:
         const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(mix)) >> 8;
         return static_cast<std::int16_t>(out < -32768 ? -32768 : out > 32767 ? 32767 : out);
     }
+    // MixToSample of mix[0 ... count-1] into out, eight lanes at a time: both
+    // arrays have room for whole groups of eight past count.
+    static void MixToSamples(std::int32_t masterVolume, const std::uint32_t* mix, std::int16_t* out,
+                             std::uint32_t count)
+    {
+        using TLanes = std::int32_t __attribute__((vector_size(32)));
+        using TBits = std::uint32_t __attribute__((vector_size(32)));
+        using TSamples = std::int16_t __attribute__((vector_size(16)));
+        const TLanes lowest = TLanes{} - 32768, highest = TLanes{} + 32767;
+        for (std::uint32_t j = 0; j < count; j += 8) {
+            TBits m;
+            __builtin_memcpy(&m, mix + j, sizeof(m));
+            TLanes v = TLanes(m * static_cast<std::uint32_t>(masterVolume)) >> 8;
+            const TLanes below = v < lowest, above = v > highest;  // all ones where true
+            v = (v & ~(below | above)) | (lowest & below) | (highest & above);
+            const TSamples samples = __builtin_convertvector(v, TSamples);
+            __builtin_memcpy(out + j, &samples, sizeof(samples));
+        }
+    }
 
 protected:
     ~COvkModulePlayer() override = default;

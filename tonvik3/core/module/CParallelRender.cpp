@@ -73,7 +73,7 @@ CParallelRender::CParallelRender(IOvkModule* module, unsigned threads) : m_modul
         group->player = morvane::CRef<COvkModulePlayer>::Adopt(new COvkModulePlayer);
         if (groups > 1) {
             group->player->SetChannelGroup(mask);
-            group->mix.resize(kRoundSamples);
+            group->mix.resize(kRoundSamples + 8);
         }
         group->player->Connect(module);
         m_groups.push_back(std::move(group));
@@ -203,11 +203,11 @@ void CParallelRender::MixGroups(std::uint8_t* out, std::uint32_t count)
     }
     OnVectorPath([=] {
         constexpr std::uint32_t kPiece = 4096;
-        std::int16_t samples[kPiece];
+        alignas(32) std::int16_t samples[kPiece];
         for (std::uint32_t done = 0; done < count; done += kPiece) {
             const std::uint32_t n = std::min(kPiece, count - done);
-            for (std::uint32_t j = 0; j < n; ++j)
-                samples[j] = COvkModulePlayer::MixToSample(masterVolume, first[done + j]);
+            // The mixes have room for whole groups of eight past the round.
+            COvkModulePlayer::MixToSamples(masterVolume, first + done, samples, n);
             if constexpr (std::endian::native == std::endian::little) {
                 std::memcpy(out + 2 * std::size_t(done), samples, 2 * std::size_t(n));
             } else {
