@@ -56,22 +56,22 @@ TOvkEnvelope RandomEnvelope(std::mt19937& random)
     return e;
 }
 
-TOvkEffect RandomEffect(std::mt19937& random)
+} // namespace
+
+ovk::TOvkEffect RandomEffect(std::mt19937& random)
 {
-    TOvkEffect effect;
+    ovk::TOvkEffect effect;
     effect.SetType(Between(random, 0, 7));
     effect.envelopeA = RandomEnvelope(random);
     effect.envelopeB = RandomEnvelope(random);
     effect.p1 = Between(random, -50, 300);
     effect.p2 = Between(random, -50, 300);
-    if (effect.type == EFFECT_DELAY)
+    if (effect.type == ovk::EFFECT_DELAY)
         effect.p1 = Between(random, 0, 30);  // echoes shorter and longer than a block
-    if (effect.type == EFFECT_FLANGE)
+    if (effect.type == ovk::EFFECT_FLANGE)
         effect.envelopeA.max = Between(random, -3, 200);
     return effect;
 }
-
-} // namespace
 
 ovk::TOvkOscillator RandomOscillator(std::mt19937& random)
 {

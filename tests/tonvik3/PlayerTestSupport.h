@@ -57,6 +57,7 @@ inline const char* VectorPathName(ovk::TVectorPath path) { return path == ovk::T
 // carriers, as a damaged file leaves them.
 std::int32_t Between(std::mt19937& random, std::int32_t low, std::int32_t high);
 ovk::TOvkOscillator RandomOscillator(std::mt19937& random);
+ovk::TOvkEffect RandomEffect(std::mt19937& random);
 void RandomSong(std::mt19937& random, ovk::COvkModuleData& song);
 
 } // namespace tonvik_test

@@ -538,18 +538,31 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
         channelSamples[c] = samples[c];
         chainLength = std::max(chainLength, voice.effects.size());
     }
-    for (std::size_t slot = 0; slot < chainLength; ++slot) {
+    for (std::size_t slot = 0; slot < chainLength;) {
+        // This slot's effects and the next one's, of the channels that have them.
         COvkEffectState* effects[kChannels];
+        COvkEffectState* next[kChannels];
         std::int32_t* effectSamples[kChannels];
-        std::size_t n = 0;
+        std::size_t n = 0, nextCount = 0;
         for (std::size_t c = 0; c < m_voices.size(); ++c) {
-            if (Sounding(c) && slot < m_voices[c].effects.size()) {
-                effects[n] = &m_voices[c].effects[slot];
+            std::vector<COvkEffectState>& chain = m_voices[c].effects;
+            if (Sounding(c) && slot < chain.size()) {
+                effects[n] = &chain[slot];
                 effectSamples[n] = channelSamples[c];
+                if (slot + 1 < chain.size())
+                    next[nextCount++] = &chain[slot + 1];
                 ++n;
             }
         }
-        COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
+        // Two filter slots of the same channels run in one pass.
+        if (nextCount == n && COvkEffectState::FiltersOfOneKind(effects, n) &&
+            COvkEffectState::FiltersOfOneKind(next, n)) {
+            COvkEffectState::ProcessPair(effects, next, effectSamples, n, count);
+            slot += 2;
+        } else {
+            COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
+            slot += 1;
+        }
     }
     for (std::size_t c = 0; c < m_voices.size(); ++c)
         if (Sounding(c))
