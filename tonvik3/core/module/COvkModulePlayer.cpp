@@ -23,7 +23,6 @@ static_assert(kMaxBlock <= CNoiseGenerator::kMaxCount);
 
 } // namespace
 
-
 COvkModulePlayer::CModuleHold::CModuleHold(COvkModulePlayer& player) : m_player(player)
 {
     if (m_player.m_lockDepth == 0)

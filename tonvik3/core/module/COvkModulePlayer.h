@@ -67,14 +67,15 @@ public:
     // bit is set in channels (bit c for channel c; all by default); the
     // others are followed, their notes started and the random numbers their
     // noise oscillators draw passed over, but neither rendered nor mixed.
-    // Set it before Connect.
+    // Set it before Connect; a player with a group is read with ReadMix.
     void SetChannelGroup(std::uint32_t channels);
-    // Renders up to count samples in blocks and adds each sample's sum of
-    // the group's channel samples into mix[0 ... count-1]: the mix before
-    // the master volume (MixToSample). The song's read lock is held for the
-    // player by the calling thread, or by another thread that waits for
-    // this call (song: the data it locked). The player's own history is
-    // not kept. Returns the samples produced; fewer when the song ends.
+    // Renders up to count samples on the block path and stores each
+    // sample's sum of the group's channel samples in mix[0 ... count-1]: the
+    // mix before the master volume (MixToSample). The song's read lock is
+    // held for the player by the calling thread, or by another thread that
+    // waits for this call (song: the data it locked). The player's own
+    // history is not kept. Returns the samples produced; fewer when the
+    // song ends.
     std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
     // The master volume as of the last synchronisation.
     std::int32_t MasterVolume() const { return m_masterVolume; }

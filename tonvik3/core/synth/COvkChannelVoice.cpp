@@ -22,8 +22,9 @@ std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
 }
 
 // The waves for the block path: w at a phase, or, for noise, the wave of the
-// sample's random number. All of them are plain arithmetic (the sine is its parabola,
-// not a table), so that a loop over the samples of a run becomes vector code.
+// sample's random number. All of them are plain arithmetic (the sine is its
+// parabola, not a table), so that a loop over the samples of a run becomes
+// vector code.
 struct TSineWave {
     std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
     {
@@ -179,8 +180,8 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mi
     alignas(32) std::int32_t m[kRunRoom];
     alignas(32) std::uint32_t steps[kRunRoom];
     for (std::uint32_t j = 0; j < whole; ++j) {
-        m[j] = WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + j * run.modulatorStep, modulatorNoise[j])) >>
-               8;
+        const std::int32_t w = modulatorWave(run.modulatorPhase + j * run.modulatorStep, modulatorNoise[j]);
+        m[j] = WrapMul(run.modulatorGain, w) >> 8;
         steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
     }
     alignas(32) std::uint32_t phases[kRunRoom + 8];
