@@ -67,6 +67,8 @@ std::uint32_t COvkModulePlayer::ReadMix(std::uint32_t* mix, std::uint32_t count,
     CAutoLock<CBinaryLock> guard(m_lock);
     if (!m_module)
         MRV_THROW(morvane::CIOException, L"ovk::COvkModulePlayer::ReadMix", L"Not connected to module");
+    // Nobody asks a player read this way for its past.
+    m_keepHistories = false;
     // The song is held for us: every hold inside nests in it without locking.
     m_data = song;
     ++m_lockDepth;
@@ -565,7 +567,7 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
     }
     for (std::size_t c = 0; c < m_voices.size(); ++c)
         if (Sounding(c))
-            m_voices[c].FinishBlock(samples[c], count, mix);
+            m_voices[c].FinishBlock(samples[c], count, mix, m_keepHistories);
 
     // The player moves on as after each sample; only the last sample of the
     // block can reach a tick that moves an envelope, or the row's end.

@@ -73,9 +73,9 @@ public:
     // sample's sum of the group's channel samples in mix[0 ... count-1]: the
     // mix before the master volume (MixToSample). The song's read lock is
     // held for the player by the calling thread, or by another thread that
-    // waits for this call (song: the data it locked). The player's own
-    // history is not kept. Returns the samples produced; fewer when the
-    // song ends.
+    // waits for this call (song: the data it locked). Neither the player's
+    // history nor its channels' are kept from then on. Returns the samples
+    // produced; fewer when the song ends.
     std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
     // The master volume as of the last synchronisation.
     std::int32_t MasterVolume() const { return m_masterVolume; }
@@ -167,6 +167,7 @@ private:
     std::vector<std::int32_t> m_history;
     std::uint32_t m_historyPosition = 0;
     bool m_historyWritten = false;  // since it was last cleared
+    bool m_keepHistories = true;    // false once read with ReadMix
     std::int32_t m_masterVolume = 0;
     std::uint32_t m_lastChangeCount = 0xFFFFFFFFu;
 

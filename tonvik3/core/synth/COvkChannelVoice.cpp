@@ -434,13 +434,15 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
 }
 
 void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
-                                   std::uint32_t* __restrict mix)
+                                   std::uint32_t* __restrict mix, bool keepHistory)
 {
     OnVectorPath([=, this] {
-        const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
-        std::copy(samples, samples + first, history.begin() + historyPosition);
-        std::copy(samples + first, samples + count, history.begin());
-        m_historyWritten = true;
+        if (keepHistory) {
+            const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
+            std::copy(samples, samples + first, history.begin() + historyPosition);
+            std::copy(samples + first, samples + count, history.begin());
+            m_historyWritten = true;
+        }
         // The last sample's step on comes with its advance.
         historyPosition = (historyPosition + count - 1) & 0xFFFF;
         if (enabled.load(std::memory_order_relaxed)) {

@@ -74,8 +74,9 @@ public:
                            std::uint32_t modulatorSlot, std::int32_t* samples);
     //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history, and the audible samples added to mix (kBlockRoom places).
-    void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix);
+    // 3. the history (unless keepHistory is false: nobody reads it), and the
+    //    audible samples added to mix (kBlockRoom places).
+    void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix, bool keepHistory = true);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
     std::uint32_t ModulatorDraws() const { return m_noiseModulators; }
