@@ -160,7 +160,9 @@ void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
 }
 
 // The noise of a pair's oscillators over a run, one wave per sample (the
-// modulator's and the carrier's rows of DrawBySlot; any row for other waves).
+// modulator's and the carrier's rows of DrawBySlot; kNoNoise for other
+// waves, which read it but do not use it).
+constexpr std::uint32_t kNoNoise[CNoiseGenerator::kSlotPitch] = {};
 struct TPairNoise {
     const std::uint32_t* __restrict modulator;
     const std::uint32_t* __restrict carrier;
@@ -405,8 +407,8 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
             run.carrierPhase = carrier.phase;
             run.modulation = carrier.modulation;
             constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
-            const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
-            const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
+            const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : kNoNoise;
+            const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : kNoNoise;
 
             const TPairNoise pairNoise{modulatorNoise, carrierNoise};
             VisitWave(modulator, [&](auto modulatorWave) {
