@@ -81,7 +81,7 @@ TRendered Render(const COvkModuleData& song, unsigned threads, std::uint32_t see
 void ExpectSameRender(const COvkModuleData& song, std::uint32_t seed, bool edits, const std::string& what)
 {
     const TRendered one = Render(song, 0, seed, edits);
-    for (const unsigned threads : {1u, 2u, 3u, 8u}) {
+    for (const unsigned threads : {2u, 3u, 8u}) {
         const TRendered many = Render(song, threads, seed, edits);
         EXPECT_EQ(many.bytes.size(), one.bytes.size()) << what << ", " << threads << " threads";
         EXPECT_TRUE(many.bytes == one.bytes) << what << ", " << threads << " threads";
@@ -117,12 +117,13 @@ void NoisySong(COvkModuleData& song)
 
 TEST(ParallelRender, RandomSongsGiveThePlayersBytesOnAnyNumberOfThreads)
 {
+    // Half of them with edits between the reads.
     for (std::uint32_t seed = 1; seed <= 6; ++seed) {
         std::mt19937 random(seed);
         COvkModuleData song;
         RandomSong(random, song);
-        ExpectSameRender(song, seed, false, "seed " + std::to_string(seed));
-        ExpectSameRender(song, seed, true, "seed " + std::to_string(seed) + " with edits");
+        const bool edits = seed > 3;
+        ExpectSameRender(song, seed, edits, "seed " + std::to_string(seed) + (edits ? " with edits" : ""));
     }
 }
 

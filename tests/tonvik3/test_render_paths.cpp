@@ -144,16 +144,15 @@ TEST_P(RenderPaths, ConsecutiveFiltersOfOneKindGiveTheSameBytesAsThePerSamplePat
     std::uint32_t seed = 100;
     for (const std::int32_t first : kinds) {
         for (const std::int32_t second : kinds) {
-            // Every channel, then channels 2 and 5 left out.
-            for (const unsigned skip : {0u, 0x24u}) {
-                const TSongMaker make = [&](std::mt19937& random, COvkModuleData& song) {
-                    FilterPairs(random, song, first, second, skip);
-                };
-                const TLog reference = Play(++seed, true, make);
-                const TLog fast = Play(seed, false, make);
-                EXPECT_TRUE(fast.bytes == reference.bytes) << first << " then " << second << ", skip " << skip;
-                EXPECT_EQ(fast.histories, reference.histories) << first << " then " << second;
-            }
+            // Every channel, or channels 2 and 5 left out, in turn.
+            const unsigned skip = seed % 2 == 0 ? 0u : 0x24u;
+            const TSongMaker make = [&](std::mt19937& random, COvkModuleData& song) {
+                FilterPairs(random, song, first, second, skip);
+            };
+            const TLog reference = Play(++seed, true, make);
+            const TLog fast = Play(seed, false, make);
+            EXPECT_TRUE(fast.bytes == reference.bytes) << first << " then " << second << ", skip " << skip;
+            EXPECT_EQ(fast.histories, reference.histories) << first << " then " << second;
         }
     }
 }
