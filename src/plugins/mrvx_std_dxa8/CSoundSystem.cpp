@@ -167,9 +167,9 @@ void RouteAlsaErrors(bool on)
 
 CSoundSystem::CSoundSystem() = default;
 
-void CSoundSystem::Start() const
+void CSoundSystem::Start()
 {
-    std::call_once(m_startOnce, [this] { const_cast<CSoundSystem*>(this)->StartSdl(); });
+    std::call_once(m_startOnce, [this] { StartSdl(); });
 }
 
 void CSoundSystem::StartSdl()
@@ -225,7 +225,7 @@ void CSoundSystem::ThreadEnds()
         sdl->TLSCleanup();
 }
 
-bool CSoundSystem::HasCard() const
+bool CSoundSystem::HasCard()
 {
     Start();
     std::lock_guard<std::mutex> guard(m_mutex);

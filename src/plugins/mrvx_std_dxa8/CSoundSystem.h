@@ -27,14 +27,14 @@ public:
 
     // Loads and starts SDL's audio, once; later and concurrent calls wait
     // until it has started (or failed, which makes every output silent).
-    void Start() const;
+    void Start();
 
     // An output draining ring in real time, started; never null.
     std::unique_ptr<CSoundOutput> OpenOutput(CSoundRing& ring, bool looping);
 
     // False when outputs are silent clocks: SDL is missing, its audio did not start, runs its
     // dummy driver, or could not open the card. For diagnostics only.
-    bool HasCard() const;
+    bool HasCard();
 
     // Sees every chunk that an output hands to the card, on the output's
     // thread, right after it was taken from its ring; for measurements.
@@ -53,7 +53,7 @@ private:
 
     void StartSdl();
 
-    mutable std::once_flag m_startOnce;
+    std::once_flag m_startOnce;
     const TSdlLibrary* m_sdl = nullptr;  // null when libSDL2 could not be loaded
     mutable std::mutex m_mutex;
     bool m_sdlStarted = false;
