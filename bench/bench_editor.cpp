@@ -33,15 +33,23 @@
 //                          changed sound reaching the output while the song
 //                          plays (counter latency_ms; goal: at most 0.24 s).
 // Run from the build tree: bench_editor [--startup-process] [benchmark flags].
+// bench_editor --playback-cpu SONG [SECONDS]: the share of one core that the
+// editor takes (every thread of it: the GUI with its meters and scopes, the
+// audio refill and the player) with SONG open, first idle, then playing,
+// SECONDS (10) each; without a sound card the output is the plug-in's silent
+// clock, which takes the audio at the pace a card would.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -521,6 +529,49 @@ int StartupProcess(const std::string& self)
     return 0;
 }
 
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The editor's CPU time over seconds of its event loop, as a share of one core.
+double CpuShare(double seconds)
+{
+    const double cpuStart = ProcessCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+    return (ProcessCpuSeconds() - cpuStart) / (static_cast<double>(wall.nsecsElapsed()) * 1e-9);
+}
+
+int PlaybackCpu(const std::string& song, double seconds)
+{
+    g_demo = song;
+    auto editor = StartEditor();
+    if (!editor) {
+        std::fprintf(stderr, "%s did not load\n", song.c_str());
+        return 1;
+    }
+    ovk::CEditorState& state = editor->State();
+    const double idle = CpuShare(seconds);
+    state.Play();
+    const double playing = CpuShare(seconds);
+    // What the player rendered meanwhile: the output runs in real time.
+    const double played = static_cast<double>(state.songPlayer->Tell()) / 88200.0;
+    const bool wasPlaying = state.IsPlaying();
+    state.Stop();
+    std::printf("editor with %s, %.0f s each: idle %.1f %% of one core, playing %.1f %% of one core "
+                "(%u cores); %.1f s of the song rendered, %s\n",
+                song.c_str(), seconds, 100 * idle, 100 * playing, std::thread::hardware_concurrency(), played,
+                wasPlaying ? "still playing" : "NOT PLAYING");
+    return wasPlaying ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -533,6 +584,12 @@ int main(int argc, char** argv)
             return StartupProcess(argv[0]);
     QApplication application(argc, argv);
     ovk::SetDialogs(std::make_unique<CQuietDialogs>());
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--playback-cpu") == 0) {
+            const int status = PlaybackCpu(argv[i + 1], i + 2 < argc ? std::atof(argv[i + 2]) : 10.0);
+            ovk::SetDialogs(nullptr);
+            return status;
+        }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

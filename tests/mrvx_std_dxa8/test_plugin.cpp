@@ -1,5 +1,6 @@
 // The plug-in as the framework loads it from the build tree: what it
 // registers, and its device and media control seen only through interfaces.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "DxTestHelpers.h"
@@ -26,6 +27,33 @@ CRef<IMediaControl> Render(IAudioDevice* device, IInputStream* source, TBufferin
 {
     CInputStreamSelector selector(source);
     return CRef<IMediaControl>::Adopt(device->RenderAudio(selector, mode));
+}
+
+bool SdlInProcess()
+{
+    void* sdl = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD);
+    if (sdl)
+        dlclose(sdl);
+    return sdl != nullptr;
+}
+
+// First in this file: every test runs in a process of its own under ctest,
+// and this one must find no device opened before it when run by hand too.
+TEST(PluginTest, LoadsSdlOnlyWhenADeviceIsFirstOpened)
+{
+    ASSERT_TRUE(q.pluginStore.IsPluginLoaded(L"mrvx_std_dxa8"));
+    auto device = CreateAudioDevice();
+    ASSERT_TRUE(device);
+    // A program that never plays does not pay for SDL and what it pulls in.
+    EXPECT_FALSE(SdlInProcess());
+    // Opening starts SDL in the background; playing waits for it.
+    device->Open();
+    auto source = CRef<CMemoryPcmSource>::Adopt(MakeMonoSource(0.1f));
+    auto control = Render(device.Get(), source.Get(), BUFFERING_STREAM);
+    control->Play();
+    EXPECT_TRUE(SdlInProcess());
+    control->Stop();
+    device->Close();
 }
 
 TEST(PluginTest, IsLoadedFromTheBuildTreeAndRegistersItsClassesAndDevice)

@@ -62,6 +62,12 @@ TEST_F(Cli, RenderWritesTheSameFileAsTheEditorsExport)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");  // no progress bar when stderr is not a terminal
     EXPECT_EQ(ReadFileBytes(Path("waves.wav")), GoldenBytes("waves.wav"));
+    // On one thread or several: the same bytes; no thread at all is refused.
+    for (const char* threads : {"1", "3"}) {
+        EXPECT_EQ(RunCli({"render", "--threads", threads, Golden("effects.tonvik"), Path("effects.wav")}).status, 0);
+        EXPECT_EQ(ReadFileBytes(Path("effects.wav")), GoldenBytes("effects.wav")) << threads << " threads";
+    }
+    EXPECT_EQ(RunCli({"render", "--threads", "0", Golden("effects.tonvik"), Path("effects.wav")}).status, 1);
 }
 
 TEST_F(Cli, ExportCAndConvertWriteTheReferenceBytes)

@@ -326,6 +326,8 @@ TEST_F(PlayerTest, HistoriesHoldTheLastSamples)
     player->Seek(0);
     player->GetHistory(3, 0, channel.data(), 100);
     EXPECT_EQ(channel, std::vector<std::int32_t>(100, 0));
+    player->GetHistory(-1, 0, mix.data(), 100);
+    EXPECT_EQ(mix, std::vector<std::int32_t>(100, 0));
 }
 
 TEST_F(PlayerTest, EditsAreHeardInTheNextRead)

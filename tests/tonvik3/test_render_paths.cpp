@@ -3,7 +3,9 @@
 // same bytes, positions, histories and noise generator state both ways.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "PlayerTestSupport.h"
@@ -15,86 +17,6 @@ using namespace ovk;
 using namespace tonvik_test;
 using morvane::CRef;
 
-std::int32_t Between(std::mt19937& random, std::int32_t low, std::int32_t high)
-{
-    return std::uniform_int_distribution<std::int32_t>(low, high)(random);
-}
-
-TOvkEnvelope RandomEnvelope(std::mt19937& random)
-{
-    TOvkEnvelope e;
-    if (random() % 3 == 0)
-        return e;
-    e.min = Between(random, -300, 300);
-    e.max = Between(random, -300, 600);
-    e.speed = Between(random, -500, 3000);
-    e.resetMode = Between(random, 0, 5);
-    e.phase = Between(random, 0, 65536);
-    e.keepPosition = Between(random, -20000, 131072);
-    e.sustainPosition = Between(random, 0, 131072);
-    e.keepEnabled = random() % 2 == 0;
-    e.sustainEnabled = random() % 2 == 0;
-    return e;
-}
-
-TOvkOscillator RandomOscillator(std::mt19937& random)
-{
-    static const std::int32_t types[] = {0, 0, 1, 2, 3, 3, 4, 12, 13};
-    TOvkOscillator o;
-    o.type = types[random() % 9];
-    o.volume = Between(random, 0, 300);
-    o.cents = Between(random, -2400, 2400);
-    o.fmEnabled = random() % 2 == 0;
-    o.volumeEnvelope = RandomEnvelope(random);
-    o.transposeEnvelope = RandomEnvelope(random);
-    return o;
-}
-
-TOvkEffect RandomEffect(std::mt19937& random)
-{
-    TOvkEffect effect;
-    effect.SetType(Between(random, 0, 7));
-    effect.envelopeA = RandomEnvelope(random);
-    effect.envelopeB = RandomEnvelope(random);
-    effect.p1 = Between(random, -50, 300);
-    effect.p2 = Between(random, -50, 300);
-    if (effect.type == EFFECT_DELAY)
-        effect.p1 = Between(random, 0, 30);  // echoes shorter and longer than a block
-    if (effect.type == EFFECT_FLANGE)
-        effect.envelopeA.max = Between(random, -3, 200);
-    return effect;
-}
-
-void RandomSong(std::mt19937& random, COvkModuleData& song)
-{
-    song.tempo = Between(random, 150, 255);
-    song.masterVolume = Between(random, 60, 300);
-    for (int c = 0; c < kChannels; ++c) {
-        COvkModuleChannel& channel = song.channels[c];
-        channel.volume = Between(random, 0, 300);
-        channel.envelope = RandomEnvelope(random);
-        channel.carriers.clear();
-        channel.modulators.clear();
-        for (int i = Between(random, 0, 3); i > 0; --i)
-            channel.AddPair(RandomOscillator(random), RandomOscillator(random));
-        if (!channel.modulators.empty() && random() % 8 == 0)
-            channel.modulators.pop_back();  // as a damaged file leaves it
-        for (int i = Between(random, 0, 3); i > 0; --i)
-            channel.effects.push_back(RandomEffect(random));
-        for (int p = 0; p < 3; ++p)
-            song.orderTable[c][p] = static_cast<std::uint32_t>(Between(random, 0, 15));
-        for (int p = 1; p < kPatterns; ++p) {
-            for (int r = 0; r < kRows; ++r) {
-                const std::int32_t roll = Between(random, 0, 99);
-                song.patterns[c][p][r] = roll < 60   ? 0
-                                         : roll < 90 ? static_cast<std::uint32_t>(Between(random, 1, 254))
-                                         : roll < 98 ? kStopNote
-                                                     : 300;
-            }
-        }
-    }
-}
-
 // What a player showed after each step of a script.
 struct TLog {
     std::vector<std::uint8_t> bytes;
@@ -105,11 +27,34 @@ struct TLog {
 };
 
 // Plays a random script on a new player of a new copy of the song.
-TLog Play(std::uint32_t seed, bool reference)
+// A random song whose channels all start their chains with two filters,
+// the first of type first and the second of type second (the block path
+// runs such pairs in one pass), but for the channels of skip, which keep
+// their random chains.
+void FilterPairs(std::mt19937& random, COvkModuleData& song, std::int32_t first, std::int32_t second, unsigned skip)
+{
+    RandomSong(random, song);
+    for (int c = 0; c < kChannels; ++c) {
+        if ((skip >> c) & 1)
+            continue;
+        std::vector<TOvkEffect>& chain = song.channels[c].effects;
+        for (const std::int32_t type : {second, first}) {
+            TOvkEffect effect = RandomEffect(random);
+            effect.type = type;
+            effect.p1 = Between(random, 0, 255);
+            effect.p2 = Between(random, 0, 255);
+            chain.insert(chain.begin(), effect);
+        }
+    }
+}
+
+using TSongMaker = std::function<void(std::mt19937&, COvkModuleData&)>;
+
+TLog Play(std::uint32_t seed, bool reference, const TSongMaker& make = RandomSong)
 {
     std::mt19937 random(seed);
     CRef<COvkModule> module = NewModule();
-    Edit(module.Get(), [&random](COvkModuleData& song) { RandomSong(random, song); });
+    Edit(module.Get(), [&](COvkModuleData& song) { make(random, song); });
     CNoiseGenerator::ResetForThisThread();
     CRef<COvkModulePlayer> player = NewPlayer(nullptr);
     player->SetReferenceRendering(reference);
@@ -169,8 +114,15 @@ TLog Play(std::uint32_t seed, bool reference)
     return log;
 }
 
-TEST(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
+// The block path runs vector code built for SSE2 and, where the build and
+// the machine have it, for AVX2: each is checked against the per-sample path.
+class RenderPaths : public ::testing::TestWithParam<TVectorPath> {};
+
+TEST_P(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
 {
+    const CVectorPathScope path(GetParam());
+    if (!path.Available())
+        GTEST_SKIP() << "no " << VectorPathName(GetParam()) << " code in this build or on this machine";
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
         const TLog reference = Play(seed, true);
         const TLog fast = Play(seed, false);
@@ -182,5 +134,30 @@ TEST(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
         EXPECT_EQ(fast.noise, reference.noise) << seed;
     }
 }
+
+TEST_P(RenderPaths, ConsecutiveFiltersOfOneKindGiveTheSameBytesAsThePerSamplePath)
+{
+    const CVectorPathScope path(GetParam());
+    if (!path.Available())
+        GTEST_SKIP() << "no " << VectorPathName(GetParam()) << " code in this build or on this machine";
+    const std::int32_t kinds[] = {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE};
+    std::uint32_t seed = 100;
+    for (const std::int32_t first : kinds) {
+        for (const std::int32_t second : kinds) {
+            // Every channel, or channels 2 and 5 left out, in turn.
+            const unsigned skip = seed % 2 == 0 ? 0u : 0x24u;
+            const TSongMaker make = [&](std::mt19937& random, COvkModuleData& song) {
+                FilterPairs(random, song, first, second, skip);
+            };
+            const TLog reference = Play(++seed, true, make);
+            const TLog fast = Play(seed, false, make);
+            EXPECT_TRUE(fast.bytes == reference.bytes) << first << " then " << second << ", skip " << skip;
+            EXPECT_EQ(fast.histories, reference.histories) << first << " then " << second;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(VectorPaths, RenderPaths, ::testing::Values(TVectorPath::Sse2, TVectorPath::Avx2),
+                         [](const auto& info) { return std::string(VectorPathName(info.param)); });
 
 } // namespace

@@ -410,6 +410,29 @@ TEST_F(SaveToPath, ReplacedFileKeepsItsNameLinkAndPermissions)
     EXPECT_EQ(EntryCount(), 2u);
 }
 
+TEST_F(SaveToPath, LargeFileWrittenInPiecesAndPatchedComesOutWhole)
+{
+    // Megabytes in pieces of odd sizes, then a patch near the start, as the
+    // WAV export writes its samples and then its sizes.
+    const std::wstring path = Path("large.bin");
+    TBytes expected(3 * 1024 * 1024 + 777);
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        expected[i] = static_cast<std::uint8_t>(i * 131 + i / 4099);
+    ovk::WriteFileAtomically(path.c_str(), [&](morvane::IOutputStream* stream) {
+        for (std::size_t at = 0; at < expected.size();) {
+            const std::size_t piece = std::min<std::size_t>(expected.size() - at, 100003);
+            stream->Write(expected.data() + at, piece);
+            at += piece;
+        }
+        stream->Seek(4);
+        stream->Write("SIZE", 4);
+        EXPECT_EQ(stream->Tell(), 8u);
+    });
+    std::copy_n("SIZE", 4, expected.begin() + 4);
+    EXPECT_TRUE(ReadFileBytes(morvane::utf::ToUtf8(path)) == expected);
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
 TEST_F(SaveToPath, FailedSaveLeavesThePreviousFileAndNoTemporary)
 {
     const std::wstring path = Path("song.tonvik");

@@ -106,12 +106,13 @@ private:
 
 TEST_F(WavExport, StreamErrorEndsTheExportWithItsReason)
 {
-    LoadGolden("one_sine.tonvik");
-    auto stream = CRef<CFailingStream>::Adopt(new CFailingStream(44 + 3000));
+    // Room for the header, the first piece of the file and a little more.
+    LoadGolden("arrangement.tonvik");
+    auto stream = CRef<CFailingStream>::Adopt(new CFailingStream(44 + ovk::kWavExportWriteBytes + 3000));
     const ovk::TWavExportOutcome outcome = ovk::ExportWav(m_module.Get(), stream.Get());
     EXPECT_EQ(outcome.result, TWavExportResult::Failed);
     EXPECT_EQ(outcome.error, L"fwrite failed");
-    EXPECT_EQ(outcome.sampleBytes, 2048u);
+    EXPECT_EQ(outcome.sampleBytes, ovk::kWavExportWriteBytes);
 }
 
 TEST_F(WavExport, FileExportWritesTheFileOrSaysWhyNot)

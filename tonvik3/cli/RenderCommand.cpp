@@ -88,7 +88,7 @@ private:
     struct sigaction m_previousTerminate {};
 };
 
-int Render(const std::string& songPath, const std::string& outPath)
+int Render(const std::string& songPath, const std::string& outPath, unsigned threads)
 {
     const morvane::CRef<IOvkModule> module = LoadModule(songPath);
     const bool overBudget = EffectLinesOverBudget(*module->Lock(morvane::LOCK_MODE_READ));
@@ -101,6 +101,7 @@ int Render(const std::string& songPath, const std::string& outPath)
     // end but completion leaves the file that was there.
     TWavExportOptions options;
     options.cancel = &g_interrupted;
+    options.threads = threads;
     CProgressLine line(outPath);
     if (isatty(STDERR_FILENO)) {
         options.progressInterval = std::chrono::milliseconds(250);
@@ -132,11 +133,17 @@ void AddRenderCommand(CLI::App& app, TCommandAction& action)
         "render", "Render a song to a WAV file (16-bit mono, 44100 Hz), byte for byte as the editor exports it");
     auto song = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
+    auto threads = std::make_shared<unsigned>(0);
     command->add_option("SONG", *song, "Song file (.tonvik)")->required();
     command->add_option("OUT", *out, "WAV file to write")->required();
+    command->add_option("--threads", *threads,
+                        "Threads that render, the channels split between them (the bytes are the same for any "
+                        "number); default: one per core")
+        ->check(CLI::Range(1u, 64u));
     command->footer("Shows a progress line when stderr is a terminal. Ctrl+C or SIGTERM stops the export and keeps a "
                     "valid, shorter file; a failed export leaves the file that was there.");
-    command->callback([&action, song, out] { action = [song, out] { return Render(*song, *out); }; });
+    command->callback(
+        [&action, song, out, threads] { action = [song, out, threads] { return Render(*song, *out, *threads); }; });
 }
 
 } // namespace ovk::cli

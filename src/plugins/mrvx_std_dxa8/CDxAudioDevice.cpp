@@ -107,6 +107,9 @@ void CDxAudioDevice::DeviceThread()
             for (IDxAudioDeviceResource* resource : m_resources)
                 resource->OnDeviceOpened();
         }
+        // After Open has returned: loading SDL and starting its audio takes
+        // milliseconds that the program's own start need not wait for.
+        m_system->Start();
         {
             std::unique_lock<std::mutex> lock(m_threadMutex);
             m_threadCv.wait(lock, [this] { return m_closeRequested; });

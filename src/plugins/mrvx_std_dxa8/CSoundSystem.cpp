@@ -1,6 +1,5 @@
 #include "CSoundSystem.h"
 
-#include <SDL.h>
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "CSoundRing.h"
+#include "SdlLibrary.h"
 #include "morvane/api/CDebug.h"
 #include "morvane/api/Utf.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 // SDL's error text is UTF-8 and may name a device in any language; the
 // diagnostic line is wide text.
-std::wstring SdlError() { return morvane::utf::FromUtf8(SDL_GetError()); }
+std::wstring SdlError(const TSdlLibrary& sdl) { return morvane::utf::FromUtf8(sdl.GetError()); }
 
 // Frames per chunk that an output takes at a time: SDL paces its dummy and
 // disk drivers in real time from 1024 frames on; a looping ring must hold
@@ -165,21 +165,34 @@ void RouteAlsaErrors(bool on)
 }
 } // namespace
 
-CSoundSystem::CSoundSystem()
+CSoundSystem::CSoundSystem() = default;
+
+void CSoundSystem::Start()
 {
+    std::call_once(m_startOnce, [this] { StartSdl(); });
+}
+
+void CSoundSystem::StartSdl()
+{
+    m_sdl = TSdlLibrary::Load();
     std::lock_guard<std::mutex> users(g_sdlUsersMutex);
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (!m_sdl) {
+        m_silent = true;
+        return;
+    }
+    const TSdlLibrary& sdl = *m_sdl;
     // SDL would otherwise take over Ctrl+C from the program.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl.SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (g_sdlUsers == 0)
         RouteAlsaErrors(true);
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_sdlStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    m_sdlStarted = sdl.InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (!m_sdlStarted) {
         morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER, L"mrvx_std_dxa8: SDL audio failed: %ls",
-                                      SdlError().c_str());
+                                      SdlError(sdl).c_str());
         m_silent = true;
         if (g_sdlUsers == 0) {
-            SDL_Quit();
+            sdl.Quit();
             RouteAlsaErrors(false);
         }
         return;
@@ -188,7 +201,7 @@ CSoundSystem::CSoundSystem()
     // SDL's dummy driver is no card either, and it paces itself by sleeping
     // after each chunk, so it falls behind on a busy machine: the silent
     // clock keeps exact time instead.
-    const char* driver = SDL_GetCurrentAudioDriver();
+    const char* driver = sdl.GetCurrentAudioDriver();
     if (driver && std::strcmp(driver, "dummy") == 0)
         m_silent = true;
 }
@@ -198,17 +211,23 @@ CSoundSystem::~CSoundSystem()
     if (!m_sdlStarted)
         return;
     std::lock_guard<std::mutex> users(g_sdlUsersMutex);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_sdl->QuitSubSystem(SDL_INIT_AUDIO);
     if (--g_sdlUsers == 0) {
-        SDL_Quit();
+        m_sdl->Quit();
         RouteAlsaErrors(false);
     }
 }
 
-void CSoundSystem::ThreadEnds() { SDL_TLSCleanup(); }
-
-bool CSoundSystem::HasCard() const
+void CSoundSystem::ThreadEnds()
 {
+    // A thread can only have called SDL if it was loaded.
+    if (const TSdlLibrary* sdl = TSdlLibrary::IfLoaded())
+        sdl->TLSCleanup();
+}
+
+bool CSoundSystem::HasCard()
+{
+    Start();
     std::lock_guard<std::mutex> guard(m_mutex);
     return !m_silent;
 }
@@ -235,6 +254,7 @@ void CSoundSystem::TellPlayingSilently()
 
 std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool looping)
 {
+    Start();
     const std::uint32_t chunkFrames = ChunkFrames(ring, looping);
     {
         std::lock_guard<std::mutex> guard(m_mutex);
@@ -250,15 +270,15 @@ std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool lo
             SDL_AudioSpec have{};
             // No allowed changes: SDL converts for the card, the callback
             // always sees the ring's own format.
-            SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+            SDL_AudioDeviceID device = m_sdl->OpenAudioDevice(nullptr, 0, &want, &have, 0);
             if (device != 0) {
                 ++m_openSdlOutputs;
-                SDL_PauseAudioDevice(device, 0);
+                m_sdl->PauseAudioDevice(device, 0);
                 return std::make_unique<CSdlOutput>(*this, device);
             }
             morvane::CDebug::PrintMessage(morvane::DEBUG_MESSAGE_DEBUGGER,
                                           L"mrvx_std_dxa8: SDL_OpenAudioDevice failed: %ls",
-                                          SdlError().c_str());
+                                          SdlError(*m_sdl).c_str());
             // Nothing of ours holds the card, so there is none to be had: stop
             // trying. (With another ring playing, the driver may just take one
             // stream at a time.)
@@ -273,7 +293,7 @@ std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool lo
 void CSoundSystem::CloseSdlDevice(unsigned int device)
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    SDL_CloseAudioDevice(device);
+    m_sdl->CloseAudioDevice(device);
     --m_openSdlOutputs;
 }
 

@@ -7,35 +7,23 @@
 #include <vector>
 
 #include "core/files/AtomicFile.h"
+#include "core/module/CParallelRender.h"
 #include "core/module/IOvkModule.h"
-#include "core/module/IOvkModulePlayer.h"
 #include "morvane/api/CException.h"
-#include "morvane/api/CMorvane.h"
-#include "morvane/api/CRef.h"
 #include "morvane/data/CStreamSelectors.h"
 #include "morvane/data/CVarWriter.h"
 #include "morvane/data/IStream.h"
 
 namespace ovk {
 
-using morvane::CRef;
-
 namespace {
 
+// The export goes on in blocks of kBlockBytes: the cancel flag is polled
+// before each, and a cancelled file holds the blocks before it. The song is
+// rendered and the file written kWavExportWriteBytes at a time.
 constexpr std::uint32_t kBlockBytes = 1024;
-// The player renders this much at a time (per call its work has a fixed
-// part); the file still gets it in blocks of kBlockBytes, the cancel flag
-// polled before each.
-constexpr std::uint32_t kRenderAheadBytes = 64 * kBlockBytes;
+static_assert(kWavExportWriteBytes % kBlockBytes == 0);
 constexpr std::uint32_t kHeaderBytes = 44;
-
-CRef<IOvkModulePlayer> NewPlayer()
-{
-    auto player = morvane::CreateRef<IOvkModulePlayer>(L"ovk::COvkModulePlayer");
-    if (!player)
-        MRV_THROW(morvane::CClassNotFoundException, L"ovk::ExportWav", L"Class does not offer the interface");
-    return player;
-}
 
 void WriteTag(morvane::CVarWriter& writer, const char (&tag)[5])
 {
@@ -84,38 +72,47 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
     try {
         if (!module || !stream)
             MRV_THROW(morvane::CNullPtrException, L"ovk::ExportWav", L"No song or no output stream");
-        CRef<IOvkModulePlayer> player = NewPlayer();
-        player->Connect(module);
+        CParallelRender render(module, options.threads > 0 ? options.threads : CParallelRender::DefaultThreads());
         // Only the low 32 bits of the length count, in the header and for the loop.
-        const auto length = static_cast<std::uint32_t>(player->GetLength());
+        const auto length = static_cast<std::uint32_t>(render.GetLength());
         morvane::CVarWriter writer(stream);
         WriteHeader(writer, length);
 
-        std::vector<std::uint8_t> ahead(kRenderAheadBytes);
+        // Rendered ahead: ahead[0 ... aheadBytes-1], of which the blocks
+        // taken so far, [0 ... aheadUsed-1], go to the file in one write
+        // when the next render is due or the export ends.
+        std::vector<std::uint8_t> ahead(kWavExportWriteBytes);
         std::uint64_t aheadBytes = 0;
         std::uint64_t aheadUsed = 0;
-        std::uint32_t& written = outcome.sampleBytes;
+        std::uint32_t written = 0;  // the bytes of the blocks taken
+        auto writeTaken = [&] {
+            if (aheadUsed > 0)
+                stream->Write(ahead.data(), aheadUsed);
+            outcome.sampleBytes = written;
+        };
         bool reported = false;
         auto lastReport = std::chrono::steady_clock::now();
         while (written < length) {
             if (options.cancel && options.cancel->load()) {
+                writeTaken();
                 PatchSizes(stream, writer, written);
                 outcome.result = TWavExportResult::Cancelled;
                 return outcome;
             }
             if (aheadUsed == aheadBytes) {
-                aheadBytes = player->Read(ahead.data(), kRenderAheadBytes);
+                writeTaken();
+                aheadBytes = render.Read(ahead.data(), kWavExportWriteBytes);
                 aheadUsed = 0;
             }
             const std::uint64_t delivered = std::min<std::uint64_t>(aheadBytes - aheadUsed, kBlockBytes);
             if (delivered == 0) {
+                writeTaken();
                 PatchSizes(stream, writer, written);
                 outcome.error = L"The song ended before its length";
                 return outcome;
             }
             const std::uint64_t take = std::min<std::uint64_t>(delivered, length - written);
-            stream->Write(ahead.data() + aheadUsed, take);
-            aheadUsed += delivered;
+            aheadUsed += take;
             written += static_cast<std::uint32_t>(take);
             const auto now = std::chrono::steady_clock::now();
             if ((options.progress || options.progressBytes) &&
@@ -129,6 +126,7 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
                 lastReport = now;
             }
         }
+        writeTaken();
         if (options.progress)
             options.progress(100);
         if (options.progressBytes)

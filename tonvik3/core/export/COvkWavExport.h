@@ -21,6 +21,9 @@ enum class TWavExportResult {
     Failed,
 };
 
+// The file is written this many bytes at a time (the last piece shorter).
+constexpr std::uint32_t kWavExportWriteBytes = 256 * 1024;
+
 struct TWavExportOutcome {
     TWavExportResult result = TWavExportResult::Failed;
     std::uint32_t sampleBytes = 0;  // bytes of samples written after the header
@@ -43,16 +46,22 @@ struct TWavExportOptions {
     // At the same moments: the sample bytes written so far and in all.
     std::function<void(std::uint32_t written, std::uint32_t total)> progressBytes;
     std::chrono::milliseconds progressInterval{1000};
+    // The threads that render the song, the export's own included (its
+    // channels split between them; the bytes are the same for any number);
+    // 0: one per core.
+    unsigned threads = 0;
 };
 
-// Renders a song from start to end through a fresh module player into a
+// Renders a song from start to end through fresh module players into a
 // 16-bit mono 44100 Hz WAV file: the 44-byte RIFF header, then the player's
-// bytes, written in blocks of 1024 (the player renders 64 KiB ahead). The module is read under its own lock by the
-// player, so playback may go on meanwhile. Exceptions of the stream or the
-// player end the export with a Failed outcome, never escape.
+// bytes. The export goes on in blocks of 1024 bytes, rendered and written
+// kWavExportWriteBytes at a time. The module is read under its own lock by
+// the players, so playback may go on meanwhile. Exceptions of the stream or
+// the players end the export with a Failed outcome, never escape.
 //
 // The song is rendered on a new thread, which starts the noise generator
-// afresh, and the call returns when it is done. A progress dialog runs this
+// afresh (with helper threads that continue from it: CParallelRender), and
+// the call returns when it is done. A progress dialog runs this
 // on a worker thread of its own and stops it with the cancel flag.
 TWavExportOutcome ExportWav(IOvkModule* module, morvane::IOutputStream* stream, const TWavExportOptions& options = {});
 // The same into a file. The song is rendered into a temporary file beside

@@ -13,7 +13,9 @@
 #include <string>
 
 #include "morvane/api/CException.h"
+#include "morvane/api/CRef.h"
 #include "morvane/api/Utf.h"
+#include "morvane/data/COutputStream.h"
 #include "morvane/data/CStreamSelectors.h"
 #include "morvane/data/IStream.h"
 
@@ -64,6 +66,45 @@ std::string HiddenName(const std::string& target, std::mt19937& random)
               morvane::MakeSystemReason(error, L"Cannot open '%ls' for writing", path));
 }
 
+// The stream on the temporary file: it passes everything on to the file's
+// stream, and every kWriteBackBytes written it has the system start writing
+// the file to the disk, so that the commit's fsync finds little left to
+// wait for (an 11 MB file took 6 ms to sync here, most of it avoidable).
+class CWriteBackStream : public morvane::COutputStreamImpl<morvane::IOutputStream> {
+public:
+    static constexpr std::uint64_t kWriteBackBytes = 1 << 20;
+
+    CWriteBackStream(morvane::IOutputStream* file, int fd)
+        : COutputStreamImpl(morvane::CId{0x5E1F2C11, 0x4B0D4C6A, 0x9A3E7D21, 0x6C8B0F35}), m_file(file), m_fd(fd)
+    {
+    }
+
+    void Close() override { m_file->Close(); }
+    unsigned int GetCaps() override { return m_file->GetCaps(); }
+    std::uint64_t GetLength() override { return m_file->GetLength(); }
+    void Flush() override { m_file->Flush(); }
+    void Seek(std::uint64_t position) override { m_file->Seek(position); }
+    std::uint64_t Tell() override { return m_file->Tell(); }
+    void SetProperty(const void* property) override { m_file->SetProperty(property); }
+    std::uint64_t Write(const void* buffer, std::uint64_t count) override
+    {
+        const std::uint64_t written = m_file->Write(buffer, count);
+        m_unsynced += written;
+        if (m_unsynced >= kWriteBackBytes) {
+            m_unsynced = 0;
+            m_file->Flush();
+            // Only a head start: errors show at the commit's fsync.
+            (void)sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        }
+        return written;
+    }
+
+private:
+    morvane::CRef<morvane::IOutputStream> m_file;
+    int m_fd;
+    std::uint64_t m_unsynced = 0;
+};
+
 } // namespace
 
 struct CAtomicFile::TBody {
@@ -75,11 +116,12 @@ struct CAtomicFile::TBody {
     std::random_device device;
     std::mt19937 random{device()};
 
-    // The temporary file: without a name (fd open, reached through /proc)
-    // or with one (named, fd -1 until the commit opens it for syncing).
+    // The temporary file: without a name (reached through /proc) or with
+    // one; fd is open on it either way.
     int fd = -1;
     std::string named;
     std::optional<morvane::COutputStreamSelector> selector;
+    morvane::CRef<morvane::IOutputStream> stream;  // what Stream hands out
 
     // Creates the nameless temporary file; false where the file system or
     // the system cannot (the named one is taken then).
@@ -103,7 +145,7 @@ struct CAtomicFile::TBody {
             const std::string candidate = HiddenName(target, random);
             const int created = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (created >= 0) {
-                close(created);
+                fd = created;
                 named = candidate;
                 return;
             }
@@ -114,10 +156,11 @@ struct CAtomicFile::TBody {
     }
 
     // Where the temporary file's stream opens it.
-    std::string StreamPath() const { return fd >= 0 ? "/proc/self/fd/" + std::to_string(fd) : named; }
+    std::string StreamPath() const { return named.empty() ? "/proc/self/fd/" + std::to_string(fd) : named; }
 
     void Discard()
     {
+        stream.Reset();
         selector.reset();
         if (fd >= 0)
             close(fd);
@@ -155,6 +198,8 @@ CAtomicFile::CAtomicFile(const wchar_t* path) : m_body(std::make_unique<TBody>()
         body.CreateNamed();
     try {
         body.selector.emplace(morvane::utf::PathFromBytes(body.StreamPath()).c_str());
+        body.stream = morvane::CRef<morvane::IOutputStream>::Adopt(
+            new CWriteBackStream(body.selector->GetOutputStreamTmp(), body.fd));
     } catch (...) {
         body.Discard();
         throw;
@@ -167,7 +212,7 @@ morvane::IOutputStream* CAtomicFile::Stream()
 {
     if (!m_body->selector)
         MRV_THROW(morvane::CInvalidStateException, L"ovk::CAtomicFile::Stream", L"The file is already complete");
-    return m_body->selector->GetOutputStreamTmp();
+    return m_body->stream ? m_body->stream.Get() : m_body->selector->GetOutputStreamTmp();
 }
 
 void CAtomicFile::Commit()
@@ -178,14 +223,10 @@ void CAtomicFile::Commit()
         morvane::IOutputStream* stream = Stream();
         stream->Flush();
         stream->Close();
+        body.stream.Reset();
         body.selector.reset();
         if (body.inPlace)
             return;
-        if (body.fd < 0) {
-            body.fd = open(body.named.c_str(), O_RDONLY | O_CLOEXEC);
-            if (body.fd < 0)
-                ThrowCannotWrite(errno, path);
-        }
         // The replaced file's permissions, set only now: with them the
         // temporary file might not have been writable.
         if (body.replacing)

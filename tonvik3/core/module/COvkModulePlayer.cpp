@@ -8,6 +8,7 @@
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
+#include "core/synth/VectorPath.h"
 #include "morvane/api/CException.h"
 
 namespace ovk {
@@ -19,13 +20,6 @@ namespace {
 
 constexpr std::uint32_t kMaxBlock = COvkChannelVoice::kMaxBlock;
 static_assert(kMaxBlock <= CNoiseGenerator::kMaxCount);
-
-// The mix under the master volume, clipped to 16 bits.
-std::int16_t Clip(std::int32_t masterVolume, std::uint32_t sum)
-{
-    const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(sum)) >> 8;
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(out, -32768, 32767));
-}
 
 } // namespace
 
@@ -58,6 +52,36 @@ void COvkModulePlayer::SetReferenceRendering(bool reference)
 {
     CAutoLock<CBinaryLock> guard(m_lock);
     m_reference = reference;
+}
+
+void COvkModulePlayer::SetChannelGroup(std::uint32_t channels)
+{
+    CAutoLock<CBinaryLock> guard(m_lock);
+    m_channelGroup = channels & kAllChannels;
+    // The next synchronisation refreshes every voice, heard or followed.
+    m_lastChangeCount = m_module ? m_module->GetChangeCount() - 1 : 0xFFFFFFFFu;
+}
+
+std::uint32_t COvkModulePlayer::ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song)
+{
+    CAutoLock<CBinaryLock> guard(m_lock);
+    if (!m_module)
+        MRV_THROW(morvane::CIOException, L"ovk::COvkModulePlayer::ReadMix", L"Not connected to module");
+    // Nobody asks a player read this way for its past.
+    m_keepHistories = false;
+    // The song is held for us: every hold inside nests in it without locking.
+    m_data = song;
+    ++m_lockDepth;
+    struct CRelease {
+        COvkModulePlayer& player;
+        ~CRelease()
+        {
+            --player.m_lockDepth;
+            player.m_data = nullptr;
+        }
+    } release{*this};
+    Synchronise();
+    return RenderFast(nullptr, mix, count);
 }
 
 // --- Stream -----------------------------------------------------------------
@@ -145,7 +169,7 @@ std::uint64_t COvkModulePlayer::Read(void* buffer, std::uint64_t count)
     CModuleHold hold(*this);
     Synchronise();
     std::uint8_t* out = static_cast<std::uint8_t*>(buffer);
-    const std::uint32_t produced = m_reference ? RenderReference(out, samples) : RenderFast(out, samples);
+    const std::uint32_t produced = m_reference ? RenderReference(out, samples) : RenderFast(out, nullptr, samples);
     return static_cast<std::uint64_t>(produced) * 2u;
 }
 
@@ -197,8 +221,7 @@ void COvkModulePlayer::Connect(IOvkModule* module)
     m_connected = module != nullptr;
     for (COvkChannelVoice& voice : m_voices)
         voice.Reinit();
-    std::fill(m_history.begin(), m_history.end(), 0);
-    m_historyPosition = 0;
+    ClearHistories();
     m_rowLength = 0;
     m_lastChangeCount = 0;
     if (!module)
@@ -256,12 +279,14 @@ void COvkModulePlayer::Synchronise()
     CEffectLineBudget budget;
     for (std::size_t c = 0; c < m_voices.size(); ++c) {
         COvkChannelVoice& voice = m_voices[c];
-        voice.Refresh(m_data->channels[c], m_rowLength, budget);
+        voice.Refresh(m_data->channels[c], m_rowLength, budget, Sounding(c));
         for (std::size_t i = 0; i < voice.carriers.size(); ++i)
             noiseOscillators += (voice.carriers[i].type == OSC_NOISE) + (voice.modulators[i].type == OSC_NOISE);
     }
-    if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch)
+    if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch) {
         m_noise.resize(noiseOscillators * CNoiseGenerator::kSlotPitch);
+        m_noiseWanted.resize(noiseOscillators);
+    }
     // Read while the song is still locked: an edit that slips in after the
     // release moves the counter again and is picked up next time.
     m_lastChangeCount = m_module->GetChangeCount();
@@ -269,7 +294,9 @@ void COvkModulePlayer::Synchronise()
 
 void COvkModulePlayer::ClearHistories()
 {
-    std::fill(m_history.begin(), m_history.end(), 0);
+    if (m_historyWritten)
+        std::fill(m_history.begin(), m_history.end(), 0);
+    m_historyWritten = false;
     m_historyPosition = 0;
     for (COvkChannelVoice& voice : m_voices)
         voice.ClearHistory();
@@ -331,38 +358,40 @@ std::int16_t COvkModulePlayer::ProduceSample()
     std::uint32_t sum = 0;
     for (COvkChannelVoice& voice : m_voices)
         sum += static_cast<std::uint32_t>(voice.Sample());
-    return Clip(m_masterVolume, sum);
+    return MixToSample(m_masterVolume, sum);
 }
 
 void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample)
 {
     m_history[m_historyPosition] = sample;
+    m_historyWritten = true;
     m_historyPosition = (m_historyPosition + 1) & 0xFFFF;
     const std::uint16_t bits = static_cast<std::uint16_t>(sample);
     out[2 * k] = static_cast<std::uint8_t>(bits & 0xFF);
     out[2 * k + 1] = static_cast<std::uint8_t>(bits >> 8);
 }
 
-TONVIK_VECTOR_CLONES
 void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::uint32_t* mix, std::uint32_t count)
 {
-    // As Emit for each of the block's samples, in whole vectors.
-    alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
-    for (std::uint32_t j = 0; j < count; ++j)
-        samples[j] = Clip(m_masterVolume, mix[j]);
-    const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
-    std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
-    std::copy(samples + first, samples + count, m_history.begin());
-    m_historyPosition = (m_historyPosition + count) & 0xFFFF;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
-    } else {
-        for (std::uint32_t j = 0; j < count; ++j) {
-            const std::uint16_t bits = static_cast<std::uint16_t>(samples[j]);
-            out[2 * (k + j)] = static_cast<std::uint8_t>(bits & 0xFF);
-            out[2 * (k + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+    OnVectorPath([=, this] {
+        // As Emit for each of the block's samples, in whole vectors.
+        alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
+        MixToSamples(m_masterVolume, mix, samples, count);
+        const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
+        std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
+        std::copy(samples + first, samples + count, m_history.begin());
+        m_historyWritten = true;
+        m_historyPosition = (m_historyPosition + count) & 0xFFFF;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
+        } else {
+            for (std::uint32_t j = 0; j < count; ++j) {
+                const std::uint16_t bits = static_cast<std::uint16_t>(samples[j]);
+                out[2 * (k + j)] = static_cast<std::uint8_t>(bits & 0xFF);
+                out[2 * (k + j) + 1] = static_cast<std::uint8_t>(bits >> 8);
+            }
         }
-    }
+    });
 }
 
 void COvkModulePlayer::AdvancePlayer()
@@ -425,7 +454,7 @@ std::uint32_t COvkModulePlayer::RenderReference(std::uint8_t* out, std::uint32_t
     return k;
 }
 
-std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t count)
+std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mixOut, std::uint32_t count)
 {
     // Envelope values change only at ticks and at row starts and ends: the
     // samples from one such point to the next run as one block.
@@ -437,30 +466,50 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t coun
         }
         // Up to and with the sample after which the envelopes tick or the
         // row ends; ticks that move no envelope need no stop.
-        const bool settled = std::all_of(m_voices.begin(), m_voices.end(),
-                                         [](const COvkChannelVoice& voice) { return voice.EnvelopesSettled(); });
+        bool settled = true;
+        for (std::size_t c = 0; c < m_voices.size(); ++c)
+            settled = settled && (!Sounding(c) || m_voices[c].EnvelopesSettled());
         const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
         const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
-        RenderBlock(out, k, block);
+        alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
+        RenderBlock(block, mix);
+        if (out)
+            EmitBlock(out, k, mix, block);
+        else
+            std::copy(mix, mix + block, mixOut + k);
         k += block;
     }
     return k;
 }
 
-TONVIK_VECTOR_CLONES
 void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws)
 {
-    // In the order the samples draw them: per sample, every channel's
-    // carriers, then every channel's modulators; the block's last sample
-    // draws its modulators' numbers in its own advance, after the block.
-    const std::uint32_t slots = carrierDraws + modulatorDraws;
-    if (m_noiseJump.slots != slots)
-        m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
-    CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws);
+    OnVectorPath([=, this] {
+        // In the order the samples draw them: per sample, every channel's
+        // carriers, then every channel's modulators; the block's last sample
+        // draws its modulators' numbers in its own advance, after the block.
+        const std::uint32_t slots = carrierDraws + modulatorDraws;
+        if (m_noiseJump.slots != slots)
+            m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
+        // A group needs the rows of its own channels' oscillators only.
+        const std::uint8_t* wanted = nullptr;
+        if (m_channelGroup != kAllChannels) {
+            std::uint32_t carrierSlot = 0, modulatorSlot = carrierDraws;
+            for (std::size_t c = 0; c < m_voices.size(); ++c) {
+                const std::uint8_t sounding = Sounding(c);
+                for (std::uint32_t k = m_voices[c].CarrierDraws(); k > 0; --k)
+                    m_noiseWanted[carrierSlot++] = sounding;
+                for (std::uint32_t k = m_voices[c].ModulatorDraws(); k > 0; --k)
+                    m_noiseWanted[modulatorSlot++] = sounding;
+            }
+            wanted = m_noiseWanted.data();
+        }
+        CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws, wanted);
+    });
 }
 
-void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count)
+void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
 {
     std::uint32_t carrierDraws = 0;
     std::uint32_t modulatorDraws = 0;
@@ -482,29 +531,43 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
         COvkChannelVoice& voice = m_voices[c];
         const std::uint32_t voiceCarrierDraws = voice.CarrierDraws();
         const std::uint32_t voiceModulatorDraws = voice.ModulatorDraws();
-        voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
+        // A channel rendered elsewhere still takes its places among the numbers.
+        if (Sounding(c))
+            voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
         channelSamples[c] = samples[c];
         chainLength = std::max(chainLength, voice.effects.size());
     }
-    for (std::size_t slot = 0; slot < chainLength; ++slot) {
+    for (std::size_t slot = 0; slot < chainLength;) {
+        // This slot's effects and the next one's, of the channels that have them.
         COvkEffectState* effects[kChannels];
+        COvkEffectState* next[kChannels];
         std::int32_t* effectSamples[kChannels];
-        std::size_t n = 0;
+        std::size_t n = 0, nextCount = 0;
         for (std::size_t c = 0; c < m_voices.size(); ++c) {
-            if (slot < m_voices[c].effects.size()) {
-                effects[n] = &m_voices[c].effects[slot];
+            std::vector<COvkEffectState>& chain = m_voices[c].effects;
+            if (Sounding(c) && slot < chain.size()) {
+                effects[n] = &chain[slot];
                 effectSamples[n] = channelSamples[c];
+                if (slot + 1 < chain.size())
+                    next[nextCount++] = &chain[slot + 1];
                 ++n;
             }
         }
-        COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
+        // Two filter slots of the same channels run in one pass.
+        if (nextCount == n && COvkEffectState::FiltersOfOneKind(effects, n) &&
+            COvkEffectState::FiltersOfOneKind(next, n)) {
+            COvkEffectState::ProcessPair(effects, next, effectSamples, n, count);
+            slot += 2;
+        } else {
+            COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
+            slot += 1;
+        }
     }
-    alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
     for (std::size_t c = 0; c < m_voices.size(); ++c)
-        m_voices[c].FinishBlock(samples[c], count, mix);
-    EmitBlock(out, k, mix, count);
+        if (Sounding(c))
+            m_voices[c].FinishBlock(samples[c], count, mix, m_keepHistories);
 
     // The player moves on as after each sample; only the last sample of the
     // block can reach a tick that moves an envelope, or the row's end.
@@ -513,15 +576,21 @@ void COvkModulePlayer::RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint
     m_sampleInRow += count;
     if (m_tick >= kTickSamples) {
         m_tick %= kTickSamples;
-        for (COvkChannelVoice& voice : m_voices)
-            voice.TickEnvelopes();
+        for (std::size_t c = 0; c < m_voices.size(); ++c)
+            if (Sounding(c))
+                m_voices[c].TickEnvelopes();
     }
     if (m_sampleInRow >= m_rowLength)
         EndRow();
     if (!m_ended) {
-        for (COvkChannelVoice& voice : m_voices) {
-            voice.AdvanceOscillators();
-            voice.historyPosition = (voice.historyPosition + 1) & 0xFFFF;
+        for (std::size_t c = 0; c < m_voices.size(); ++c) {
+            COvkChannelVoice& voice = m_voices[c];
+            if (Sounding(c)) {
+                voice.AdvanceOscillators();
+                voice.historyPosition = (voice.historyPosition + 1) & 0xFFFF;
+            } else {
+                CNoiseGenerator::Skip(voice.ModulatorDraws());
+            }
         }
     }
 }

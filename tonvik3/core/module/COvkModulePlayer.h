@@ -8,6 +8,7 @@
 #include "core/song/TOvkEnvelope.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/COvkChannelVoice.h"
+#include "core/synth/SynthMath.h"
 #include "morvane/api/CObjectImpl.h"
 #include "morvane/api/CRef.h"
 #include "morvane/data/TDataFormat.h"
@@ -61,6 +62,50 @@ public:
     // runs between envelope ticks. Both give the same bytes; tests compare them.
     void SetReferenceRendering(bool reference);
 
+    // For rendering one song on several threads (CParallelRender), each
+    // player a group of channels. The player sounds only the channels whose
+    // bit is set in channels (bit c for channel c; all by default); the
+    // others are followed, their notes started and the random numbers their
+    // noise oscillators draw passed over, but neither rendered nor mixed.
+    // Set it before Connect; a player with a group is read with ReadMix.
+    void SetChannelGroup(std::uint32_t channels);
+    // Renders up to count samples on the block path and stores each
+    // sample's sum of the group's channel samples in mix[0 ... count-1]: the
+    // mix before the master volume (MixToSample). The song's read lock is
+    // held for the player by the calling thread, or by another thread that
+    // waits for this call (song: the data it locked). Neither the player's
+    // history nor its channels' are kept from then on. Returns the samples
+    // produced; fewer when the song ends.
+    std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
+    // The master volume as of the last synchronisation.
+    std::int32_t MasterVolume() const { return m_masterVolume; }
+    // A sample of the output: the mix of all channels under the master
+    // volume, clipped to 16 bits.
+    static std::int16_t MixToSample(std::int32_t masterVolume, std::uint32_t mix)
+    {
+        const std::int32_t out = WrapMul(masterVolume, static_cast<std::int32_t>(mix)) >> 8;
+        return static_cast<std::int16_t>(out < -32768 ? -32768 : out > 32767 ? 32767 : out);
+    }
+    // MixToSample of mix[0 ... count-1] into out, eight lanes at a time: both
+    // arrays have room for whole groups of eight past count.
+    static void MixToSamples(std::int32_t masterVolume, const std::uint32_t* mix, std::int16_t* out,
+                             std::uint32_t count)
+    {
+        using TLanes = std::int32_t __attribute__((vector_size(32)));
+        using TBits = std::uint32_t __attribute__((vector_size(32)));
+        using TSamples = std::int16_t __attribute__((vector_size(16)));
+        const TLanes lowest = TLanes{} - 32768, highest = TLanes{} + 32767;
+        for (std::uint32_t j = 0; j < count; j += 8) {
+            TBits m;
+            __builtin_memcpy(&m, mix + j, sizeof(m));
+            TLanes v = TLanes(m * static_cast<std::uint32_t>(masterVolume)) >> 8;
+            const TLanes below = v < lowest, above = v > highest;  // all ones where true
+            v = (v & ~(below | above)) | (lowest & below) | (highest & above);
+            const TSamples samples = __builtin_convertvector(v, TSamples);
+            __builtin_memcpy(out + j, &samples, sizeof(samples));
+        }
+    }
+
 protected:
     ~COvkModulePlayer() override = default;
     morvane::IObject* FindInterface(const morvane::CId& interfaceId) override;
@@ -105,8 +150,10 @@ private:
     void AdvancePlayer();
     void EndRow();
     std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);
-    std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t count);
-    void RenderBlock(std::uint8_t* out, std::uint32_t k, std::uint32_t count);
+    // The block path into bytes (out), or into a mix (mix, when out is null).
+    std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t* mix, std::uint32_t count);
+    void RenderBlock(std::uint32_t count, std::uint32_t* mix);
+    bool Sounding(std::size_t channel) const { return (m_channelGroup >> channel) & 1u; }
     void DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws);
 
     morvane::CRef<IOvkModule> m_module;
@@ -119,6 +166,8 @@ private:
     std::array<COvkChannelVoice, 8> m_voices;
     std::vector<std::int32_t> m_history;
     std::uint32_t m_historyPosition = 0;
+    bool m_historyWritten = false;  // since it was last cleared
+    bool m_keepHistories = true;    // false once read with ReadMix
     std::int32_t m_masterVolume = 0;
     std::uint32_t m_lastChangeCount = 0xFFFFFFFFu;
 
@@ -135,8 +184,12 @@ private:
     TShared<bool> m_patternLoop{false};
 
     bool m_reference = false;
-    // Random numbers drawn ahead for one block of the fast path, kMaxBlock per oscillator.
+    static constexpr std::uint32_t kAllChannels = 0xFF;  // one bit per channel
+    std::uint32_t m_channelGroup = kAllChannels;
+    // Random numbers drawn ahead for one block of the fast path, kMaxBlock per
+    // oscillator, and which of the oscillators' rows the channel group needs.
     std::vector<std::uint32_t> m_noise;
+    std::vector<std::uint8_t> m_noiseWanted;
     CNoiseGenerator::TSlotJump m_noiseJump;
 };
 

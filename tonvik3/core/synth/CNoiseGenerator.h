@@ -72,11 +72,14 @@ public:
         stored = state;
     }
 
-    // The numbers of a block of count samples (1 ... kMaxCount) in which
+    // The noise of a block of count samples (1 ... kMaxCount) in which
     // each sample draws one number for each of jump.slots oscillators, in slot
     // order, but the last sample only for the first lastSlots of them. The
     // numbers are those that drawing them one by one in that order gives;
-    // slot s's numbers, one per sample, go to out[s * kSlotPitch + j].
+    // slot s's numbers, one per sample, go to out[s * kSlotPitch + j] as the
+    // wave that a noise oscillator makes of a number r, ((r & 255) - 128) * 256,
+    // ready for vector code. Where wanted is given, only the slots s with
+    // wanted[s] set get their rows (the others are passed over).
     static constexpr std::uint32_t kMaxCount = 256;
     static constexpr std::uint32_t kSlotPitch = 256;
     // How far the generator jumps for one sample of one slot (slots steps)
@@ -96,7 +99,8 @@ public:
             return jump;
         }
     };
-    static void DrawBySlot(std::uint32_t* out, const TSlotJump& jump, std::uint32_t count, std::uint32_t lastSlots)
+    static void DrawBySlot(std::uint32_t* out, const TSlotJump& jump, std::uint32_t count, std::uint32_t lastSlots,
+                           const std::uint8_t* wanted = nullptr)
     {
         const std::uint32_t slots = jump.slots;
         if (slots == 0 || count == 0 || (count == 1 && lastSlots == 0))
@@ -128,17 +132,29 @@ public:
             const std::uint32_t samples = slot < lastSlots ? count : count - 1;
             TLanes lanes = first;
             first = first * one + oneAdd;
+            if (wanted && !wanted[slot] && slot != lastSlot)
+                continue;
             std::uint32_t* const row = out + slot * kSlotPitch;
             // Whole groups of kLanes: the pitch leaves room past the last sample.
             for (std::uint32_t j = 0; j < samples; j += kLanes) {
                 if (slot == lastSlot && lastSample - j < kLanes)
                     lastGroup = lanes;
                 const TLanes numbers = (lanes >> 16) & 0x7FFF;
-                __builtin_memcpy(row + j, &numbers, sizeof(numbers));
+                const TLanes waves = ((numbers & 255) - 128) << 8;
+                __builtin_memcpy(row + j, &waves, sizeof(waves));
                 lanes = lanes * far + farAdd;
             }
         }
         stored = lastGroup[lastSample % kLanes];
+    }
+
+    // Moves on by count numbers without giving them: the numbers that
+    // oscillators rendered elsewhere draw.
+    static void Skip(std::uint32_t count)
+    {
+        std::uint32_t& state = State();
+        for (std::uint32_t k = 0; k < count; ++k)
+            state = Step(state);
     }
 
     // Puts the calling thread's generator back to its start, as a new thread
@@ -146,6 +162,9 @@ public:
     static void ResetForThisThread() { State() = 1; }
 
     static std::uint32_t GetState() { return State(); }
+    // Continues the calling thread's generator from a state that another
+    // thread's generator had (threads that share the rendering of one song).
+    static void SetState(std::uint32_t state) { State() = state; }
 
 private:
     static constexpr std::uint32_t kMultiplier = 214013u;

@@ -8,6 +8,7 @@
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
+#include "core/synth/VectorPath.h"
 
 namespace ovk {
 
@@ -20,9 +21,10 @@ std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
     return o.type >= OSC_CH1 && o.type <= OSC_MASTER ? o.external : 0;
 }
 
-// The waves for the block path: w at a phase for sample j of the run. All of
-// them are plain arithmetic on the phase (the sine is its parabola, not a
-// table), so that a loop over the samples of a run becomes vector code.
+// The waves for the block path: w at a phase, or, for noise, the wave of the
+// sample's random number. All of them are plain arithmetic (the sine is its
+// parabola, not a table), so that a loop over the samples of a run becomes
+// vector code.
 struct TSineWave {
     std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
     {
@@ -42,11 +44,8 @@ struct TSquareWave {
     }
 };
 struct TNoiseWave {
-    const std::uint32_t* noise;  // this oscillator's numbers, one per sample of the run
-    std::int32_t operator()(std::uint32_t, std::uint32_t j) const
-    {
-        return (static_cast<std::int32_t>(noise[j] & 255) - 128) * 256;
-    }
+    // The number's wave as CNoiseGenerator::DrawBySlot gives it.
+    std::int32_t operator()(std::uint32_t, std::uint32_t wave) const { return static_cast<std::int32_t>(wave); }
 };
 struct TFixedWave {
     std::int32_t w;
@@ -56,7 +55,7 @@ struct TFixedWave {
 // Calls fn with the wave of o. An oscillator without a note outputs 0, like
 // a fixed wave of 0, and draws nothing.
 template <class Fn>
-void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, Fn&& fn)
+void VisitWave(const TOvkOscillatorState& o, Fn&& fn)
 {
     if (o.increment == 0) {
         fn(TFixedWave{0});
@@ -73,7 +72,7 @@ void VisitWave(const TOvkOscillatorState& o, const std::uint32_t* noise, Fn&& fn
         fn(TSquareWave{});
         break;
     case OSC_NOISE:
-        fn(TNoiseWave{noise});
+        fn(TNoiseWave{});
         break;
     default:
         fn(TFixedWave{FixedWaveOf(o)});
@@ -160,26 +159,39 @@ void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
         last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
 }
 
+// The noise of a pair's oscillators over a run, one wave per sample (the
+// modulator's and the carrier's rows of DrawBySlot; kNoNoise for other
+// waves, which read it but do not use it).
+constexpr std::uint32_t kNoNoise[CNoiseGenerator::kSlotPitch] = {};
+struct TPairNoise {
+    const std::uint32_t* __restrict modulator;
+    const std::uint32_t* __restrict carrier;
+};
+
 // A carrier with FM: each advance adds the modulator's output / 8 to the
 // carrier's step, so its phases are a running sum.
 template <class TMixer, class TModulatorWave, class TCarrierWave>
 void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
-               std::uint32_t count, std::int32_t* __restrict samples)
+               TPairNoise noise, std::uint32_t count, std::int32_t* __restrict samples)
 {
+    const std::uint32_t* __restrict modulatorNoise = noise.modulator;
+    const std::uint32_t* __restrict carrierNoise = noise.carrier;
     const std::uint32_t whole = Whole(count);
     // The modulator's outputs m[j] = O(modulator), and the carrier's steps
     // carrierStep + m[j] / 8 (an arithmetic shift), for the advances j < count - 1.
     alignas(32) std::int32_t m[kRunRoom];
     alignas(32) std::uint32_t steps[kRunRoom];
     for (std::uint32_t j = 0; j < whole; ++j) {
-        m[j] = WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + j * run.modulatorStep, j)) >> 8;
+        const std::int32_t w = modulatorWave(run.modulatorPhase + j * run.modulatorStep, modulatorNoise[j]);
+        m[j] = WrapMul(run.modulatorGain, w) >> 8;
         steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
     }
     alignas(32) std::uint32_t phases[kRunRoom + 8];
     RunningSum(run.carrierPhase, steps, count - 1, phases);
     if constexpr (!std::is_same_v<TMixer, TSilent>) {
+        TONVIK_INDEPENDENT_ITERATIONS
         for (std::uint32_t j = 0; j < whole; ++j)
-            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], j)) >> 8);
+            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], carrierNoise[j])) >> 8);
     }
     if (count >= 2)
         run.modulation = m[count - 2] >> 3;
@@ -191,31 +203,53 @@ void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mi
 // counts, as the carrier's FM input for later.
 template <class TMixer, class TModulatorWave, class TCarrierWave>
 void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
-                  std::uint32_t count, std::int32_t* __restrict samples)
+                  TPairNoise noise, std::uint32_t count, std::int32_t* __restrict samples)
 {
+    const std::uint32_t* __restrict carrierNoise = noise.carrier;
     if constexpr (!std::is_same_v<TMixer, TSilent>) {
         for (std::uint32_t j = 0; j < Whole(count); ++j)
-            mix(samples, j, WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, j)) >> 8);
+            mix(samples, j,
+                WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, carrierNoise[j])) >> 8);
     }
     if (count >= 2) {
         const std::uint32_t last = count - 2;
-        run.modulation =
-            (WrapMul(run.modulatorGain, modulatorWave(run.modulatorPhase + last * run.modulatorStep, last)) >> 8) >> 3;
+        const std::int32_t w = modulatorWave(run.modulatorPhase + last * run.modulatorStep, noise.modulator[last]);
+        run.modulation = (WrapMul(run.modulatorGain, w) >> 8) >> 3;
     }
     run.carrierPhase += (count - 1) * run.carrierStep;
     run.modulatorPhase += (count - 1) * run.modulatorStep;
 }
 
-// The tick of n envelopes, one array per field.
-void TickLanes(std::size_t n, std::int32_t* __restrict counter, std::int32_t* __restrict value,
-               const std::int32_t* __restrict speed, const std::int32_t* __restrict limit,
-               const std::int32_t* __restrict phase, const std::int32_t* __restrict low,
-               const std::int32_t* __restrict span)
+// The tick of the envelopes in whole vectors of eight lanes, up to n
+// rounded up, one array per field: counter = min(counter + speed, limit),
+// value = min + (F(phase + counter) x span) / 256 (TOvkEnvelopeState::Tick).
+void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const std::int32_t* speed,
+               const std::int32_t* limit, const std::int32_t* phase, const std::int32_t* low,
+               const std::int32_t* span)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t next = std::min(WrapAdd(counter[i], speed[i]), limit[i]);
-        counter[i] = next;
-        value[i] = WrapAdd(low[i], WrapMul(ShapeF(WrapAdd(phase[i], next)), span[i]) / 256);
+    using TLanes = std::int32_t __attribute__((vector_size(32)));
+    using TBits = std::uint32_t __attribute__((vector_size(32)));
+    auto load = [](const std::int32_t* p) {
+        TLanes v;
+        __builtin_memcpy(&v, p, sizeof(v));
+        return v;
+    };
+    auto store = [](std::int32_t* p, TLanes v) { __builtin_memcpy(p, &v, sizeof(v)); };
+    for (std::size_t i = 0; i < n; i += 8) {
+        const TLanes stepped = TLanes(TBits(load(counter + i)) + TBits(load(speed + i)));
+        const TLanes highest = load(limit + i);
+        const TLanes below = stepped < highest;  // all ones where true
+        const TLanes next = (stepped & below) | (highest & ~below);
+        store(counter + i, next);
+        // ShapeF(phase + next), lane by lane.
+        const TLanes t = ((TLanes(TBits(load(phase + i)) + TBits(next)) >> 8) & 255) - 128;
+        const TLanes sign = t >> 31;
+        const TLanes magnitude = (t ^ sign) - sign;
+        const TLanes shape = ((magnitude * t) >> 5) - 4 * t + 128;
+        const TLanes product = TLanes(TBits(shape) * TBits(load(span + i)));
+        // / 256 truncating toward zero: negative products are lifted by 255 first.
+        const TLanes scaled = TLanes(TBits(product) + (TBits(product >> 31) & 255u)) >> 8;
+        store(value + i, TLanes(TBits(load(low + i)) + TBits(scaled)));
     }
 }
 
@@ -227,7 +261,6 @@ COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
 {
     m_envelopes.reserve(kMaxEnvelopes);
     m_moving.reserve(kMaxEnvelopes);
-    m_tick.Reserve(kMaxEnvelopes);
     RebuildEnvelopeList();
     EnvelopesChanged();
 }
@@ -247,7 +280,8 @@ void COvkChannelVoice::Reinit()
     CountNoise();
 }
 
-void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget)
+void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget,
+                               bool sounding)
 {
     volume = channel.volume;
     bool rebuilt = false;
@@ -264,14 +298,17 @@ void COvkChannelVoice::Refresh(const COvkModuleChannel& channel, std::uint32_t r
         modulators[i].Assign(channel.ModulatorOf(i));
     }
     envelope.stored = channel.envelope;
-    if (channel.effects.size() != effects.size()) {
+    const std::size_t effectCount = sounding ? channel.effects.size() : 0;
+    if (effectCount != effects.size()) {
         effects.clear();
-        effects.resize(channel.effects.size());
+        effects.resize(effectCount);
         rebuilt = true;
     }
-    for (std::size_t i = 0; i < effects.size(); ++i)
-        effects[i].Refresh(channel.effects[i], rowLength,
-                           budget.Take(COvkEffectState::LineBytes(channel.effects[i], rowLength)));
+    for (std::size_t i = 0; i < channel.effects.size(); ++i) {
+        const bool fits = budget.Take(COvkEffectState::LineBytes(channel.effects[i], rowLength));
+        if (i < effects.size())
+            effects[i].Refresh(channel.effects[i], rowLength, fits);
+    }
     if (rebuilt)
         RebuildEnvelopeList();
     EnvelopesChanged();
@@ -317,6 +354,7 @@ std::int32_t COvkChannelVoice::Sample()
     for (COvkEffectState& effect : effects)
         v = effect.Process(v);
     history[historyPosition] = v;
+    m_historyWritten = true;
     return enabled.load(std::memory_order_relaxed) ? v : 0;
 }
 
@@ -343,125 +381,119 @@ void COvkChannelVoice::AdvanceOscillators()
 // Built twice, for the SSE2 that every x86-64 has and for AVX2 (twice the
 // lanes, and a 32-bit multiply), and chosen at start-up by what the machine
 // offers; everything it calls is built into each copy.
-TONVIK_VECTOR_CLONES
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                                          std::uint32_t modulatorSlot, std::int32_t* samples)
 {
-    if (count == 0)
-        return;
-    const bool on = noteOn;
-    // Silence unless a sounding carrier writes the samples.
-    if (!on || carriers.empty())
-        std::fill(samples, samples + Whole(count), 0);
-    const std::uint32_t gain =
-        (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-    for (std::size_t i = 0; i < carriers.size(); ++i) {
-        TOvkOscillatorState& carrier = carriers[i];
-        TOvkOscillatorState& modulator = modulators[i];
-        // The envelopes stand still during the run, so gains and steps are constant.
-        TPairRun run{};
-        run.modulatorGain = modulator.Amplitude();
-        run.modulatorStep =
-            static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
-        run.carrierGain = carrier.Amplitude();
-        run.carrierStep = static_cast<std::uint32_t>(carrier.Step());
-        run.modulatorPhase = modulator.phase;
-        run.carrierPhase = carrier.phase;
-        run.modulation = carrier.modulation;
-        constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
-        const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : noise;
-        const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : noise;
+    OnVectorPath([=, this]() mutable {
+        if (count == 0)
+            return;
+        const bool on = noteOn;
+        // Silence unless a sounding carrier writes the samples.
+        if (!on || carriers.empty())
+            std::fill(samples, samples + Whole(count), 0);
+        const std::uint32_t gain =
+            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+        for (std::size_t i = 0; i < carriers.size(); ++i) {
+            TOvkOscillatorState& carrier = carriers[i];
+            TOvkOscillatorState& modulator = modulators[i];
+            // The envelopes stand still during the run, so gains and steps are constant.
+            TPairRun run{};
+            run.modulatorGain = modulator.Amplitude();
+            run.modulatorStep =
+                static_cast<std::uint32_t>(WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
+            run.carrierGain = carrier.Amplitude();
+            run.carrierStep = static_cast<std::uint32_t>(carrier.Step());
+            run.modulatorPhase = modulator.phase;
+            run.carrierPhase = carrier.phase;
+            run.modulation = carrier.modulation;
+            constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
+            const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : kNoNoise;
+            const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : kNoNoise;
 
-        VisitWave(modulator, modulatorNoise, [&](auto modulatorWave) {
-            if (!on) {
-                if (carrier.fmEnabled)
-                    RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
-                else
-                    RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, count, samples);
-                return;
-            }
-            VisitWave(carrier, carrierNoise, [&](auto carrierWave) {
-                VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+            const TPairNoise pairNoise{modulatorNoise, carrierNoise};
+            VisitWave(modulator, [&](auto modulatorWave) {
+                if (!on) {
                     if (carrier.fmEnabled)
-                        RunFmPair(modulatorWave, carrierWave, mix, run, count, samples);
+                        RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, pairNoise, count, samples);
                     else
-                        RunPlainPair(modulatorWave, carrierWave, mix, run, count, samples);
+                        RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, pairNoise, count, samples);
+                    return;
+                }
+                VisitWave(carrier, [&](auto carrierWave) {
+                    VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                        if (carrier.fmEnabled)
+                            RunFmPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
+                        else
+                            RunPlainPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
+                    });
                 });
             });
-        });
-        carrier.phase = run.carrierPhase;
-        modulator.phase = run.modulatorPhase;
-        carrier.modulation = run.modulation;
-    }
+            carrier.phase = run.carrierPhase;
+            modulator.phase = run.modulatorPhase;
+            carrier.modulation = run.modulation;
+        }
+    });
 }
 
-TONVIK_VECTOR_CLONES
 void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
-                                   std::uint32_t* __restrict mix)
+                                   std::uint32_t* __restrict mix, bool keepHistory)
 {
-    const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
-    std::copy(samples, samples + first, history.begin() + historyPosition);
-    std::copy(samples + first, samples + count, history.begin());
-    // The last sample's step on comes with its advance.
-    historyPosition = (historyPosition + count - 1) & 0xFFFF;
-    if (enabled.load(std::memory_order_relaxed)) {
-        for (std::uint32_t j = 0; j < Whole(count); ++j)
-            mix[j] += static_cast<std::uint32_t>(samples[j]);
-    }
+    OnVectorPath([=, this] {
+        if (keepHistory) {
+            const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
+            std::copy(samples, samples + first, history.begin() + historyPosition);
+            std::copy(samples + first, samples + count, history.begin());
+            m_historyWritten = true;
+        }
+        // The last sample's step on comes with its advance.
+        historyPosition = (historyPosition + count - 1) & 0xFFFF;
+        if (enabled.load(std::memory_order_relaxed)) {
+            for (std::uint32_t j = 0; j < Whole(count); ++j)
+                mix[j] += static_cast<std::uint32_t>(samples[j]);
+        }
+    });
 }
 
-TONVIK_VECTOR_CLONES
 void COvkChannelVoice::TickEnvelopes()
 {
-    // The tick of every moving envelope side by side, on the copies of its
-    // fields that EnvelopesChanged laid out one array per field:
-    // counter = min(counter + speed, limit), where limit is the lowest of the
-    // sustain position (while held) and the keep position that apply, and
-    // value = min + (F(phase + counter) x span) / 256.
-    TTickLanes& t = m_tick;
-    const std::size_t n = m_moving.size();
-    std::int32_t* const counter = t.counter.data();
-    std::int32_t* const value = t.value.data();
-    std::uint8_t* const moved = t.moved.data();
-    TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
-    bool still = false;
-    for (std::size_t i = 0; i < n; ++i) {
-        TOvkEnvelopeState& e = *m_moving[i];
-        moved[i] = e.counter != counter[i];
-        still |= !moved[i];
-        e.counter = counter[i];
-        e.value = value[i];
-    }
-    if (!still)
-        return;
-    // A tick that leaves the counter where it was leaves the envelope as it
-    // is from then on (its value now follows the counter): it no longer moves.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!moved[i])
-            continue;
-        m_moving[kept] = m_moving[i];
-        t.Move(kept++, i);
-    }
-    m_moving.resize(kept);
-    t.Resize(kept);
+    OnVectorPath([=, this] {
+        // The tick of every moving envelope side by side, on the copies of its
+        // fields that EnvelopesChanged laid out one array per field:
+        // counter = min(counter + speed, limit), where limit is the lowest of the
+        // sustain position (while held) and the keep position that apply, and
+        // value = min + (F(phase + counter) x span) / 256.
+        TTickLanes& t = m_tick;
+        const std::size_t n = m_moving.size();
+        if (n == 0)
+            return;
+        std::int32_t* const counter = t.counter.data();
+        std::int32_t* const value = t.value.data();
+        std::uint8_t* const moved = t.moved.data();
+        TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
+        bool still = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            TOvkEnvelopeState& e = *m_moving[i];
+            moved[i] = e.counter != counter[i];
+            still |= !moved[i];
+            e.counter = counter[i];
+            e.value = value[i];
+        }
+        if (!still)
+            return;
+        // A tick that leaves the counter where it was leaves the envelope as it
+        // is from then on (its value now follows the counter): it no longer moves.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!moved[i])
+                continue;
+            m_moving[kept] = m_moving[i];
+            t.Move(kept++, i);
+        }
+        m_moving.resize(kept);
+    });
 }
 
-void COvkChannelVoice::TTickLanes::Reserve(std::size_t n)
-{
-    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
-        field->reserve(n);
-    moved.reserve(n);
-}
-
-void COvkChannelVoice::TTickLanes::Resize(std::size_t n)
-{
-    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
-        field->resize(n);
-    moved.resize(n);
-}
-
-void COvkChannelVoice::TTickLanes::Add(const TOvkEnvelopeState& e)
+void COvkChannelVoice::TTickLanes::Set(std::size_t i, const TOvkEnvelopeState& e)
 {
     const TOvkEnvelope& f = e.stored;
     // The clamps of a tick, one after the other, come to the lowest of them.
@@ -470,21 +502,19 @@ void COvkChannelVoice::TTickLanes::Add(const TOvkEnvelopeState& e)
         highest = std::min(highest, f.sustainPosition);
     if (f.keepEnabled)
         highest = std::min(highest, f.keepPosition);
-    counter.push_back(e.counter);
-    speed.push_back(f.speed);
-    limit.push_back(highest);
-    phase.push_back(f.phase);
-    min.push_back(f.min);
-    span.push_back(WrapSub(f.max, f.min));
-    value.push_back(e.value);
-    moved.push_back(1);
+    counter[i] = e.counter;
+    speed[i] = f.speed;
+    limit[i] = highest;
+    phase[i] = f.phase;
+    min[i] = f.min;
+    span[i] = WrapSub(f.max, f.min);
+    value[i] = e.value;
 }
 
 void COvkChannelVoice::TTickLanes::Move(std::size_t to, std::size_t from)
 {
-    for (std::vector<std::int32_t>* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
+    for (TField* field : {&counter, &speed, &limit, &phase, &min, &span, &value})
         (*field)[to] = (*field)[from];
-    moved[to] = moved[from];
 }
 
 void COvkChannelVoice::EnvelopesChanged()
@@ -492,17 +522,18 @@ void COvkChannelVoice::EnvelopesChanged()
     // An envelope that a tick leaves as it is stays so until it is reset,
     // placed, released or given other fields: all of which call this again.
     m_moving.clear();
-    m_tick.Resize(0);
     for (TOvkEnvelopeState* e : m_envelopes)
         if (!e->Settled()) {
+            m_tick.Set(m_moving.size(), *e);
             m_moving.push_back(e);
-            m_tick.Add(*e);
         }
 }
 
 void COvkChannelVoice::ClearHistory()
 {
-    std::fill(history.begin(), history.end(), 0);
+    if (m_historyWritten)
+        std::fill(history.begin(), history.end(), 0);
+    m_historyWritten = false;
     historyPosition = 0;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -33,8 +34,11 @@ public:
 
     // Takes the channel's stored fields. The running state (phases, envelope
     // progress, note on) survives unless the number of pairs or effects changed.
-    // The effects' delay lines are taken from budget, in chain order.
-    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget);
+    // The effects' delay lines are taken from budget, in chain order. A voice
+    // that is only followed, never heard (sounding false), keeps no effects;
+    // their lines still count against the budget.
+    void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength, CEffectLineBudget& budget,
+                 bool sounding = true);
     // The same for a voice with a budget of its own.
     void Refresh(const COvkModuleChannel& channel, std::uint32_t rowLength)
     {
@@ -70,8 +74,9 @@ public:
                            std::uint32_t modulatorSlot, std::int32_t* samples);
     //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history, and the audible samples added to mix (kBlockRoom places).
-    void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix);
+    // 3. the history (unless keepHistory is false: nobody reads it), and the
+    //    audible samples added to mix (kBlockRoom places).
+    void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix, bool keepHistory = true);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
     std::uint32_t ModulatorDraws() const { return m_noiseModulators; }
@@ -87,6 +92,8 @@ public:
     // True when no envelope of the list moves at a tick.
     bool EnvelopesSettled() const { return m_moving.empty(); }
 
+    // Zeroes the history (nothing to do when nothing was written since the
+    // last time) and its write position.
     void ClearHistory();
     void PrepareEffects();
 
@@ -109,18 +116,26 @@ private:
 
     std::vector<TOvkEnvelopeState*> m_envelopes;
     // The envelopes of the list that a tick may still change, and what a
-    // tick of each reads and writes, one array per field (copies, written
-    // back to the envelope after each tick).
+    // tick of each reads and writes, one array per field, so that the ticks
+    // run side by side in vector lanes (copies, written back to the envelope
+    // after each tick). The arrays have room for a whole vector past the last.
     std::vector<TOvkEnvelopeState*> m_moving;
     struct TTickLanes {
-        std::vector<std::int32_t> counter, speed, limit, phase, min, span, value;
-        std::vector<std::uint8_t> moved;
-        void Reserve(std::size_t n);
-        void Resize(std::size_t n);
-        void Add(const TOvkEnvelopeState& e);
+        static constexpr std::size_t kRoom = kMaxEnvelopes + 8;
+        using TField = std::array<std::int32_t, kRoom>;
+        alignas(32) TField counter{};
+        alignas(32) TField speed{};
+        alignas(32) TField limit{};
+        alignas(32) TField phase{};
+        alignas(32) TField min{};
+        alignas(32) TField span{};
+        alignas(32) TField value{};
+        std::array<std::uint8_t, kRoom> moved{};
+        void Set(std::size_t i, const TOvkEnvelopeState& e);
         void Move(std::size_t to, std::size_t from);
     };
     TTickLanes m_tick;
+    bool m_historyWritten = false;
     std::uint32_t m_noiseCarriers = 0;
     std::uint32_t m_noiseModulators = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/synth/COvkEffectState.h"
 
 #include "core/synth/SynthMath.h"
+#include "core/synth/VectorPath.h"
 
 #include <algorithm>
 
@@ -222,39 +223,40 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     m_position = position;
 }
 
-TONVIK_VECTOR_CLONES
 void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
 {
-    if (m_bypass || count == 0)
-        return;
-    switch (m_record.type) {
-    case EFFECT_FLANGE:
-        // A flange reaching further back than its line takes its index from
-        // the wrapped 32-bit sum, which does not simply count up.
-        if (static_cast<std::uint32_t>(envA.value) >= m_length) {
+    OnVectorPath([=, this] {
+        if (m_bypass || count == 0)
+            return;
+        switch (m_record.type) {
+        case EFFECT_FLANGE:
+            // A flange reaching further back than its line takes its index from
+            // the wrapped 32-bit sum, which does not simply count up.
+            if (static_cast<std::uint32_t>(envA.value) >= m_length) {
+                for (std::uint32_t i = 0; i < count; ++i)
+                    samples[i] = Process(samples[i]);
+            } else {
+                RunLine<false>(samples, count, Behind(static_cast<std::uint32_t>(envA.value)));
+            }
+            return;
+        case EFFECT_DELAY:
+            RunLine<true>(samples, count, Behind(m_delaySamples));
+            return;
+        case EFFECT_LOWPASS:
+        case EFFECT_HIGHPASS:
+        case EFFECT_RESONANCE: {
+            COvkEffectState* self = this;
+            ProcessBlocks(&self, &samples, 1, count);
+            return;
+        }
+        default:
+            // Overdrive (a division per sample either way), the band-pass and the
+            // unknown types go sample by sample.
             for (std::uint32_t i = 0; i < count; ++i)
                 samples[i] = Process(samples[i]);
-        } else {
-            RunLine<false>(samples, count, Behind(static_cast<std::uint32_t>(envA.value)));
+            return;
         }
-        return;
-    case EFFECT_DELAY:
-        RunLine<true>(samples, count, Behind(m_delaySamples));
-        return;
-    case EFFECT_LOWPASS:
-    case EFFECT_HIGHPASS:
-    case EFFECT_RESONANCE: {
-        COvkEffectState* self = this;
-        ProcessBlocks(&self, &samples, 1, count);
-        return;
-    }
-    default:
-        // Overdrive (a division per sample either way), the band-pass and the
-        // unknown types go sample by sample.
-        for (std::uint32_t i = 0; i < count; ++i)
-            samples[i] = Process(samples[i]);
-        return;
-    }
+    });
 }
 
 // The filters with a sample-to-sample recurrence, up to eight of one kind at
@@ -289,16 +291,19 @@ struct TFilterLanes {
     static void Transpose(TLanes (&r)[kLanes])
     {
         TLanes t[kLanes], u[kLanes];
+        #pragma GCC unroll 8
         for (std::size_t k = 0; k < kLanes; k += 2) {
             t[k] = TONVIK_SHUFFLE2(r[k], r[k + 1], 0, 8, 1, 9, 4, 12, 5, 13);
             t[k + 1] = TONVIK_SHUFFLE2(r[k], r[k + 1], 2, 10, 3, 11, 6, 14, 7, 15);
         }
+        #pragma GCC unroll 8
         for (std::size_t k = 0; k < kLanes; k += 4) {
             u[k] = TONVIK_SHUFFLE2(t[k], t[k + 2], 0, 1, 8, 9, 4, 5, 12, 13);
             u[k + 1] = TONVIK_SHUFFLE2(t[k], t[k + 2], 2, 3, 10, 11, 6, 7, 14, 15);
             u[k + 2] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 0, 1, 8, 9, 4, 5, 12, 13);
             u[k + 3] = TONVIK_SHUFFLE2(t[k + 1], t[k + 3], 2, 3, 10, 11, 6, 7, 14, 15);
         }
+        #pragma GCC unroll 8
         for (std::size_t k = 0; k < 4; ++k) {
             r[k] = TONVIK_SHUFFLE2(u[k], u[k + 4], 0, 1, 2, 3, 8, 9, 10, 11);
             r[k + 4] = TONVIK_SHUFFLE2(u[k], u[k + 4], 4, 5, 6, 7, 12, 13, 14, 15);
@@ -313,13 +318,16 @@ struct TFilterLanes {
     {
         for (std::uint32_t j = 0; j < count; j += 8) {
             TLanes block[kLanes];
+            #pragma GCC unroll 8
             for (std::size_t k = 0; k < kLanes; ++k)
                 block[k] = Load(rows[k] + j);
             Transpose(block);
             const std::uint32_t samples = std::min<std::uint32_t>(8, count - j);
+            #pragma GCC unroll 8
             for (std::uint32_t i = 0; i < samples; ++i)
                 block[i] = step(block[i]);
             Transpose(block);
+            #pragma GCC unroll 8
             for (std::size_t k = 0; k < kLanes; ++k)
                 Store(rows[k] + j, block[k]);
         }
@@ -335,102 +343,189 @@ struct TFilterLanes {
         return v;
     }
 
-    static void LowPass(TEffects fx, std::size_t n, std::int32_t* const (&rows)[kLanes], std::uint32_t count)
-    {
-        const TLanes c = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8; });
-        const TLanes keep = Sub(TLanes{} + 255, c);
-        TLanes y1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_output[fx[k]->Behind(1)]; });
-        TLanes x1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_input[fx[k]->Behind(1)]; });
-        Run(rows, count, [&](TLanes x) {
+    // The three filters as stages of a run: Begin takes the coefficients
+    // and memories of the n effects, Step filters one sample of every lane,
+    // End hands the memories back after count samples.
+    struct TLowPass {
+        TLanes c, keep, y1, x1;
+        void Begin(TEffects fx, std::size_t n)
+        {
+            c = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8; });
+            keep = Sub(TLanes{} + 255, c);
+            y1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_output[fx[k]->Behind(1)]; });
+            x1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_input[fx[k]->Behind(1)]; });
+        }
+        TLanes Step(TLanes x)
+        {
             y1 = Add(Div256(Mul(keep, y1)), Div256(Mul(c, x)));
             x1 = x;
             return y1;
-        });
-        for (std::size_t k = 0; k < n; ++k)
-            fx[k]->RecordNewest(count, x1[k], y1[k]);
-    }
+        }
+        void End(TEffects fx, std::size_t n, std::uint32_t count) const
+        {
+            for (std::size_t k = 0; k < n; ++k)
+                fx[k]->RecordNewest(count, x1[k], y1[k]);
+        }
+    };
 
-    static void HighPass(TEffects fx, std::size_t n, std::int32_t* const (&rows)[kLanes], std::uint32_t count)
-    {
-        const TLanes c = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8; });
-        const TLanes gain = PerLane(n, [&](std::size_t k) { return WrapSub(511, c[k]) / 2; });
-        const TLanes keep = Sub(TLanes{} + 255, c);
-        TLanes y1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_output[fx[k]->Behind(1)]; });
-        TLanes x1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_input[fx[k]->Behind(1)]; });
-        Run(rows, count, [&](TLanes x) {
+    struct THighPass {
+        TLanes gain, keep, y1, x1;
+        void Begin(TEffects fx, std::size_t n)
+        {
+            const TLanes c =
+                PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_cutoff, fx[k]->envA.value) >> 8; });
+            gain = PerLane(n, [&](std::size_t k) { return WrapSub(511, c[k]) / 2; });
+            keep = Sub(TLanes{} + 255, c);
+            y1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_output[fx[k]->Behind(1)]; });
+            x1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_input[fx[k]->Behind(1)]; });
+        }
+        TLanes Step(TLanes x)
+        {
             y1 = Add(Mul(Sub(x, x1), gain), Mul(keep, y1)) >> 8;
             x1 = x;
             return y1;
-        });
-        for (std::size_t k = 0; k < n; ++k)
-            fx[k]->RecordNewest(count, x1[k], y1[k]);
-    }
+        }
+        void End(TEffects fx, std::size_t n, std::uint32_t count) const
+        {
+            for (std::size_t k = 0; k < n; ++k)
+                fx[k]->RecordNewest(count, x1[k], y1[k]);
+        }
+    };
 
-    static void Resonance(TEffects fx, std::size_t n, std::int32_t* const (&rows)[kLanes], std::uint32_t count)
-    {
-        const TLanes f = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_frequency, fx[k]->envA.value) >> 8; });
-        const TLanes d = PerLane(n, [&](std::size_t k) {
-            const std::int32_t r = WrapMul(fx[k]->m_amount, fx[k]->envB.value) >> 8;
-            return WrapSub(255, WrapMul(WrapSub(255, r), f[k]) / 256);
-        });
-        TLanes s1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_s1; });
-        TLanes s2 = PerLane(n, [&](std::size_t k) { return fx[k]->m_s2; });
-        Run(rows, count, [&](TLanes x) {
+    struct TResonance {
+        TLanes f, d, s1, s2;
+        void Begin(TEffects fx, std::size_t n)
+        {
+            f = PerLane(n, [&](std::size_t k) { return WrapMul(fx[k]->m_frequency, fx[k]->envA.value) >> 8; });
+            d = PerLane(n, [&](std::size_t k) {
+                const std::int32_t r = WrapMul(fx[k]->m_amount, fx[k]->envB.value) >> 8;
+                return WrapSub(255, WrapMul(WrapSub(255, r), f[k]) / 256);
+            });
+            s1 = PerLane(n, [&](std::size_t k) { return fx[k]->m_s1; });
+            s2 = PerLane(n, [&](std::size_t k) { return fx[k]->m_s2; });
+        }
+        TLanes Step(TLanes x)
+        {
             s1 = Div256(Add(Mul(Sub(x, s2), f), Mul(s1, d)));
             s2 = Div256(Add(Mul(s2, d), Mul(s1, f)));
             return s2;
-        });
-        for (std::size_t k = 0; k < n; ++k) {
-            fx[k]->m_s1 = s1[k];
-            fx[k]->m_s2 = s2[k];
         }
+        void End(TEffects fx, std::size_t n, std::uint32_t) const
+        {
+            for (std::size_t k = 0; k < n; ++k) {
+                fx[k]->m_s1 = s1[k];
+                fx[k]->m_s2 = s2[k];
+            }
+        }
+    };
+
+    // Calls fn with the stage of a filter type (low-pass, high-pass or resonance).
+    template <class Fn>
+    static void VisitStage(std::int32_t type, Fn&& fn)
+    {
+        if (type == EFFECT_LOWPASS)
+            fn(TLowPass{});
+        else if (type == EFFECT_HIGHPASS)
+            fn(THighPass{});
+        else
+            fn(TResonance{});
+    }
+
+    // Lanes without an effect run on a row of their own that nobody reads.
+    struct TRows {
+        std::int32_t* rows[kLanes];
+        alignas(32) std::int32_t spare[COvkChannelVoice::kBlockRoom];
+        TRows(TSamples samples, std::size_t n, std::uint32_t count)
+        {
+            for (std::size_t k = 0; k < kLanes; ++k)
+                rows[k] = k < n ? samples[k] : spare;
+            if (n < kLanes)
+                std::fill(spare, spare + (count + 7) / 8 * 8, 0);
+        }
+    };
+
+    // The stages over the rows, one after the other for each sample: a
+    // sample leaves one stage and enters the next in registers, and the
+    // processor works on one stage's recurrence while the other's waits.
+    // fx[i] are stage i's effects.
+    template <class... TStages>
+    static void RunStages(const TEffects* fx, std::size_t n, TRows& rows, std::uint32_t count, TStages... stages)
+    {
+        std::size_t i = 0;
+        (stages.Begin(fx[i++], n), ...);
+        Run(rows.rows, count, [&](TLanes x) {
+            ((x = stages.Step(x)), ...);
+            return x;
+        });
+        i = 0;
+        (stages.End(fx[i++], n, count), ...);
     }
 
     // n effects (1 ... 8) of one type over their rows of samples.
     static void Run(std::int32_t type, TEffects fx, TSamples samples, std::size_t n, std::uint32_t count)
     {
-        // Lanes without an effect run on a row of their own that nobody reads.
-        alignas(32) std::int32_t spare[COvkChannelVoice::kBlockRoom];
-        std::int32_t* rows[kLanes];
-        for (std::size_t k = 0; k < kLanes; ++k)
-            rows[k] = k < n ? samples[k] : spare;
-        if (n < kLanes)
-            std::fill(spare, spare + (count + 7) / 8 * 8, 0);
-        if (type == EFFECT_LOWPASS)
-            LowPass(fx, n, rows, count);
-        else if (type == EFFECT_HIGHPASS)
-            HighPass(fx, n, rows, count);
-        else
-            Resonance(fx, n, rows, count);
+        TRows rows(samples, n, count);
+        VisitStage(type, [&](auto stage) { RunStages(&fx, n, rows, count, stage); });
+    }
+
+    // Two slots of n effects each, every slot of one type, over the rows.
+    static void RunPair(TEffects first, TEffects second, TSamples samples, std::size_t n, std::uint32_t count)
+    {
+        TRows rows(samples, n, count);
+        const TEffects fx[2] = {first, second};
+        VisitStage(first[0]->m_record.type, [&](auto stage1) {
+            VisitStage(second[0]->m_record.type,
+                       [&](auto stage2) { RunStages(fx, n, rows, count, stage1, stage2); });
+        });
     }
 };
 
-TONVIK_VECTOR_CLONES
+bool COvkEffectState::FiltersOfOneKind(COvkEffectState* const* effects, std::size_t n)
+{
+    if (n == 0 || n > TFilterLanes::kLanes)
+        return false;
+    const std::int32_t type = effects[0]->m_record.type;
+    if (type != EFFECT_LOWPASS && type != EFFECT_HIGHPASS && type != EFFECT_RESONANCE)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (effects[i]->m_record.type != type || effects[i]->m_bypass)
+            return false;
+    return true;
+}
+
+void COvkEffectState::ProcessPair(COvkEffectState* const* first, COvkEffectState* const* second,
+                                  std::int32_t* const* samples, std::size_t n, std::uint32_t count)
+{
+    OnVectorPath([=] { TFilterLanes::RunPair(first, second, samples, n, count); });
+}
+
 void COvkEffectState::ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                                     std::uint32_t count)
 {
-    for (const std::int32_t type : {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE}) {
-        COvkEffectState* group[TFilterLanes::kLanes];
-        std::int32_t* groupSamples[TFilterLanes::kLanes];
-        std::size_t size = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (effects[i]->m_record.type != type || effects[i]->m_bypass)
-                continue;
-            group[size] = effects[i];
-            groupSamples[size] = samples[i];
-            if (++size == TFilterLanes::kLanes) {
-                TFilterLanes::Run(type, group, groupSamples, size, count);
-                size = 0;
+    OnVectorPath([=] {
+        for (const std::int32_t type : {EFFECT_LOWPASS, EFFECT_HIGHPASS, EFFECT_RESONANCE}) {
+            COvkEffectState* group[TFilterLanes::kLanes];
+            std::int32_t* groupSamples[TFilterLanes::kLanes];
+            std::size_t size = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (effects[i]->m_record.type != type || effects[i]->m_bypass)
+                    continue;
+                group[size] = effects[i];
+                groupSamples[size] = samples[i];
+                if (++size == TFilterLanes::kLanes) {
+                    TFilterLanes::Run(type, group, groupSamples, size, count);
+                    size = 0;
+                }
             }
+            if (size > 0)
+                TFilterLanes::Run(type, group, groupSamples, size, count);
         }
-        if (size > 0)
-            TFilterLanes::Run(type, group, groupSamples, size, count);
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t type = effects[i]->m_record.type;
-        if (type != EFFECT_LOWPASS && type != EFFECT_HIGHPASS && type != EFFECT_RESONANCE)
-            effects[i]->ProcessBlock(samples[i], count);
-    }
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int32_t type = effects[i]->m_record.type;
+            if (type != EFFECT_LOWPASS && type != EFFECT_HIGHPASS && type != EFFECT_RESONANCE)
+                effects[i]->ProcessBlock(samples[i], count);
+        }
+    });
 }
 
 } // namespace ovk

@@ -71,6 +71,15 @@ public:
     // dependencies overlap instead of adding up.
     static void ProcessBlocks(COvkEffectState* const* effects, std::int32_t* const* samples, std::size_t n,
                               std::uint32_t count);
+    // True when the n effects (at most 8) are filters of one kind (all
+    // low-pass, all high-pass or all resonance) that ProcessPair can run.
+    static bool FiltersOfOneKind(COvkEffectState* const* effects, std::size_t n);
+    // Two consecutive effects of n chains, first[i] then second[i] over
+    // samples[i], each slot FiltersOfOneKind: as ProcessBlocks on the first
+    // slot, then on the second, but in one pass, so that the two filters'
+    // sample-to-sample recurrences overlap.
+    static void ProcessPair(COvkEffectState* const* first, COvkEffectState* const* second,
+                            std::int32_t* const* samples, std::size_t n, std::uint32_t count);
 
     const TOvkEffect& Record() const { return m_record; }
     std::uint32_t RowLength() const { return m_rowLength; }

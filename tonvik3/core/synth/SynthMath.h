@@ -4,14 +4,7 @@
 // Integer arithmetic of the synthesizer: 32-bit two's-complement values that
 // wrap around, arithmetic right shifts and division truncating toward zero.
 // Wrapping is done on unsigned values so that no signed overflow happens.
-// A function with vector loops, built for SSE2 and AVX2 and picked by the
-// machine at start-up, with its callees inlined into each copy.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && \
-    !defined(__SANITIZE_THREAD__)
-#define TONVIK_VECTOR_CLONES __attribute__((target_clones("avx2", "default"), flatten))
-#else
-#define TONVIK_VECTOR_CLONES
-#endif
+// (Functions with vector loops run them through OnVectorPath, VectorPath.h.)
 
 // The lanes of a and b (eight 32-bit lanes each) picked by constant indices,
 // 0-7 from a and 8-15 from b, as GCC and clang each spell it.

@@ -1,0 +1,72 @@
+#pragma once
+
+// The vector code of the synthesizer is built twice where the compiler can:
+// for SSE2, which every x86-64 has, and for AVX2 (twice the lanes, and a
+// 32-bit multiply). The path is picked once, by what the machine offers, and
+// can be forced to SSE2 to test it on any machine: TONVIK_VECTOR_PATH=sse2
+// in the environment, or SetVectorPath. Both paths give the same bytes.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
+#define TONVIK_HAS_AVX2_PATH 1
+#define TONVIK_AVX2_CODE __attribute__((target("avx2"), flatten))
+#else
+#define TONVIK_HAS_AVX2_PATH 0
+#endif
+
+// Before a loop whose iterations touch nothing that another iteration
+// touches, where the compiler cannot see it: it may then run them side by side.
+#if defined(__clang__)
+#define TONVIK_INDEPENDENT_ITERATIONS _Pragma("clang loop vectorize(assume_safety)")
+#else
+#define TONVIK_INDEPENDENT_ITERATIONS _Pragma("GCC ivdep")
+#endif
+
+namespace ovk {
+
+enum class TVectorPath { Sse2, Avx2 };
+
+// True when this build has the path and the machine can run it.
+bool VectorPathAvailable(TVectorPath path);
+// The path in use.
+TVectorPath ActiveVectorPath();
+// Uses path from now on (tests, measurements); false, and nothing changes,
+// when it is not available.
+bool SetVectorPath(TVectorPath path);
+
+namespace vector_detail {
+bool UseAvx2();
+
+// The lambda is taken by value: its captured values are then the copy's own
+// (no store through a pointer can change them), so the loops keep them in
+// registers and vectorise as in a plain function.
+#if TONVIK_HAS_AVX2_PATH
+template <class Body>
+TONVIK_AVX2_CODE void RunAvx2(Body body)
+{
+    body();
+}
+#endif
+template <class Body>
+__attribute__((flatten)) void RunSse2(Body body)
+{
+    body();
+}
+} // namespace vector_detail
+
+// Runs body (a lambda holding a function's vector loops, capturing its
+// arguments by value) built for the active path: the lambda and everything
+// it calls that the compiler can see is inlined into each path's copy.
+// Functions of other files are not: they dispatch on their own.
+template <class Body>
+inline void OnVectorPath(Body&& body)
+{
+#if TONVIK_HAS_AVX2_PATH
+    if (vector_detail::UseAvx2()) {
+        vector_detail::RunAvx2(body);
+        return;
+    }
+#endif
+    vector_detail::RunSse2(body);
+}
+
+} // namespace ovk
