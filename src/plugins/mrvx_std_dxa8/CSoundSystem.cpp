@@ -236,6 +236,8 @@ void CSoundSystem::TellPlayingSilently()
 std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool looping)
 {
     const std::uint32_t chunkFrames = ChunkFrames(ring, looping);
+    if (m_clock.IsManual())
+        return m_clock.OpenManualOutput(ring, chunkFrames);
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         if (!m_silent) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "CSoundClock.h"
+
 namespace mrvx_std_dxa8 {
 
 class CSoundRing;
@@ -21,8 +23,12 @@ public:
     CSoundSystem(const CSoundSystem&) = delete;
     CSoundSystem& operator=(const CSoundSystem&) = delete;
 
-    // An output draining ring in real time, started; never null.
+    // An output draining ring at the pace of the clock below, started;
+    // never null.
     std::unique_ptr<CSoundOutput> OpenOutput(CSoundRing& ring, bool looping);
+
+    // The time the rings and outputs of this system go by.
+    CSoundClock& Clock() { return m_clock; }
 
     // False when outputs are silent clocks: SDL audio did not start, runs its
     // dummy driver, or could not open the card. For diagnostics only.
@@ -43,6 +49,7 @@ private:
     void CloseSdlDevice(unsigned int device);
     static void TellPlayingSilently();
 
+    CSoundClock m_clock;
     mutable std::mutex m_mutex;
     bool m_sdlStarted = false;
     bool m_silent = false;
