@@ -28,7 +28,7 @@ public:
     std::unique_ptr<CSoundOutput> OpenOutput(CSoundRing& ring, bool looping);
 
     // The time the rings and outputs of this system go by.
-    CSoundClock& Clock() { return m_clock; }
+    ISoundClock& Clock() { return m_clock; }
 
     // False when outputs are silent clocks: SDL audio did not start, runs its
     // dummy driver, or could not open the card. For diagnostics only.
