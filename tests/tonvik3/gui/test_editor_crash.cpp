@@ -15,6 +15,7 @@
 
 #include "SongFileTestSupport.h"
 #include "core/files/SongFiles.h"
+#include "morvane/api/CException.h"
 #include "morvane/api/Utf.h"
 #include "support/ProgramRun.h"
 #include "support/TempFolder.h"
@@ -106,10 +107,41 @@ TEST(EditorCrashTest, AKilledEditorLeavesItsEditsAndTheNextStartOffersThem)
     TProgramOptions x;
     x.env = {"DISPLAY=" + display};
 
+    // What the recovery file must hold: the song with exactly those notes.
+    ovk::COvkModuleData expected;
+    ovk::LoadSongFile(morvane::utf::FromUtf8(song).c_str(), expected);
+    std::uint32_t pattern = expected.orderTable[0][0];
+    if (pattern == 0) {
+        pattern = static_cast<std::uint32_t>(expected.FirstEmptyPattern(0));
+        expected.orderTable[0][0] = pattern;
+    }
+    expected.patterns[0][pattern][0] = 61;
+    expected.patterns[0][pattern][1] = 63;
+    expected.patterns[0][pattern][2] = 65;
+    const fs::path recovery = fs::path(folder.Path("data")) / "tonvik3" / "tonvik3" / "recovery";
+    // The recovery songs there, and whether one holds the notes typed.
+    auto recovered = [&](std::vector<fs::path>& songs) {
+        songs.clear();
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(recovery, error))
+            if (entry.path().extension() == ".tonvik")
+                songs.push_back(entry.path());
+        if (songs.size() != 1)
+            return false;
+        ovk::COvkModuleData saved;
+        try {
+            ovk::LoadSongFile(morvane::utf::FromUtf8(songs[0].string()).c_str(), saved);
+        } catch (const morvane::CException&) {
+            return false;
+        }
+        return std::memcmp(&expected.NoteData(), &saved.NoteData(), sizeof(ovk::TOvkNoteData)) == 0;
+    };
+
     std::string window;
+    std::vector<fs::path> songs;
     {
         CBackground editor(BinPath("tonvik3"), {song}, env);
-        for (int i = 0; i < 100 && window.empty(); ++i) {
+        for (int i = 0; i < 300 && window.empty(); ++i) {
             std::this_thread::sleep_for(100ms);
             const auto found = RunProgram(xdotool, {"search", "--name", "song.tonvik"}, x);
             window = found.out.substr(0, found.out.find('\n'));
@@ -119,30 +151,18 @@ TEST(EditorCrashTest, AKilledEditorLeavesItsEditsAndTheNextStartOffersThem)
         std::this_thread::sleep_for(300ms);
         // Q, W and E at their places: C, D and E of octave 5 in rows 0-2.
         ASSERT_EQ(RunProgram(xdotool, {"key", "--delay", "50", "q", "w", "e"}, x).status, 0);
-        std::this_thread::sleep_for(2500ms);
+        // Killed once the autosave (every second) has written them, however
+        // long a busy machine takes for that.
+        bool written = false;
+        for (int i = 0; i < 300 && !(written = recovered(songs)); ++i)
+            std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(written) << "the typed notes never reached the recovery file";
         ASSERT_TRUE(editor.Running());
         editor.Kill(SIGKILL);
     }
 
-    // The recovery file: the song with exactly those notes.
-    const fs::path recovery = fs::path(folder.Path("data")) / "tonvik3" / "tonvik3" / "recovery";
-    std::vector<fs::path> songs;
-    for (const auto& entry : fs::directory_iterator(recovery))
-        if (entry.path().extension() == ".tonvik")
-            songs.push_back(entry.path());
-    ASSERT_EQ(songs.size(), 1u);
-    ovk::COvkModuleData expected, recovered;
-    ovk::LoadSongFile(morvane::utf::FromUtf8(song).c_str(), expected);
-    ovk::LoadSongFile(morvane::utf::FromUtf8(songs[0].string()).c_str(), recovered);
-    std::uint32_t pattern = expected.orderTable[0][0];
-    if (pattern == 0) {
-        pattern = static_cast<std::uint32_t>(expected.FirstEmptyPattern(0));
-        expected.orderTable[0][0] = pattern;
-    }
-    expected.patterns[0][pattern][0] = 61;
-    expected.patterns[0][pattern][1] = 63;
-    expected.patterns[0][pattern][2] = 65;
-    EXPECT_EQ(std::memcmp(&expected.NoteData(), &recovered.NoteData(), sizeof(ovk::TOvkNoteData)), 0);
+    // After the kill the recovery file is still there, with exactly those notes.
+    ASSERT_TRUE(recovered(songs));
     // The song itself was never saved over.
     EXPECT_EQ(FirstDifference(ReadFileBytes(song), GoldenBytes("arrangement.tonvik")), -1);
 
