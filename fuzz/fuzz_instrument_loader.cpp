@@ -12,7 +12,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ovk::COvkModuleChannel channel;
+    // One channel for every run, reset as a new one is (Load does not reset
+    // it); its lists keep their memory.
+    static ovk::COvkModuleChannel channel;
+    channel.Reset();
     if (fuzz::Loads(data, size, channel) && fuzz::Sampled(data, size))
         fuzz::CheckRoundTrip(channel, "instrument");
     return 0;
