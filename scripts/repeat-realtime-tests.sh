@@ -90,6 +90,8 @@ for b in $builds; do
     skipped=0
     for ((i = 1; i <= runs; ++i)); do
       out=$(ctest --test-dir "$dir" -R "$pattern" --output-on-failure 2>&1) && ok=1 || ok=0
+      # ctest succeeds when nothing matched: that is no pass.
+      grep -q "No tests were found" <<<"$out" && ok=0
       if [ $ok -eq 1 ]; then
         passed=$((passed + 1))
         grep -q "Skipped\|Not Run" <<<"$out" && skipped=$((skipped + 1))

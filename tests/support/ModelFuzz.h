@@ -14,12 +14,9 @@
 // seed that a failure printed.
 namespace tonvik_test {
 
-struct TFuzzRun {
-    std::uint32_t seed = 0;
-    int steps = 0;
-};
-
-inline std::vector<TFuzzRun> FuzzRuns(std::vector<std::uint32_t> seeds, int steps)
+// The seeds to run: TONVIK_FUZZ_SEEDS or TONVIK_FUZZ_SEED, else the defaults.
+// (The seed is the test's parameter, so that ctest names the test by it.)
+inline std::vector<std::uint32_t> FuzzSeeds(std::vector<std::uint32_t> seeds)
 {
     const char* list = std::getenv("TONVIK_FUZZ_SEEDS");
     if (!list || !*list)
@@ -34,12 +31,15 @@ inline std::vector<TFuzzRun> FuzzRuns(std::vector<std::uint32_t> seeds, int step
             seeds.push_back(static_cast<std::uint32_t>(seed));
         }
     }
+    return seeds;
+}
+
+// Steps per seed: TONVIK_FUZZ_STEPS, else steps.
+inline int FuzzSteps(int steps)
+{
     if (const char* count = std::getenv("TONVIK_FUZZ_STEPS"); count && *count)
-        steps = std::atoi(count);
-    std::vector<TFuzzRun> runs;
-    for (std::uint32_t seed : seeds)
-        runs.push_back({seed, steps});
-    return runs;
+        return std::atoi(count);
+    return steps;
 }
 
 // The random choices of one run, all from its seed.

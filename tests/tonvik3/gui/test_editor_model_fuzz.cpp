@@ -81,7 +81,7 @@ std::string Difference(const TBytes& aBytes, const TBytes& bBytes)
     return text.empty() ? " nothing" : text;
 }
 
-class ModelFuzz : public CEditorTest, public ::testing::WithParamInterface<TFuzzRun> {
+class ModelFuzz : public CEditorTest, public ::testing::WithParamInterface<std::uint32_t> {
 protected:
     void SetUp() override
     {
@@ -429,16 +429,17 @@ protected:
 
 TEST_P(ModelFuzz, RandomEditsWhilePlayingKeepTheSongAndItsHistoryWhole)
 {
-    const TFuzzRun run = GetParam();
-    std::printf("editor model fuzz: seed %u, %d steps\n", run.seed, run.steps);
-    CFuzzRandom random(run.seed);
+    const std::uint32_t seed = GetParam();
+    const int steps = FuzzSteps(1200);
+    std::printf("editor model fuzz: seed %u, %d steps\n", seed, steps);
+    CFuzzRandom random(seed);
     ASSERT_TRUE(Document().Open(m_songs[0].toStdWString(), &Frame()));
     HistoryBegins();
     State().Play();
     int playing = 0;
     int nextUndoRound = random.Between(20, 150);
-    for (int step = 0; step < run.steps && !HasFatalFailure(); ++step) {
-        const std::string trace = "seed " + std::to_string(run.seed) + ", step " + std::to_string(step);
+    for (int step = 0; step < steps && !HasFatalFailure(); ++step) {
+        const std::string trace = "seed " + std::to_string(seed) + ", step " + std::to_string(step);
         playing += State().IsPlaying();
         const TSeen before = Seen();
         std::string what;
@@ -461,7 +462,7 @@ TEST_P(ModelFuzz, RandomEditsWhilePlayingKeepTheSongAndItsHistoryWhole)
             break;
     }
     State().Stop();
-    std::printf("editor model fuzz: seed %u done, %d steps while playing, %d undo rounds, %zu messages\n", run.seed,
+    std::printf("editor model fuzz: seed %u done, %d steps while playing, %d undo rounds, %zu messages\n", seed,
                 playing, m_undoRounds, m_dialogs->messages.size());
 }
 
@@ -505,9 +506,6 @@ TEST_F(ModelFuzzFinds, ABlockMovedPastTheEdgeLandsWholeAtTheEdge)
     EXPECT_EQ(orders->Selection().TopLeft(), (ovk::TGridCell{6, 253}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, ModelFuzz, ::testing::ValuesIn(FuzzRuns({1, 2}, 1200)),
-                         [](const ::testing::TestParamInfo<TFuzzRun>& info) {
-                             return "seed" + std::to_string(info.param.seed);
-                         });
+INSTANTIATE_TEST_SUITE_P(Seeds, ModelFuzz, ::testing::ValuesIn(FuzzSeeds({1, 2})));
 
 } // namespace

@@ -224,7 +224,7 @@ TEdit RandomEdit(CFuzzRandom& random, const COvkModuleData& song, std::string& w
     return [=](COvkModuleData& s) { s.patterns[channel][pattern][row] = static_cast<std::uint32_t>(value); };
 }
 
-class ModuleFuzz : public ::testing::TestWithParam<TFuzzRun> {
+class ModuleFuzz : public ::testing::TestWithParam<std::uint32_t> {
 protected:
     void SetUp() override
     {
@@ -310,17 +310,33 @@ protected:
         std::make_unique<ovk::CSongPlayback>([this](const ovk::TPlaybackEvent& e) { Post(e); });
 };
 
+// Steps per seed in the test command. The thread sanitizer slows the player
+// down so much that the edits mostly wait for its lock: fewer steps there.
+#if defined(__SANITIZE_THREAD__)
+#define TONVIK_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TONVIK_THREAD_SANITIZER 1
+#endif
+#endif
+#ifdef TONVIK_THREAD_SANITIZER
+constexpr int kSteps = 400;
+#else
+constexpr int kSteps = 1500;
+#endif
+
 TEST_P(ModuleFuzz, EditsWhilePlayingKeepTheSongWhole)
 {
-    const TFuzzRun run = GetParam();
-    std::printf("module model fuzz: seed %u, %d steps\n", run.seed, run.steps);
-    CFuzzRandom random(run.seed);
+    const std::uint32_t seed = GetParam();
+    const int steps = FuzzSteps(kSteps);
+    std::printf("module model fuzz: seed %u, %d steps\n", seed, steps);
+    CFuzzRandom random(seed);
     // A song that plays from the start.
     Write([this](COvkModuleData& s) { LoadSong(s, m_songs[0]); });
     const std::uint32_t firstCount = m_module->GetChangeCount() - m_writes;
     m_playback->Start(Request(0, false));
     int playing = 0;
-    for (int step = 0; step < run.steps; ++step) {
+    for (int step = 0; step < steps; ++step) {
         playing += m_playback->IsPlaying();
         std::string what;
         const int kind = random.Below(1000);
@@ -361,7 +377,7 @@ TEST_P(ModuleFuzz, EditsWhilePlayingKeepTheSongWhole)
             std::this_thread::sleep_for(std::chrono::milliseconds(random.Between(1, 20)));
         }
 
-        SCOPED_TRACE("seed " + std::to_string(run.seed) + ", step " + std::to_string(step) + ": " + what);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", step " + std::to_string(step) + ": " + what);
         ASSERT_EQ(m_module->GetChangeCount(), firstCount + m_writes);
         const COvkModuleData song = Song();
         const TBytes saved = SaveSong(song);
@@ -374,27 +390,9 @@ TEST_P(ModuleFuzz, EditsWhilePlayingKeepTheSongWhole)
     m_playback->StopAndWait();
     EXPECT_FALSE(m_playback->IsPlaying());
     std::printf("module model fuzz: seed %u done, %u writes, %d steps while playing, %d positions heard\n",
-                run.seed, m_writes, playing, m_positions.load());
+                seed, m_writes, playing, m_positions.load());
 }
 
-// Steps per seed in the test command. The thread sanitizer slows the player
-// down so much that the edits mostly wait for its lock: fewer steps there.
-#if defined(__SANITIZE_THREAD__)
-#define TONVIK_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TONVIK_THREAD_SANITIZER 1
-#endif
-#endif
-#ifdef TONVIK_THREAD_SANITIZER
-constexpr int kSteps = 400;
-#else
-constexpr int kSteps = 1500;
-#endif
-
-INSTANTIATE_TEST_SUITE_P(Seeds, ModuleFuzz, ::testing::ValuesIn(FuzzRuns({1, 2}, kSteps)),
-                         [](const ::testing::TestParamInfo<TFuzzRun>& info) {
-                             return "seed" + std::to_string(info.param.seed);
-                         });
+INSTANTIATE_TEST_SUITE_P(Seeds, ModuleFuzz, ::testing::ValuesIn(FuzzSeeds({1, 2})));
 
 } // namespace
