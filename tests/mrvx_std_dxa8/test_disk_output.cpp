@@ -22,6 +22,7 @@
 #include "morvane/api/Utf.h"
 #include "morvane/data/CStreamSelectors.h"
 #include "morvane/devices/CDeviceClassStore.h"
+#include "support/TempFolder.h"
 #include "support/TestSupport.h"
 
 using namespace morvane;
@@ -70,8 +71,10 @@ class DiskOutputTest : public ::testing::Test {
 protected:
     void Prepare(const char* delay)
     {
-        m_path = ::testing::TempDir() + "dxa8_disk_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".raw";
+        // A folder of this run's own: the same test run elsewhere on the
+        // machine at the same time (another build, another checkout) must
+        // not write into this card's file.
+        m_path = m_folder.Path("card.raw");
         std::remove(m_path.c_str());
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", m_path.c_str(), 1);
@@ -92,6 +95,7 @@ protected:
         unsetenv("MRVX_STD_DXA8_LOCKSTEP");
     }
 
+    tonvik_test::CTempFolder m_folder;
     std::string m_path;
     std::shared_ptr<CSoundSystem> m_system;
 };
