@@ -14,14 +14,15 @@ TEST(TickServiceTest, TicksEveryRegisteredEventWhileAnyIsRegistered)
     CTickService service(std::chrono::milliseconds(10));
     CEventSet a, b;
     EXPECT_FALSE(service.IsRunning());
+    // The service's thread starts with the first registration and the k-th
+    // tick comes at the earliest k periods later: the tenth one seen comes at
+    // least ten periods after this. (A late tick may be followed sooner than a
+    // period by the next, and a busy machine makes them late: the wait is
+    // only bounded against a hang.)
+    const auto start = TClock::now();
     service.Register(&a, 1);
     service.Register(&b, 4);
     EXPECT_TRUE(service.IsRunning());
-
-    // Ticks never come faster than the period: the tenth one seen comes at
-    // the earliest ten periods after the start. (A busy machine makes them
-    // late, and the wait is only bounded against a hang.)
-    auto start = TClock::now();
     for (int ticks = 0; ticks < 10; ++ticks) {
         ASSERT_EQ(a.WaitAnyFor(1, 10000ms), 1u);
         a.Reset(1);
