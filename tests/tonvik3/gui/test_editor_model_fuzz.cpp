@@ -1,7 +1,7 @@
 // The editor's model fuzzer: a seeded random composer. It types and deletes
 // notes, inserts and deletes rows and positions, selects, copies, cuts,
-// pastes, clears and moves blocks, adds, removes, moves and retypes
-// oscillators and effects, moves envelopes, changes tempo, volumes and mutes,
+// pastes, clears and moves blocks, adds, removes and moves oscillators and
+// effects and retypes oscillators, moves envelopes, changes tempo, volumes and mutes,
 // undoes and redoes, loads instruments, starts and stops playback, and makes
 // new songs and opens others, all through the editor state and the panes'
 // plain methods, while the song plays through the real player on the silent
@@ -81,6 +81,14 @@ std::string Difference(const TBytes& aBytes, const TBytes& bBytes)
     return text.empty() ? " nothing" : text;
 }
 
+// Drags the mouse over a block of a pane's cells: the way blocks are selected.
+void Drag(QWidget* pane, QPoint from, QPoint to)
+{
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(pane, to);
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, to);
+}
+
 class ModelFuzz : public CEditorTest, public ::testing::WithParamInterface<std::uint32_t> {
 protected:
     void SetUp() override
@@ -123,16 +131,6 @@ protected:
         m_historyFull = false;
     }
 
-public:
-    // Drags the mouse over a block of a pane's cells: the way blocks are selected.
-    static void Drag(QWidget* pane, QPoint from, QPoint to)
-    {
-        QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, from);
-        QTest::mouseMove(pane, to);
-        QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, to);
-    }
-
-protected:
     void SelectPatternBlock(CFuzzRandom& random)
     {
         const int channel = random.Below(8), row = random.Below(16);
@@ -483,7 +481,7 @@ TEST_F(ModelFuzzFinds, ABlockMovedPastTheEdgeLandsWholeAtTheEdge)
     });
     ovk::CPatternWnd* pattern = View().Pattern();
     pattern->update();
-    ModelFuzz::Drag(pattern, ovk::CPatternWnd::CellRect(1, 2).center(), ovk::CPatternWnd::CellRect(3, 3).center());
+    Drag(pattern, ovk::CPatternWnd::CellRect(1, 2).center(), ovk::CPatternWnd::CellRect(3, 3).center());
     ASSERT_EQ(pattern->Selection().Width(), 3);
     ASSERT_EQ(pattern->Selection().Height(), 2);
     pattern->MoveBlock({7, 15});
@@ -494,7 +492,7 @@ TEST_F(ModelFuzzFinds, ABlockMovedPastTheEdgeLandsWholeAtTheEdge)
     EXPECT_EQ(pattern->Selection().TopLeft(), (ovk::TGridCell{5, 14}));
 
     ovk::COrderTableWnd* orders = View().OrderTable();
-    ModelFuzz::Drag(orders, orders->CellRect(0, 0).center(), orders->CellRect(2, 1).center());
+    Drag(orders, orders->CellRect(0, 0).center(), orders->CellRect(2, 1).center());
     ASSERT_EQ(orders->Selection().Width(), 2);
     ASSERT_EQ(orders->Selection().Height(), 3);
     orders->MoveBlock({7, 300});
