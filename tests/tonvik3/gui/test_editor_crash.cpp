@@ -29,10 +29,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace tonvik_test;
 
-// A program started in the background with more environment; killed with its object.
+// A program started in the background with more environment; ended with its
+// object by the signal given (SIGKILL unless told otherwise).
 class CBackground {
 public:
-    CBackground(const std::string& program, std::vector<std::string> args, std::vector<std::string> env)
+    CBackground(const std::string& program, std::vector<std::string> args, std::vector<std::string> env,
+                int endSignal = SIGKILL)
+        : m_endSignal(endSignal)
     {
         args.insert(args.begin(), program);
         for (char** e = environ; *e; ++e)
@@ -50,7 +53,7 @@ public:
             _exit(127);
         }
     }
-    ~CBackground() { Kill(SIGKILL); }
+    ~CBackground() { Kill(m_endSignal); }
     void Kill(int signal)
     {
         if (m_pid <= 0)
@@ -63,6 +66,7 @@ public:
     bool Running() const { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
 
 private:
+    int m_endSignal;
     pid_t m_pid = -1;
 };
 
@@ -93,8 +97,10 @@ TEST(EditorCrashTest, AKilledEditorLeavesItsEditsAndTheNextStartOffersThem)
     // A display of its own: Xvfb picks a free number and writes it into a pipe.
     int numberPipe[2];
     ASSERT_EQ(pipe(numberPipe), 0);
+    // Ended with SIGTERM, so that it removes its socket and lock: a server
+    // killed outright leaves them to the next one that takes the number.
     CBackground server(xvfb, {"-displayfd", std::to_string(numberPipe[1]), "-screen", "0", "1280x1024x24",
-                              "-nolisten", "tcp"}, {});
+                              "-nolisten", "tcp"}, {}, SIGTERM);
     close(numberPipe[1]);
     char number[32] = {};
     const ssize_t got = read(numberPipe[0], number, sizeof number - 1);
@@ -106,6 +112,12 @@ TEST(EditorCrashTest, AKilledEditorLeavesItsEditsAndTheNextStartOffersThem)
     env.push_back("QT_QPA_PLATFORM=xcb");
     TProgramOptions x;
     x.env = {"DISPLAY=" + display};
+    // The server takes clients (a client of the machine's other servers may
+    // still be cleaning up after one that had the same number).
+    bool connected = false;
+    for (int i = 0; i < 300 && !(connected = RunProgram(xdotool, {"getdisplaygeometry"}, x).status == 0); ++i)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(connected) << "Xvfb on " << display << " takes no clients";
 
     // What the recovery file must hold: the song with exactly those notes.
     ovk::COvkModuleData expected;
@@ -141,13 +153,18 @@ TEST(EditorCrashTest, AKilledEditorLeavesItsEditsAndTheNextStartOffersThem)
     std::vector<fs::path> songs;
     {
         CBackground editor(BinPath("tonvik3"), {song}, env);
+        // Shown (a window is named before it is mapped, and only a mapped
+        // window takes the focus).
         for (int i = 0; i < 300 && window.empty(); ++i) {
             std::this_thread::sleep_for(100ms);
-            const auto found = RunProgram(xdotool, {"search", "--name", "song.tonvik"}, x);
+            const auto found = RunProgram(xdotool, {"search", "--onlyvisible", "--name", "song.tonvik"}, x);
             window = found.out.substr(0, found.out.find('\n'));
         }
         ASSERT_FALSE(window.empty()) << "the editor's window did not come";
-        ASSERT_EQ(RunProgram(xdotool, {"windowfocus", "--sync", window}, x).status, 0);
+        bool focused = false;
+        for (int i = 0; i < 100 && !(focused = RunProgram(xdotool, {"windowfocus", "--sync", window}, x).status == 0); ++i)
+            std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(focused) << "the editor's window took no focus";
         std::this_thread::sleep_for(300ms);
         // Q, W and E at their places: C, D and E of octave 5 in rows 0-2.
         ASSERT_EQ(RunProgram(xdotool, {"key", "--delay", "50", "q", "w", "e"}, x).status, 0);
