@@ -26,13 +26,11 @@ void ExpectBug(const std::function<void()>& call, const wchar_t* reason)
     core_test::ExpectThrow<CBugException>(call, L"morvane::CBinaryLock::~CBinaryLock", reason);
 }
 
-// Waits until a thread has said it is about to ask for a lock, then a little
-// longer, so that it is blocked in the lock by the time this returns.
-void Settle(const std::atomic<bool>& asking)
+// Waits until count threads are blocked in the lock.
+void Settle(const CReadWriteLock& lock, int count)
 {
-    while (!asking)
-        std::this_thread::yield();
-    std::this_thread::sleep_for(50ms);
+    while (lock.WaitingThreads() < count)
+        std::this_thread::sleep_for(1ms);
 }
 
 } // namespace
@@ -106,14 +104,13 @@ TEST(CoreReadWriteLock, ReaderWaitsForTheWriter)
 {
     CReadWriteLock lock;
     lock.Lock(1, 0);
-    std::atomic<bool> granted{false}, asking{false};
+    std::atomic<bool> granted{false};
     std::thread reader([&] {
-        asking = true;
         lock.Lock(LOCK_MODE_READ, 0);
         granted = true;
         lock.Unlock();
     });
-    Settle(asking);
+    Settle(lock, 1);
     EXPECT_FALSE(granted);
     lock.Unlock();
     reader.join();
@@ -125,9 +122,8 @@ TEST(CoreReadWriteLock, WritersGoBeforeNewReadersButNotBeforeNestedReads)
     CReadWriteLock lock;
     std::mutex logMutex;
     std::vector<std::string> log;
-    auto run = [&](TLockMode mode, const char* who, std::atomic<bool>& asking) {
+    auto run = [&](TLockMode mode, const char* who) {
         return std::thread([&, mode, who] {
-            asking = true;
             lock.Lock(mode, 0);
             {
                 std::lock_guard<std::mutex> guard(logMutex);
@@ -136,12 +132,11 @@ TEST(CoreReadWriteLock, WritersGoBeforeNewReadersButNotBeforeNestedReads)
             lock.Unlock();
         });
     };
-    std::atomic<bool> writerAsks{false}, readerAsks{false};
     lock.Lock(LOCK_MODE_READ, 0);
-    std::thread writer = run(1, "writer", writerAsks);
-    Settle(writerAsks);
-    std::thread reader = run(LOCK_MODE_READ, "reader", readerAsks);
-    Settle(readerAsks);
+    std::thread writer = run(1, "writer");
+    Settle(lock, 1);
+    std::thread reader = run(LOCK_MODE_READ, "reader");
+    Settle(lock, 2);
     // This thread already reads, so it is never blocked, even with a writer
     // waiting (were it blocked, the test would hang here).
     lock.Lock(LOCK_MODE_READ, 1);

@@ -1,8 +1,10 @@
 #pragma once
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "morvane/api/CException.h"
@@ -13,8 +15,8 @@
 namespace dxa8_test {
 
 // A PCM input stream over bytes in memory, with switchable capabilities, a
-// switch that makes it stall (deliver nothing without being at its end) and
-// one that makes every Seek fail.
+// switch that makes it stall (deliver nothing without being at its end), one
+// that makes every Seek fail, and a gate that holds every Read until opened.
 class CMemoryPcmSource : public morvane::CObjectImpl<morvane::IInputStream> {
 public:
     static constexpr morvane::CId kClassId{0x7E570001, 0x00000001, 0x00000002, 0x00000003};
@@ -37,6 +39,17 @@ public:
 
     void SetStalled(bool stalled) { m_stalled = stalled; }
     void SetSeekFails(bool fails) { m_seekFails = fails; }
+    // Closed, Read waits until the gate opens again.
+    void SetGateOpen(bool open)
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_gateMutex);
+            m_gateOpen = open;
+        }
+        m_gateCv.notify_all();
+    }
+    // Reads that have come to the closed gate and wait there.
+    int WaitingAtTheGate() const { return m_atTheGate.load(); }
     std::uint64_t Reads() const { return m_reads.load(); }
 
     void Close() override {}
@@ -67,6 +80,12 @@ public:
     void Read(morvane::IMediaSample*) override {}
     std::uint64_t Read(void* buffer, std::uint64_t count) override
     {
+        {
+            std::unique_lock<std::mutex> lock(m_gateMutex);
+            ++m_atTheGate;
+            m_gateCv.wait(lock, [this] { return m_gateOpen; });
+            --m_atTheGate;
+        }
         ++m_reads;
         if (m_stalled || m_pos >= m_bytes.size())
             return 0;
@@ -92,6 +111,10 @@ private:
     std::atomic<bool> m_stalled{false};
     std::atomic<bool> m_seekFails{false};
     std::atomic<std::uint64_t> m_reads{0};
+    std::mutex m_gateMutex;
+    std::condition_variable m_gateCv;
+    bool m_gateOpen = true;
+    std::atomic<int> m_atTheGate{0};
 };
 
 // Seconds of 44100 Hz 16-bit mono in the pattern.

@@ -1,12 +1,15 @@
 // The sound buffer on its own: playing, ending, positions, loops, seeks and
-// the checks of its operations. SDL runs its dummy driver (no sound card), so
-// every ring plays against a real-time clock.
+// the checks of its operations. The sound system's clock is the test's own:
+// time moves only when a test advances it, and the output takes each chunk at
+// its moment, in lockstep with the refill. So what is heard when is exact,
+// however busy the machine; only the buffer's own threads run in real time.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
-#include <future>
 #include <string>
+#include <thread>
 
 #include "CDxAudioBuffer.h"
 #include "CSoundSystem.h"
@@ -20,9 +23,12 @@ using namespace dxa8_test;
 
 namespace {
 
+// The heard time may differ from the clock by a frame of rounding.
+constexpr float kFrame = 1.0f / 44100;
+
 class BufferTest : public ::testing::Test {
 protected:
-    std::shared_ptr<CSoundSystem> m_system = std::make_shared<CSoundSystem>();
+    BufferTest() { m_system->Clock().UseManualClock(); }
 
     std::unique_ptr<CDxAudioBuffer> Make(float seconds, TBufferingMode mode)
     {
@@ -31,61 +37,73 @@ protected:
         return std::make_unique<CDxAudioBuffer>(m_system, source.Get(), mode);
     }
 
+    void Advance(double seconds)
+    {
+        m_system->Clock().Advance(std::chrono::nanoseconds(std::llround(seconds * 1e9)));
+    }
+
+    // The buffer's threads notice the end on their next look: real time, so
+    // the limit only guards against a hang.
+    static bool Ends(CDxAudioBuffer& buffer) { return buffer.WaitEnded(10000ms); }
+
+    std::shared_ptr<CSoundSystem> m_system = std::make_shared<CSoundSystem>();
     CRef<CMemoryPcmSource> m_source;
 };
 
 class BufferModeTest : public BufferTest, public ::testing::WithParamInterface<TBufferingMode> {};
 
-TEST_P(BufferModeTest, PlaysToItsEndInRealTimeAndStopsByItself)
+TEST_P(BufferModeTest, PlaysAtTheClocksPaceToItsEndAndStopsByItself)
 {
     auto buffer = Make(0.4f, GetParam());
-    auto start = TClock::now();
     buffer->Play();
     EXPECT_TRUE(buffer->IsPlaying());
     EXPECT_FALSE(buffer->HasEnded());
-    ASSERT_TRUE(buffer->WaitEnded(3000ms));
-    double took = SecondsSince(start);
+    // What is heard is what the clock has played, however late the refill is.
+    for (int i = 1; i <= 39; ++i) {
+        Advance(0.01);
+        ASSERT_NEAR(buffer->TellTime(), 0.01f * i, kFrame) << "after " << i * 10 << " ms";
+    }
+    // 10 ms before the end nothing may end it, whenever the threads look.
+    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(buffer->IsPlaying());
+    EXPECT_FALSE(buffer->HasEnded());
+    Advance(0.05);
+    ASSERT_TRUE(Ends(*buffer));
     EXPECT_FALSE(buffer->IsPlaying());
-    // 0.4 s of sound, plus the buffer's silence after the end being heard.
-    EXPECT_GE(took, 0.35);
-    EXPECT_LE(took, 1.2);
     // Stopped means rewound.
     EXPECT_NEAR(buffer->TellTime(), 0.0f, 1e-6);
     // And it plays again from the start.
     buffer->Play();
     EXPECT_FALSE(buffer->HasEnded());
-    EXPECT_TRUE(buffer->WaitEnded(3000ms));
+    Advance(0.2);
+    EXPECT_NEAR(buffer->TellTime(), 0.2f, kFrame);
+    Advance(0.25);
+    EXPECT_TRUE(Ends(*buffer));
 }
 
 TEST_P(BufferModeTest, PauseKeepsThePositionAndStopRewinds)
 {
     auto buffer = Make(3.0f, GetParam());
-    // The ring starts when Play returns and stops as Pause begins.
     buffer->Play();
-    auto start = TClock::now();
-    std::this_thread::sleep_for(400ms);
-    double played = SecondsSince(start);
+    Advance(0.4);
     buffer->Pause();
     EXPECT_FALSE(buffer->IsPlaying());
     EXPECT_FALSE(buffer->HasEnded());
-    float paused = buffer->TellTime();
-    EXPECT_NEAR(paused, played, kTimeSlack);
-    std::this_thread::sleep_for(200ms);
+    const float paused = buffer->TellTime();
+    EXPECT_NEAR(paused, 0.4f, kFrame);
+    Advance(0.2);
     EXPECT_EQ(buffer->TellTime(), paused);
 
     buffer->Play();
-    auto resumedAt = TClock::now();
-    std::this_thread::sleep_for(200ms);
-    double resumedFor = SecondsSince(resumedAt);
-    float resumed = buffer->TellTime();
-    EXPECT_NEAR(resumed - paused, resumedFor, kTimeSlack);
+    Advance(0.2);
+    EXPECT_NEAR(buffer->TellTime(), 0.6f, kFrame);
 
     buffer->Stop();
     EXPECT_TRUE(buffer->HasEnded());
     EXPECT_EQ(buffer->TellTime(), 0.0f);
     buffer->Play();
-    std::this_thread::sleep_for(150ms);
-    EXPECT_LT(buffer->TellTime(), 0.3f);
+    Advance(0.15);
+    EXPECT_NEAR(buffer->TellTime(), 0.15f, kFrame);
     buffer->Stop();
 }
 
@@ -93,25 +111,55 @@ TEST_P(BufferModeTest, SeekTimeWhilePlayingMovesWhatIsHeard)
 {
     auto buffer = Make(3.0f, GetParam());
     buffer->Play();
-    std::this_thread::sleep_for(200ms);
+    Advance(0.2);
     buffer->SeekTime(2.0f);
-    std::this_thread::sleep_for(100ms);
-    float t = buffer->TellTime();
-    EXPECT_GE(t, 2.0f);
-    EXPECT_LE(t, 2.2f);
+    Advance(0.1);
+    // A streaming buffer first plays what the output took before the seek
+    // (at most a chunk of 1024 frames); a whole one moves at once.
+    const float t = buffer->TellTime();
+    EXPECT_GE(t, 2.1f - 1024 * kFrame);
+    EXPECT_LE(t, 2.1f + kFrame);
     EXPECT_TRUE(buffer->IsPlaying());
     // The rest of the stream plays and the buffer stops by itself.
-    EXPECT_TRUE(buffer->WaitEnded(2000ms));
+    Advance(1.0);
+    EXPECT_TRUE(Ends(*buffer));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, BufferModeTest,
                          ::testing::Values(BUFFERING_STABLE, BUFFERING_FULL, BUFFERING_STREAM_SHORT,
                                            BUFFERING_STREAM, BUFFERING_STREAM_STAGED));
 
-class StreamingModeTest : public BufferTest, public ::testing::WithParamInterface<TBufferingMode> {};
+class StreamingModeTest : public BufferTest, public ::testing::WithParamInterface<TBufferingMode> {
+protected:
+    // Plays a 0.5-0.8 s loop for 1.1 s in steps of 7 ms (which never end
+    // within a millisecond of a loop's end) and checks every reading against
+    // the loop as heard: the loop start 0.3 s after Play, then every 0.3 s,
+    // although the buffer reads each round 0.2 s earlier.
+    void ExpectTheLoopHeardOnTime(CDxAudioBuffer& buffer)
+    {
+        std::string seen;
+        int jumps = 0, firstJump = -1;
+        float last = buffer.TellTime();
+        for (int step = 1; step * 7 <= 1100; ++step) {
+            Advance(0.007);
+            const float t = buffer.TellTime();
+            const float heard = 0.5f + std::fmod(step * 0.007f, 0.3f);
+            char reading[40];
+            std::snprintf(reading, sizeof(reading), "%d:%.4f ", step * 7, t);
+            seen += reading;
+            EXPECT_NEAR(t, heard, kFrame) << "after " << step * 7 << " ms";
+            if (t < last - 0.1f) {
+                ++jumps;
+                if (firstJump < 0)
+                    firstJump = step * 7;
+            }
+            last = t;
+        }
+        EXPECT_EQ(jumps, 3) << "ms:position " << seen;
+        EXPECT_EQ(firstJump, 301) << "ms:position " << seen;
+    }
+};
 
-// The loop jumps back when the looped audio reaches the ear: 0.3 s after the
-// start, although the buffer has read it 0.2 s earlier.
 TEST_P(StreamingModeTest, TellTimeJumpsBackWhenTheLoopIsHeard)
 {
     auto buffer = Make(2.0f, GetParam());
@@ -119,34 +167,33 @@ TEST_P(StreamingModeTest, TellTimeJumpsBackWhenTheLoopIsHeard)
     buffer->EnableLoop(true);
     // Switching the loop on moves to its start, before playing too.
     EXPECT_NEAR(buffer->TellTime(), 0.5f, 1e-3f);
-    auto start = TClock::now();
     buffer->Play();
-    float last = buffer->TellTime();
-    EXPECT_NEAR(last, 0.5f, 0.03f);
-    double firstJump = -1;
-    int jumps = 0;
-    // What was seen, for a failure to show: a wrong jump on a busy machine
-    // says more with the readings around it.
-    std::string seen;
-    while (SecondsSince(start) < 1.1) {
-        float t = buffer->TellTime();
-        char reading[40];
-        std::snprintf(reading, sizeof(reading), "%.3f:%.3f ", SecondsSince(start), t);
-        seen += reading;
-        EXPECT_GE(t, 0.5f - 1e-3f);
-        EXPECT_LE(t, 0.8f + 1e-3f);
-        if (t < last - 0.1f) {
-            if (firstJump < 0)
-                firstJump = SecondsSince(start);
-            ++jumps;
-        }
-        last = t;
-        std::this_thread::sleep_for(5ms);
-    }
-    EXPECT_GE(jumps, 2);
-    // Heard after the 0.3 s of the loop, not when read 0.2 s earlier.
-    EXPECT_GT(firstJump, 0.25) << "elapsed:position " << seen;
-    EXPECT_LT(firstJump, 0.5) << "elapsed:position " << seen;
+    EXPECT_NEAR(buffer->TellTime(), 0.5f, kFrame);
+    ExpectTheLoopHeardOnTime(*buffer);
+    buffer->Stop();
+}
+
+// The refill (or, staged, the reader) held inside the source's Read while the
+// clock runs a whole second on: the output waits for the refill where it must,
+// and no loop byte reaches the ear before its time, whatever the order in
+// which refill, staging and output meet.
+TEST_P(StreamingModeTest, AReadHeldUpInTheSourceMovesNoLoopByteForward)
+{
+    auto buffer = Make(2.0f, GetParam());
+    buffer->SetLoopTimes(0.5f, 0.8f);
+    buffer->EnableLoop(true);
+    buffer->Play();
+    m_source->SetGateOpen(false);
+    std::thread clock([&] { Advance(1.0); });
+    // Until a thread of the buffer reads again, nothing is known; once one
+    // waits at the gate, open it.
+    ASSERT_TRUE(WaitFor([&] { return m_source->WaitingAtTheGate() > 0; }, 10000ms));
+    m_source->SetGateOpen(true);
+    clock.join();
+    EXPECT_NEAR(buffer->TellTime(), 0.5f + std::fmod(1.0f, 0.3f), kFrame);
+    // And the loop goes on as heard from there.
+    Advance(0.2);
+    EXPECT_NEAR(buffer->TellTime(), 0.5f + std::fmod(1.2f, 0.3f), kFrame);
     buffer->Stop();
 }
 
@@ -158,10 +205,10 @@ TEST_P(StreamingModeTest, LoopToTheEndWhenEndIsZero)
     buffer->Play();
     float lowest = 10, highest = 0;
     for (int i = 0; i < 100; ++i) {
+        Advance(0.005);
         float t = buffer->TellTime();
         lowest = std::min(lowest, t);
         highest = std::max(highest, t);
-        std::this_thread::sleep_for(5ms);
     }
     // Half a second of a 0.2 s loop: never ended, never left the loop.
     EXPECT_TRUE(buffer->IsPlaying());
@@ -175,13 +222,14 @@ TEST_P(StreamingModeTest, AStalledSourceIsSilenceNotTheEnd)
     auto buffer = Make(0.5f, GetParam());
     m_source->SetStalled(true);
     buffer->Play();
-    std::this_thread::sleep_for(300ms);
+    Advance(0.3);
     EXPECT_TRUE(buffer->IsPlaying());
     EXPECT_GT(buffer->StalledBytes(), 0u);
     // Heard position: where the source stalled.
     EXPECT_EQ(buffer->TellTime(), 0.0f);
     m_source->SetStalled(false);
-    EXPECT_TRUE(buffer->WaitEnded(3000ms));
+    Advance(1.0);
+    EXPECT_TRUE(Ends(*buffer));
 }
 
 // The refill thread stops playback at the end and rewinds; a source that
@@ -191,7 +239,8 @@ TEST_P(StreamingModeTest, ARewindThatFailsAtTheEndStillStops)
     auto buffer = Make(0.2f, GetParam());
     buffer->Play();
     m_source->SetSeekFails(true);
-    EXPECT_TRUE(buffer->WaitEnded(2000ms));
+    Advance(0.5);
+    EXPECT_TRUE(Ends(*buffer));
     EXPECT_FALSE(buffer->IsPlaying());
 }
 
@@ -201,35 +250,29 @@ TEST_P(StreamingModeTest, ARewindThatFailsAtTheEndStillStops)
 TEST_P(StreamingModeTest, ASeekWhileTheOutputIsLateIsHeard)
 {
     auto buffer = Make(3.0f, GetParam());
-    std::promise<void> stalled;
-    std::promise<void> resumed;
-    std::atomic<bool> stallNext{false};
-    m_system->SetRenderObserver([&](const std::uint8_t*, std::size_t) {
-        if (stallNext.exchange(false)) {
-            stalled.set_value();
-            std::this_thread::sleep_for(150ms);
-            resumed.set_value();
-        }
-    });
     buffer->Play();
-    std::this_thread::sleep_for(100ms);
-    stallNext = true;
-    stalled.get_future().wait();
+    Advance(0.1);
+    m_system->Clock().HoldOutputs(true);
     // Past the end of the chunk the output took before it stalled.
-    std::this_thread::sleep_for(60ms);
+    Advance(0.06);
     buffer->SeekTime(2.0f);
-    resumed.get_future().wait();
-    std::this_thread::sleep_for(30ms);
+    m_system->Clock().HoldOutputs(false);
+    Advance(0.03);
+    // Heard from 2.0 s on; the chunks that fell due while the output was
+    // late are taken at once, so it is at most those 0.06 s further on.
     const float t = buffer->TellTime();
-    m_system->SetRenderObserver(nullptr);
     EXPECT_GE(t, 2.0f);
-    EXPECT_LE(t, 2.2f);
+    EXPECT_LE(t, 2.09f + kFrame);
     buffer->Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Streaming, StreamingModeTest,
                          ::testing::Values(BUFFERING_STREAM_SHORT, BUFFERING_STREAM, BUFFERING_STREAM_STAGED));
 
+// A whole buffer holds its loop as read (the rounds one after another) and
+// its watch thread, which looks every 5 ms of real time, moves the play
+// position back to the loop start at the loop end, and starts the buffer again
+// when it has played to its end: the heard time stays inside the loop.
 TEST_F(BufferTest, WholeModesLoopThroughTheirWatchThread)
 {
     auto buffer = Make(0.3f, BUFFERING_FULL);
@@ -237,14 +280,26 @@ TEST_F(BufferTest, WholeModesLoopThroughTheirWatchThread)
     buffer->EnableLoop(true);
     buffer->SeekTime(0.1f);
     buffer->Play();
-    std::this_thread::sleep_for(400ms);
+    int loops = 0;
+    float last = buffer->TellTime();
+    for (int i = 0; i < 80; ++i) {
+        Advance(0.005);
+        float t = buffer->TellTime();
+        // Played to the end of the buffer before the watch thread looked:
+        // the clock waits for it to start the loop again.
+        if (t == last) {
+            ASSERT_TRUE(WaitFor([&] { return (t = buffer->TellTime()) != last; }, 10000ms)) << "after " << i;
+        }
+        EXPECT_GE(t, 0.1f - kFrame);
+        EXPECT_LT(t, 0.2f);
+        loops += t < last;
+        last = t;
+    }
     EXPECT_TRUE(buffer->IsPlaying());
-    float t = buffer->TellTime();
-    // The watch thread looks every 5 ms, and the output may be a chunk ahead.
-    EXPECT_GE(t, 0.1f - 1e-3f);
-    EXPECT_LE(t, 0.2f + 0.035f);
+    EXPECT_GE(loops, 3);
     buffer->EnableLoop(false);
-    EXPECT_TRUE(buffer->WaitEnded(1000ms));
+    Advance(0.3);
+    EXPECT_TRUE(Ends(*buffer));
 }
 
 TEST_F(BufferTest, BufferSizesFollowTheMode)
@@ -275,7 +330,8 @@ TEST_F(BufferTest, WholeModesNeedALength)
     EXPECT_EQ(ReasonOf([&] { buffer.SetLoopTimes(0.0f, 0); }), L"Stream does not support GetLength");
     // Without a length it still plays to its end.
     buffer.Play();
-    EXPECT_TRUE(buffer.WaitEnded(2000ms));
+    Advance(0.5);
+    EXPECT_TRUE(Ends(buffer));
 }
 
 TEST_F(BufferTest, LoopTimesAreChecked)
@@ -324,14 +380,16 @@ TEST_F(BufferTest, AStableBufferReadsItsSourceOnceAndCannotBeFlushed)
     ExpectThrow<COperationNotSupportedException>([&] { buffer->FlushAndSeek(0); }, nullptr,
         L"Stable buffer cannot be flushed");
     buffer->Play();
-    ASSERT_TRUE(buffer->WaitEnded(2000ms));
+    Advance(0.25);
+    ASSERT_TRUE(Ends(*buffer));
     std::uint64_t reads = m_source->Reads();
     // Released: only the test's reference is left.
     EXPECT_EQ(m_source->AddRef(), 2);
     m_source->Release();
     buffer->SeekTime(0.1f);
     buffer->Play();
-    ASSERT_TRUE(buffer->WaitEnded(2000ms));
+    Advance(0.15);
+    ASSERT_TRUE(Ends(*buffer));
     EXPECT_EQ(m_source->Reads(), reads);
 }
 
@@ -339,10 +397,11 @@ TEST_F(BufferTest, SeekingBeyondTheEndEndsPlayback)
 {
     auto buffer = Make(1.0f, BUFFERING_STREAM);
     buffer->Play();
-    std::this_thread::sleep_for(100ms);
+    Advance(0.1);
     // Flushing without a loop seeks to the end of the source.
     buffer->FlushAndSeek(CDxAudioBuffer::kAllOnes);
-    EXPECT_TRUE(buffer->WaitEnded(1000ms));
+    Advance(0.1);
+    EXPECT_TRUE(Ends(*buffer));
     EXPECT_FALSE(buffer->IsPlaying());
     // Not playing, the same flush reports the end, not a position past it.
     buffer->FlushAndSeek(CDxAudioBuffer::kAllOnes);

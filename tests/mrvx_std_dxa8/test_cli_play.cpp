@@ -54,11 +54,13 @@ std::vector<char> ReadAll(const std::string& path)
 
 TEST(CliPlayTest, EveryByteOfTheSongReachesTheCard)
 {
-    // SDL's disk driver stands in for the card and writes what it gets.
+    // SDL's disk driver stands in for the card and writes what it gets; in
+    // lockstep with the refill, so that a busy machine cannot make it play
+    // old bytes.
     tonvik_test::CTempFolder folder;
     const std::string raw = folder.Path("card.raw");
     const auto run = RunProgram(kCli, {"play", tonvik_test::DataPath("golden/one_sine.tonvik")},
-                                Env({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw}));
+                                Env({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw, "MRVX_STD_DXA8_LOCKSTEP=1"}));
     EXPECT_EQ(run.status, 0) << run.Output();
     const std::vector<char> heard = ReadAll(raw);
     std::vector<char> song = ReadAll(tonvik_test::DataPath("golden/one_sine.wav"));

@@ -27,12 +27,23 @@ struct TReadWriteLockData {
     int readerThreads = 0;  // threads holding reads and no write
     int writers = 0;        // threads holding or waiting for the write lock
     bool writerHeld = false; // the writer's exclusion: one writing thread at a time
+    int waiting = 0;         // threads blocked in Lock
     std::map<std::thread::id, TThreadEntry> threads;
+
+    template <class TReady>
+    void Wait(std::unique_lock<std::mutex>& guard, TReady ready)
+    {
+        if (ready())
+            return;
+        ++waiting;
+        changed.wait(guard, ready);
+        --waiting;
+    }
 
     // Waits for the writer's exclusion and for the other readers to leave.
     void AcquireWriter(std::unique_lock<std::mutex>& guard)
     {
-        changed.wait(guard, [this] { return readerThreads == 0 && !writerHeld; });
+        Wait(guard, [this] { return readerThreads == 0 && !writerHeld; });
         writerHeld = true;
     }
 };
@@ -51,7 +62,7 @@ void CReadWriteLock::Lock(TLockMode mode, unsigned int param)
     if (mode == LOCK_MODE_READ) {
         if (it == d.threads.end()) {
             // A new reader waits while any thread holds or waits for the write lock.
-            d.changed.wait(guard, [&d] { return d.writers == 0; });
+            d.Wait(guard, [&d] { return d.writers == 0; });
             it = d.threads.emplace(self, TThreadEntry()).first;
             ++d.readerThreads;
         }
@@ -125,6 +136,12 @@ std::pair<TLockMode, unsigned int> Innermost(TReadWriteLockData& d)
 } // namespace
 
 TLockMode CReadWriteLock::GetLockMode() const { return Innermost(*m_data).first; }
+
+int CReadWriteLock::WaitingThreads() const
+{
+    std::lock_guard<std::mutex> guard(m_data->dataMutex);
+    return m_data->waiting;
+}
 
 unsigned int CReadWriteLock::GetParam() const { return Innermost(*m_data).second; }
 

@@ -28,6 +28,9 @@ public:
     // The innermost level of the calling thread; 0 (with a message box) when it holds none.
     TLockMode GetLockMode() const;
     unsigned int GetParam() const;
+    // Threads blocked in Lock at this moment: lets a test know that a thread
+    // is waiting, rather than guess it from the time that passed.
+    int WaitingThreads() const;
 
 private:
     TReadWriteLockData* m_data;

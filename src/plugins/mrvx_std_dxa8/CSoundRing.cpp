@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "CSoundClock.h"
 #include "CSoundSystem.h"
 
 namespace mrvx_std_dxa8 {
@@ -14,7 +15,9 @@ CSoundRing::CSoundRing(std::shared_ptr<CSoundSystem> system, const morvane::TDat
       m_bytesPerSecond(format.GetBytesPerSec()),
       m_blockSize(std::max<std::uint32_t>(1, format.GetBlockSize())),
       m_zeroByte(format.GetZeroByte()),
+      m_lockstep(m_system && m_system->Clock().Lockstep()),
       m_data(bytes, format.GetZeroByte()),
+      m_taken(m_lockstep ? bytes : 0),
       m_scratch(bytes)
 {
 }
@@ -32,9 +35,18 @@ std::uint8_t* CSoundRing::Lock(std::size_t offset, std::size_t bytes)
 
 void CSoundRing::Unlock()
 {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    std::memcpy(m_data.data() + m_lockOffset, m_scratch.data(), m_lockBytes);
-    m_lockBytes = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        std::memcpy(m_data.data() + m_lockOffset, m_scratch.data(), m_lockBytes);
+        MarkTaken(m_lockOffset, m_lockBytes, false);
+        m_lockBytes = 0;
+    }
+    m_renewed.notify_all();
+}
+
+CSoundRing::TClock::time_point CSoundRing::Now() const
+{
+    return m_system ? m_system->Clock().Now() : TClock::now();
 }
 
 void CSoundRing::Play(bool looping)
@@ -48,7 +60,7 @@ void CSoundRing::Play(bool looping)
             m_playing = true;
             m_chunkStart = m_readPos;
             m_chunkBytes = 0;
-            m_chunkTime = TClock::now();
+            m_chunkTime = Now();
         }
     }
     std::lock_guard<std::mutex> outputGuard(m_outputMutex);
@@ -65,15 +77,21 @@ void CSoundRing::Stop()
     }
     {
         std::lock_guard<std::mutex> guard(m_mutex);
-        auto now = TClock::now();
+        auto now = Now();
         std::size_t play = PlayCursorLocked(now);
         m_playing = false;
+        // What the output took beyond the play cursor was never heard: it is
+        // taken again as it is.
+        if (m_readPos != play)
+            MarkTaken(play, (m_readPos + m_data.size() - play) % m_data.size(), false);
         m_readPos = play;
         m_chunkStart = play;
         m_chunkBytes = 0;
         m_chunkTime = now;
         m_drainUntil = {};
     }
+    // A lockstep output waiting for a writer gives up and returns.
+    m_renewed.notify_all();
     // Closing waits for the output's thread, which may be inside Render:
     // never with m_mutex held.
     output.reset();
@@ -81,26 +99,29 @@ void CSoundRing::Stop()
 
 void CSoundRing::SetCurrentPosition(std::size_t offset)
 {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    offset = std::min(offset - offset % m_blockSize, m_data.size());
-    m_readPos = offset;
-    m_chunkStart = offset;
-    m_chunkBytes = 0;
-    m_chunkTime = TClock::now();
-    m_drainUntil = {};
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        offset = std::min(offset - offset % m_blockSize, m_data.size());
+        m_readPos = offset;
+        m_chunkStart = offset;
+        m_chunkBytes = 0;
+        m_chunkTime = Now();
+        m_drainUntil = {};
+    }
+    m_renewed.notify_all();
 }
 
 void CSoundRing::GetCurrentPosition(std::size_t& play, std::size_t& write) const
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    play = PlayCursorLocked(TClock::now());
+    play = PlayCursorLocked(Now());
     write = m_readPos;
 }
 
 bool CSoundRing::IsPlaying() const
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    return m_playing || TClock::now() < m_drainUntil;
+    return m_playing || Now() < m_drainUntil;
 }
 
 std::size_t CSoundRing::PlayCursorLocked(TClock::time_point now) const
@@ -129,16 +150,43 @@ void CSoundRing::Render(std::uint8_t* out, std::size_t bytes)
         m_system->NotifyRendered(out, bytes);
 }
 
+bool CSoundRing::Renewed(std::size_t from, std::size_t bytes) const
+{
+    const std::size_t size = m_data.size();
+    bytes = std::min(bytes, size);
+    for (std::size_t i = 0, at = from % size; i < bytes; ++i, at = at + 1 == size ? 0 : at + 1)
+        if (m_taken[at])
+            return false;
+    return true;
+}
+
+void CSoundRing::MarkTaken(std::size_t from, std::size_t bytes, bool taken)
+{
+    if (!m_lockstep || bytes == 0)
+        return;
+    const std::size_t size = m_data.size();
+    from %= size;
+    bytes = std::min(bytes, size);
+    const std::size_t first = std::min(bytes, size - from);
+    std::fill_n(m_taken.begin() + static_cast<std::ptrdiff_t>(from), first, taken);
+    std::fill_n(m_taken.begin(), bytes - first, taken);
+}
+
 void CSoundRing::Take(std::uint8_t* out, std::size_t bytes)
 {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    auto now = TClock::now();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // Only a looping ring is written again behind its output.
+    if (m_lockstep && m_looping)
+        m_renewed.wait(lock, [&] { return !m_playing || Renewed(m_readPos, bytes); });
+    auto now = Now();
     m_chunkStart = m_readPos;
     m_chunkTime = now;
     std::size_t copied = 0;
     while (m_playing && copied < bytes) {
         std::size_t run = std::min(bytes - copied, m_data.size() - m_readPos);
         std::memcpy(out + copied, m_data.data() + m_readPos, run);
+        if (m_looping)
+            MarkTaken(m_readPos, run, true);
         copied += run;
         m_readPos += run;
         if (m_readPos == m_data.size()) {

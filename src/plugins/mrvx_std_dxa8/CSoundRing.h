@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,10 @@ public:
 //
 // Writers fill regions through Lock/Unlock (one writer at a time); the bytes
 // reach the ring at Unlock, so the output never sees a half-written region.
+//
+// Time is the sound system's clock (CSoundClock), which a test may drive; in
+// its lockstep the output of a looping ring waits for bytes it took one round
+// before to be written again rather than taking them as they are.
 class CSoundRing {
 public:
     using TClock = std::chrono::steady_clock;
@@ -63,17 +68,27 @@ public:
     void Render(std::uint8_t* out, std::size_t bytes);
 
 private:
+    TClock::time_point Now() const;
     std::size_t PlayCursorLocked(TClock::time_point now) const;
     void Take(std::uint8_t* out, std::size_t bytes);
+    // Lockstep: no byte of [from, from + bytes) (round the ring) was taken
+    // since it was last written.
+    bool Renewed(std::size_t from, std::size_t bytes) const;
+    void MarkTaken(std::size_t from, std::size_t bytes, bool taken);
 
     std::shared_ptr<CSoundSystem> m_system;
     const morvane::TDataFormat_AudioPcm m_format;
     const std::uint32_t m_bytesPerSecond;
     const std::uint32_t m_blockSize;
     const std::uint8_t m_zeroByte;
+    const bool m_lockstep;
 
     mutable std::mutex m_mutex;
     std::vector<std::uint8_t> m_data;
+    // Lockstep: 1 for each byte the output took that no writer has written
+    // since; the output waits on m_renewed for them.
+    std::vector<std::uint8_t> m_taken;
+    std::condition_variable m_renewed;
     std::size_t m_readPos = 0;
     bool m_playing = false;
     bool m_looping = false;

@@ -256,6 +256,8 @@ std::unique_ptr<CSoundOutput> CSoundSystem::OpenOutput(CSoundRing& ring, bool lo
 {
     Start();
     const std::uint32_t chunkFrames = ChunkFrames(ring, looping);
+    if (m_clock.IsManual())
+        return m_clock.OpenManualOutput(ring, chunkFrames);
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         if (!m_silent) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "CSoundClock.h"
+
 namespace mrvx_std_dxa8 {
 
 class CSoundRing;
@@ -29,8 +31,12 @@ public:
     // until it has started (or failed, which makes every output silent).
     void Start();
 
-    // An output draining ring in real time, started; never null.
+    // An output draining ring at the pace of the clock below, started;
+    // never null.
     std::unique_ptr<CSoundOutput> OpenOutput(CSoundRing& ring, bool looping);
+
+    // The time the rings and outputs of this system go by.
+    ISoundClock& Clock() { return m_clock; }
 
     // False when outputs are silent clocks: SDL is missing, its audio did not start, runs its
     // dummy driver, or could not open the card. For diagnostics only.
@@ -55,6 +61,7 @@ private:
 
     std::once_flag m_startOnce;
     const TSdlLibrary* m_sdl = nullptr;  // null when libSDL2 could not be loaded
+    CSoundClock m_clock;
     mutable std::mutex m_mutex;
     bool m_sdlStarted = false;
     bool m_silent = false;

@@ -1,5 +1,7 @@
 // Every sample of a song that the editor plays reaches the output: SDL's disk
-// driver stands in for the card and keeps the bytes it was handed.
+// driver stands in for the card and keeps the bytes it was handed. It runs in
+// lockstep with the refill, so that a busy machine cannot make it play old
+// bytes.
 #include <QTest>
 
 #include <cstdlib>
@@ -32,6 +34,7 @@ TEST(EditorDiskOutputTest, PlayHandsTheCardEverySampleOfTheSong)
     const std::string heard = folder.Path("heard.raw");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", heard.c_str(), 1);
+    setenv("MRVX_STD_DXA8_LOCKSTEP", "1", 1);
     ovk::SetDialogs(std::make_unique<CScriptedDialogs>());
     {
         ovk::CEditorApp editor;
@@ -40,13 +43,14 @@ TEST(EditorDiskOutputTest, PlayHandsTheCardEverySampleOfTheSong)
         ASSERT_TRUE(state.CanPlay());
         state.Play();
         ASSERT_TRUE(QTest::qWaitFor([&] { return state.IsPlaying(); }, 3000));
-        // Two seconds of song in real time; the display ends at its end.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.IsPlaying(); }, 6000));
-        QTest::qWait(400);
-        state.SongControl()->Stop();
+        // Two seconds of song in real time; the display ends at its end, the
+        // output once the end has been heard.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.IsPlaying(); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !state.SongControl()->IsPlaying(); }, 20000));
     }
     ovk::SetDialogs(nullptr);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    unsetenv("MRVX_STD_DXA8_LOCKSTEP");
     const TBytes song = Trimmed(GoldenBytes("one_sine.wav"), 44);
     const TBytes output = Trimmed(ReadFileBytes(heard));
     ASSERT_FALSE(song.empty());

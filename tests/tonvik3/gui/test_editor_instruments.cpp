@@ -517,7 +517,7 @@ TEST_F(InstrumentTest, TestSoundsTheChannelThroughThePreviewWithoutStoppingTheSo
         song.channels[4].volume = 33;
     });
     State().PatternPlay();
-    ASSERT_TRUE(WaitFor([&] { return State().IsPlaying(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return State().IsPlaying(); }, 20000));
     ovk::CEnvEditorDlg dialog({4, ovk::TEnvelopeRef::CHANNEL, 0}, &Frame());
     dialog.findChild<QPushButton*>(QStringLiteral("Test"))->click();
     EXPECT_TRUE(State().previewControl->IsPlaying());

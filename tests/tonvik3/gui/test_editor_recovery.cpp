@@ -247,7 +247,7 @@ TEST_F(RecoveryTest, TermHupAndIntWriteTheRecoveryFileAndKeepIt)
         Edit(signal % 16, 40);
         ASSERT_FALSE(App().Recovery().HasFile());
         raise(signal);
-        ASSERT_TRUE(WaitFor([&] { return App().EndedBySignal(); }, 2000)) << signal;
+        ASSERT_TRUE(WaitFor([&] { return App().EndedBySignal(); }, 20000)) << signal;
         ASSERT_TRUE(App().Recovery().HasFile());
         ovk::COvkModuleData song;
         ovk::LoadSongFile(ovk::ToWide(App().Recovery().SongFile()).c_str(), song);

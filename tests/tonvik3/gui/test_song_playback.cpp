@@ -1,6 +1,8 @@
 // Song playback with its monitor thread, without the GUI: the audio plug-in
-// renders through its silent clock and the monitor posts what it hears. Also
-// run under the thread sanitizer.
+// renders through its silent clock and the monitor posts what it hears. The
+// test moves that clock itself, a step at a time, and lets the monitor look
+// after each step, so what it hears does not depend on the machine's load.
+// Also run under the thread sanitizer.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "PlayerTestSupport.h"
+#include "SoundClock.h"
 #include "gui/document/CSongPlayback.h"
 #include "morvane/api/CMorvane.h"
 #include "morvane/api/ClassIds.h"
@@ -37,6 +40,20 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_changed.wait_for(lock, limit, [&] { return Stops() >= count; });
     }
+    // Waits until the monitor has looked twice more (so once after whatever
+    // happened before this call), or has ended: more than stops STOPPED
+    // events came. False when it did neither within the limit.
+    bool WaitForTwoLooks(int stops, std::chrono::milliseconds limit)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const int ticks = Ticks();
+        return m_changed.wait_for(lock, limit, [&] { return Ticks() >= ticks + 2 || Stops() > stops; });
+    }
+    int StopCount()
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        return Stops();
+    }
     std::vector<TPlaybackEvent> Events()
     {
         std::lock_guard<std::mutex> guard(m_mutex);
@@ -52,13 +69,15 @@ public:
     }
 
 private:
-    int Stops() const
+    int Count(TPlaybackEvent::TKind kind) const
     {
         int n = 0;
         for (const auto& e : m_events)
-            n += e.kind == TPlaybackEvent::STOPPED;
+            n += e.kind == kind;
         return n;
     }
+    int Stops() const { return Count(TPlaybackEvent::STOPPED); }
+    int Ticks() const { return Count(TPlaybackEvent::TICK); }
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<TPlaybackEvent> m_events;
@@ -72,6 +91,9 @@ protected:
         m_device = morvane::CreateRef<morvane::IAudioDevice>(morvane::clsid::CAudioDevice);
         ASSERT_TRUE(m_device);
         m_device->Open();
+        m_system = SoundSystemOf(m_device.Get());
+        ASSERT_TRUE(m_system);
+        m_system->Clock().UseManualClock();
         m_module = NewModule();
         m_player = NewPlayer(m_module.Get());
         for (auto& enabled : m_enabled)
@@ -82,6 +104,29 @@ protected:
         m_playback.reset();
         if (m_device)
             m_device->Close();
+        m_system.reset();
+    }
+    // Lets seconds of the song be heard in steps of 25 ms (less than half a
+    // row at 255 BPM), the monitor looking after each; stops early once the
+    // monitor ended.
+    void Listen(double seconds)
+    {
+        const int stops = m_log.StopCount();
+        for (double heard = 0; heard < seconds - 1e-9 && m_log.StopCount() == stops; heard += 0.025) {
+            m_system->Clock().Advance(Seconds(0.025));
+            ASSERT_TRUE(m_log.WaitForTwoLooks(stops, 20s));
+        }
+    }
+    // Waits until the monitor plays (it connects and opens the output on its own thread).
+    bool Started()
+    {
+        const auto until = std::chrono::steady_clock::now() + 20s;
+        while (!m_playback->IsPlaying())
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            else
+                std::this_thread::sleep_for(1ms);
+        return true;
     }
     // positions order positions of a note in channel 0, at 255 BPM (0.94 s each).
     void MakeSong(int positions)
@@ -108,6 +153,7 @@ protected:
     CEventLog m_log;
     std::array<std::atomic<std::uint8_t>, 8> m_enabled;
     morvane::CRef<morvane::IAudioDevice> m_device;
+    std::shared_ptr<mrvx_std_dxa8::CSoundSystem> m_system;
     morvane::CRef<ovk::COvkModule> m_module;
     morvane::CRef<ovk::COvkModulePlayer> m_player;
     std::unique_ptr<CSongPlayback> m_playback =
@@ -118,7 +164,10 @@ TEST_F(SongPlaybackTest, FollowsTheHeardRowToTheSongsEndFromTheMonitorThread)
 {
     MakeSong(1);
     m_playback->Start(Request(7, false));  // past the end: from position 0
-    ASSERT_TRUE(m_log.WaitForStops(1, 5s));
+    ASSERT_TRUE(Started());
+    // The song (0.94 s) and a little more.
+    Listen(1.1);
+    ASSERT_TRUE(m_log.WaitForStops(1, 20s));
     EXPECT_FALSE(m_playback->IsPlaying());
     EXPECT_TRUE(m_log.AllFrom(std::this_thread::get_id()));
 
@@ -127,37 +176,35 @@ TEST_F(SongPlaybackTest, FollowsTheHeardRowToTheSongsEndFromTheMonitorThread)
     EXPECT_EQ(events.back().kind, TPlaybackEvent::STOPPED);
     EXPECT_EQ(events[events.size() - 2].kind, TPlaybackEvent::POSITION);
     EXPECT_EQ(events[events.size() - 2].order, CSongPlayback::kNoPosition);
-    int last = -1, ticks = 0, positions = 0;
+    // Every row heard, each once and in order (a step is shorter than a row),
+    // and a tick after every look, the one that found a new row included.
+    std::vector<int> rows;
     for (std::size_t i = 0; i + 2 < events.size(); ++i) {
-        if (events[i].kind == TPlaybackEvent::TICK) {
-            ++ticks;
+        if (events[i].kind == TPlaybackEvent::TICK)
             continue;
-        }
         ASSERT_EQ(events[i].kind, TPlaybackEvent::POSITION);
-        EXPECT_GT(events[i].row, last);
         EXPECT_EQ(events[i].order, events[i].row / 16);
-        EXPECT_EQ(events[i].order, 0);
-        last = events[i].row;
-        ++positions;
+        EXPECT_EQ(events[i + 1].kind, TPlaybackEvent::TICK);
+        rows.push_back(events[i].row);
     }
-    EXPECT_GE(positions, 10);
-    // One tick per 20 ms period over about a second.
-    EXPECT_GE(ticks, 20);
+    const std::vector<int> all{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    EXPECT_EQ(rows, all);
 }
 
 TEST_F(SongPlaybackTest, StartStopsThePreviousMonitorWhoseEventsAllComeFirst)
 {
     MakeSong(4);
     m_playback->Start(Request(0, true));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(Started());
+    Listen(0.3);
     EXPECT_TRUE(m_playback->IsPlaying());
     m_playback->Start(Request(2, true));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(Started());
+    Listen(0.3);
     EXPECT_TRUE(m_playback->IsPlaying());
-    const auto start = std::chrono::steady_clock::now();
+    // Stop does not wait for the clock: the monitor ends on its own.
     m_playback->Stop();
-    ASSERT_TRUE(m_log.WaitForStops(2, 2s));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    ASSERT_TRUE(m_log.WaitForStops(2, 20s));
     EXPECT_FALSE(m_playback->IsPlaying());
 
     // First playback: rows of position 0 only, then its end; then the second
@@ -212,7 +259,8 @@ TEST_F(SongPlaybackTest, MuteFlagsAreHandedToThePlayerAtTheStart)
     MakeSong(2);
     m_enabled[0] = 0;
     m_playback->Start(Request(0, false));
-    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(Started());
+    Listen(0.4);
     // The channel runs, the mix of it stays silent.
     std::int32_t mix[512], channel[512];
     const unsigned int at = static_cast<unsigned int>(m_player->Tell()) - 1024;

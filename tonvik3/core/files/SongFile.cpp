@@ -35,15 +35,13 @@ void COvkModuleData::Save(morvane::IOutputStream* stream) const
     morvane::CVarWriter writer(stream);
     writer << std::int32_t(TAG_SPEED_UNIT);
     writer << std::int32_t(TAG_MASTER) << tempo << masterVolume;
+    // The 2048 words of each table as the unsigned writer puts them one by
+    // one (the writer writes straight through), in one write.
+    static_assert(sizeof(orderTable) == 2048 * sizeof(unsigned int) && sizeof(patterns) == sizeof(orderTable));
     writer << std::int32_t(TAG_ORDER_TABLE);
-    for (const auto& column : orderTable)
-        for (std::uint32_t pattern : column)
-            writer << static_cast<unsigned int>(pattern);
+    stream->Write(orderTable, sizeof(orderTable));
     writer << std::int32_t(TAG_PATTERNS);
-    for (const auto& channel : patterns)
-        for (const auto& pattern : channel)
-            for (std::uint32_t note : pattern)
-                writer << static_cast<unsigned int>(note);
+    stream->Write(patterns, sizeof(patterns));
     for (std::int32_t c = 0; c < kChannels; ++c) {
         writer << std::int32_t(TAG_CHANNEL) << c << channels[c].volume;
         WriteEnvelope(writer, channels[c].envelope);

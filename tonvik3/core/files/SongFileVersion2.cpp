@@ -60,8 +60,7 @@ void COvkModuleData::LoadVersion2(morvane::CVarReader& source)
         }
         case TAG2_ORDER_TABLE:
         case TAG2_PATTERNS:
-            for (std::int32_t& word : words)
-                reader >> word;
+            reader.GetStreamTmp()->Read(words, sizeof(words));
             checkWhole();
             if (tag == TAG2_ORDER_TABLE) {
                 // Signed: -1 is accepted (and plays nothing), 16 and above are not.

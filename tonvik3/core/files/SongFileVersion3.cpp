@@ -22,14 +22,11 @@ namespace {
 
 bool HasChannel(std::int32_t tag) { return tag >= TAG_CHANNEL && tag <= TAG_OVERDRIVE && tag != TAG_MASTER; }
 
-// 2048 words of note data, as tags 2 and 3 store them.
+// 2048 words of note data, as tags 2 and 3 store them: the bytes that 2048
+// reads of one word would give, in one read.
 void ReadWords(morvane::CVarReader& reader, std::uint32_t (&words)[kChannels * 256])
 {
-    for (std::uint32_t& word : words) {
-        unsigned int value = 0;
-        reader >> value;
-        word = value;
-    }
+    reader.GetStreamTmp()->Read(words, sizeof(words));
 }
 
 } // namespace

@@ -88,13 +88,15 @@ bool CRecoveryStore::HasFile() const { return QFile::exists(SongFile()); }
 bool CRecoveryStore::Save(const COvkModuleData& song, const std::wstring& songPath, QString* error)
 {
     try {
-        SaveSongFile(ToWide(SongFile()).c_str(), song);
+        // The info first: an editor killed between the two writes must not
+        // leave a song without the name it is offered back under.
         const QByteArray info = "song=" + (songPath.empty() ? QByteArray("untitled")
                                                              : QByteArray::fromStdString(morvane::utf::PathToBytes(songPath)).toPercentEncoding()) +
                                 "\ntime=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + "\n";
         WriteFileAtomically(ToWide(PathOf(m_id, kInfo)).c_str(), [&](morvane::IOutputStream* stream) {
             stream->Write(info.constData(), static_cast<std::uint64_t>(info.size()));
         });
+        SaveSongFile(ToWide(SongFile()).c_str(), song);
     } catch (const morvane::CException& e) {
         if (error)
             *error = QString::fromWCharArray(e.GetReason() ? e.GetReason() : L"");

@@ -305,6 +305,9 @@ void COrderTableWnd::MoveBlock(TGridCell target)
     const int width = m_selection.Width();
     const int height = m_selection.Height();
     const TGridCell from = m_selection.TopLeft();
+    // The block lands whole in the table, wherever it was asked to go.
+    target.channel = std::clamp(target.channel, 0, kChannels - width);
+    target.row = std::clamp(target.row, 0, kOrderPositions - height);
     EditorState()->PushUndo();
     {
         CSongWrite song;

@@ -292,6 +292,9 @@ void CPatternWnd::MoveBlock(TGridCell target)
     const int width = m_selection.Width();
     const int height = m_selection.Height();
     const TGridCell from = m_selection.TopLeft();
+    // The block lands whole on the grid, wherever it was asked to go.
+    target.channel = std::clamp(target.channel, 0, kChannels - width);
+    target.row = std::clamp(target.row, 0, kRows - height);
     const bool added = state->PushUndo();
     if (!AssignPatterns(target.channel, width, true)) {
         if (added)
