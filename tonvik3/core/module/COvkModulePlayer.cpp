@@ -38,9 +38,15 @@ COvkModulePlayer::CModuleHold::~CModuleHold()
     }
 }
 
-COvkModulePlayer::COvkModulePlayer()
-    : CObjectImpl(clsid::COvkModulePlayer), m_format(morvane::FORMAT_44100HZ_16BIT_MONO), m_history(kHistoryLength, 0)
+COvkModulePlayer::COvkModulePlayer(THistories histories)
+    : CObjectImpl(clsid::COvkModulePlayer), m_format(morvane::FORMAT_44100HZ_16BIT_MONO)
 {
+    m_keepHistories = histories == THistories::Kept;
+    if (m_keepHistories) {
+        m_history.assign(kHistoryLength, 0);
+        for (COvkChannelVoice& voice : m_voices)
+            voice.KeepHistory();
+    }
 }
 
 morvane::IObject* COvkModulePlayer::FindInterface(const morvane::CId& interfaceId)
@@ -246,7 +252,7 @@ void COvkModulePlayer::GetHistory(int channel, unsigned int bytePosition, std::i
     const std::uint32_t position = mix ? m_historyPosition : m_voices[static_cast<std::size_t>(channel)].historyPosition;
     const std::uint32_t start = position + static_cast<std::uint32_t>(back);
     for (unsigned int i = 0; i < count; ++i)
-        destination[i] = ring[(start + i) & 0xFFFF];
+        destination[i] = ring.empty() ? 0 : ring[(start + i) & 0xFFFF];
 }
 
 bool COvkModulePlayer::SetPatternLoop(bool loop)
@@ -363,8 +369,10 @@ std::int16_t COvkModulePlayer::ProduceSample()
 
 void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample)
 {
-    m_history[m_historyPosition] = sample;
-    m_historyWritten = true;
+    if (!m_history.empty()) {
+        m_history[m_historyPosition] = sample;
+        m_historyWritten = true;
+    }
     m_historyPosition = (m_historyPosition + 1) & 0xFFFF;
     const std::uint16_t bits = static_cast<std::uint16_t>(sample);
     out[2 * k] = static_cast<std::uint8_t>(bits & 0xFF);
@@ -377,10 +385,12 @@ void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::
         // As Emit for each of the block's samples, in whole vectors.
         alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
         MixToSamples(m_masterVolume, mix, samples, count);
-        const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
-        std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
-        std::copy(samples + first, samples + count, m_history.begin());
-        m_historyWritten = true;
+        if (!m_history.empty()) {
+            const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
+            std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
+            std::copy(samples + first, samples + count, m_history.begin());
+            m_historyWritten = true;
+        }
         m_historyPosition = (m_historyPosition + count) & 0xFFFF;
         if constexpr (std::endian::native == std::endian::little) {
             std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
@@ -472,12 +482,13 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
         const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
         const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
-        alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
+        // A mix asked for is added up in place (it has room past count).
+        alignas(32) std::uint32_t blockMix[COvkChannelVoice::kBlockRoom];
+        std::uint32_t* const mix = out ? blockMix : mixOut + k;
+        std::fill(mix, mix + (block + 7) / 8 * 8, 0u);
         RenderBlock(block, mix);
         if (out)
             EmitBlock(out, k, mix, block);
-        else
-            std::copy(mix, mix + block, mixOut + k);
         k += block;
     }
     return k;

@@ -32,7 +32,11 @@ public:
     // Samples between envelope ticks.
     static constexpr std::uint32_t kTickSamples = kEnvelopeTickSamples;
 
-    COvkModulePlayer();
+    // Whether the player records the past samples of the mix and of each
+    // channel for GetHistory (the scopes); a player that only renders needs not.
+    enum class THistories { Kept, None };
+
+    explicit COvkModulePlayer(THistories histories = THistories::Kept);
 
     // IStream
     void Close() override;
@@ -71,7 +75,9 @@ public:
     void SetChannelGroup(std::uint32_t channels);
     // Renders up to count samples on the block path and stores each
     // sample's sum of the group's channel samples in mix[0 ... count-1]: the
-    // mix before the master volume (MixToSample). The song's read lock is
+    // mix before the master volume (MixToSample). mix has room for whole
+    // groups of eight past count (what lies there may be overwritten). The
+    // song's read lock is
     // held for the player by the calling thread, or by another thread that
     // waits for this call (song: the data it locked). Neither the player's
     // history nor its channels' are kept from then on. Returns the samples
@@ -164,10 +170,10 @@ private:
     morvane::TDataFormat_AudioPcm m_format;
 
     std::array<COvkChannelVoice, 8> m_voices;
-    std::vector<std::int32_t> m_history;
+    std::vector<std::int32_t> m_history;  // empty when the player keeps no histories
     std::uint32_t m_historyPosition = 0;
     bool m_historyWritten = false;  // since it was last cleared
-    bool m_keepHistories = true;    // false once read with ReadMix
+    bool m_keepHistories = true;    // false once read with ReadMix, or made without
     std::int32_t m_masterVolume = 0;
     std::uint32_t m_lastChangeCount = 0xFFFFFFFFu;
 

@@ -70,11 +70,11 @@ CParallelRender::CParallelRender(IOvkModule* module, unsigned threads) : m_modul
     }
     for (const std::uint32_t mask : masks) {
         auto group = std::make_unique<TGroup>();
-        group->player = morvane::CRef<COvkModulePlayer>::Adopt(new COvkModulePlayer);
-        if (groups > 1) {
+        // Nobody asks a render for its past: its players keep no histories.
+        group->player = morvane::CRef<COvkModulePlayer>::Adopt(new COvkModulePlayer(COvkModulePlayer::THistories::None));
+        if (groups > 1)
             group->player->SetChannelGroup(mask);
-            group->mix.resize(kRoundSamples + 8);
-        }
+        group->mix.resize(kRoundSamples + 8);
         group->player->Connect(module);
         m_groups.push_back(std::move(group));
     }
@@ -109,8 +109,6 @@ std::uint64_t CParallelRender::Read(void* buffer, std::uint64_t count)
 {
     if (!buffer)
         MRV_THROW(morvane::CNullPtrException, L"ovk::CParallelRender::Read", L"buffer is NULL");
-    if (m_groups.size() == 1)
-        return m_groups.front()->player->Read(buffer, count);
     const std::uint32_t samples = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, 0xFFFFFFFFu)) / 2;
     std::uint8_t* out = static_cast<std::uint8_t*>(buffer);
     std::uint32_t done = 0;

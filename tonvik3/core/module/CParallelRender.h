@@ -30,7 +30,7 @@ namespace ovk {
 class CParallelRender {
 public:
     // threads: how many threads share the work; 1 renders on the calling
-    // thread alone, through the player's own Read; more than there are
+    // thread alone, with one player of every channel; more than there are
     // channels counts as one per channel. Connects the players to module.
     CParallelRender(IOvkModule* module, unsigned threads);
     ~CParallelRender();

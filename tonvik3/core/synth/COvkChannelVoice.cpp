@@ -257,7 +257,7 @@ bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.
 
 } // namespace
 
-COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
+COvkChannelVoice::COvkChannelVoice()
 {
     m_envelopes.reserve(kMaxEnvelopes);
     m_moving.reserve(kMaxEnvelopes);
@@ -353,8 +353,10 @@ std::int32_t COvkChannelVoice::Sample()
     }
     for (COvkEffectState& effect : effects)
         v = effect.Process(v);
-    history[historyPosition] = v;
-    m_historyWritten = true;
+    if (!history.empty()) {
+        history[historyPosition] = v;
+        m_historyWritten = true;
+    }
     return enabled.load(std::memory_order_relaxed) ? v : 0;
 }
 
@@ -439,7 +441,7 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::
                                    std::uint32_t* __restrict mix, bool keepHistory)
 {
     OnVectorPath([=, this] {
-        if (keepHistory) {
+        if (keepHistory && !history.empty()) {
             const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
             std::copy(samples, samples + first, history.begin() + historyPosition);
             std::copy(samples + first, samples + count, history.begin());
@@ -535,6 +537,12 @@ void COvkChannelVoice::ClearHistory()
         std::fill(history.begin(), history.end(), 0);
     m_historyWritten = false;
     historyPosition = 0;
+}
+
+void COvkChannelVoice::KeepHistory()
+{
+    if (history.empty())
+        history.assign(kHistoryLength, 0);
 }
 
 void COvkChannelVoice::PrepareEffects()

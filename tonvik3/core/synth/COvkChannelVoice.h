@@ -74,8 +74,9 @@ public:
                            std::uint32_t modulatorSlot, std::int32_t* samples);
     //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history (unless keepHistory is false: nobody reads it), and the
-    //    audible samples added to mix (kBlockRoom places).
+    // 3. the history (unless keepHistory is false or the voice keeps none),
+    //    and the audible samples added to mix (room for whole vectors of
+    //    eight past count).
     void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix, bool keepHistory = true);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
@@ -96,8 +97,12 @@ public:
     // last time) and its write position.
     void ClearHistory();
     void PrepareEffects();
+    // Makes the history ring (zeroed); a voice without one records no past,
+    // which saves a renderer that nobody asks for it the memory and its writes.
+    void KeepHistory();
 
-    // History ring of the channel samples before muting.
+    // History ring of the channel samples before muting (kHistoryLength
+    // entries once KeepHistory was called, empty before).
     std::vector<std::int32_t> history;
     std::uint32_t historyPosition = 0;
 
