@@ -475,11 +475,12 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
             m_newRow = false;
         }
         // Up to and with the sample after which the envelopes tick or the
-        // row ends; ticks that move no envelope need no stop.
-        bool settled = true;
+        // row ends; ticks that move no envelope, or only channel gains
+        // (RenderBlock takes those sample by sample), need no stop.
+        bool gainsOnly = true;
         for (std::size_t c = 0; c < m_voices.size(); ++c)
-            settled = settled && (!Sounding(c) || m_voices[c].EnvelopesSettled());
-        const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
+            gainsOnly = gainsOnly && (!Sounding(c) || m_voices[c].OnlyGainMoves());
+        const std::uint32_t toTick = gainsOnly ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
         const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
         // A mix asked for is added up in place (it has room past count).
@@ -535,6 +536,9 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
     // first effects, all second effects ...), then history and mix.
     alignas(32) std::int32_t samples[kChannels][COvkChannelVoice::kBlockRoom];
     std::int32_t* channelSamples[kChannels];
+    // A block that runs over ticks (only channel gains move: RenderFast)
+    // has the voices tick the envelopes inside it.
+    const std::uint32_t firstTick = kTickSamples - m_tick;
     std::uint32_t carrierSlot = 0;
     std::uint32_t modulatorSlot = carrierDraws;
     std::size_t chainLength = 0;
@@ -544,7 +548,7 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
         const std::uint32_t voiceModulatorDraws = voice.ModulatorDraws();
         // A channel rendered elsewhere still takes its places among the numbers.
         if (Sounding(c))
-            voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
+            voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c], firstTick);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
         channelSamples[c] = samples[c];
@@ -581,12 +585,13 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
             m_voices[c].FinishBlock(samples[c], count, mix, m_keepHistories);
 
     // The player moves on as after each sample; only the last sample of the
-    // block can reach a tick that moves an envelope, or the row's end.
-    m_tick += count;
+    // block can reach the row's end, or a tick that the voices have not
+    // taken inside the block.
+    const std::uint32_t reached = m_tick + count;
+    m_tick = reached % kTickSamples;
     m_samplePosition = m_samplePosition + count;
     m_sampleInRow += count;
-    if (m_tick >= kTickSamples) {
-        m_tick %= kTickSamples;
+    if (reached >= kTickSamples && m_tick == 0) {
         for (std::size_t c = 0; c < m_voices.size(); ++c)
             if (Sounding(c))
                 m_voices[c].TickEnvelopes();

@@ -150,13 +150,18 @@ struct TSilent {
     void operator()(std::int32_t*, std::uint32_t, std::int32_t) const {}
 };
 
-template <class Fn>
+// Scaled: the last pair scales the sum; else nobody does.
+template <bool Scaled, class Fn>
 void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
 {
-    if (first)
-        last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
-    else
-        last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
+    if constexpr (Scaled) {
+        if (first)
+            last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
+        else
+            last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
+    } else {
+        first ? fn(TMix<true, false>{gain}) : fn(TMix<false, false>{gain});
+    }
 }
 
 // The noise of a pair's oscillators over a run, one wave per sample (the
@@ -384,7 +389,39 @@ void COvkChannelVoice::AdvanceOscillators()
 // lanes, and a 32-bit multiply), and chosen at start-up by what the machine
 // offers; everything it calls is built into each copy.
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
-                                         std::uint32_t modulatorSlot, std::int32_t* samples)
+                                         std::uint32_t modulatorSlot, std::int32_t* samples,
+                                         std::uint32_t firstTick)
+{
+    if (count <= firstTick || m_moving.empty())
+        RenderPairs<true>(count, noise, carrierSlot, modulatorSlot, samples);
+    else
+        RenderOverTicks(count, noise, carrierSlot, modulatorSlot, samples, firstTick);
+}
+
+// Apart, so that the usual case above needs no room for the gains.
+[[gnu::noinline]] void COvkChannelVoice::RenderOverTicks(std::uint32_t count, const std::uint32_t* noise,
+                                                         std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
+                                                         std::int32_t* samples, std::uint32_t firstTick)
+{
+    // With a gain per sample the pairs' sum is scaled afterwards.
+    alignas(32) std::uint32_t gains[kBlockRoom];
+    ChannelGains(count, firstTick, gains);
+    RenderPairs<false>(count, noise, carrierSlot, modulatorSlot, samples);
+    if (noteOn && !carriers.empty()) {
+        OnVectorPath([=, &gains] {
+            // v = (s * g) >> 8 with each sample's own gain g.
+            std::int32_t* __restrict s = samples;
+            const std::uint32_t* __restrict g = gains;
+            for (std::uint32_t j = 0; j < Whole(count); ++j)
+                s[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(s[j]) * g[j]) >> 8;
+        });
+    }
+}
+
+template <bool Scaled>
+[[gnu::always_inline]] inline void COvkChannelVoice::RenderPairs(std::uint32_t count, const std::uint32_t* noise,
+                                                                 std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
+                                                                 std::int32_t* samples)
 {
     OnVectorPath([=, this]() mutable {
         if (count == 0)
@@ -422,7 +459,7 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
                     return;
                 }
                 VisitWave(carrier, [&](auto carrierWave) {
-                    VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                    VisitMix<Scaled>(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
                         if (carrier.fmEnabled)
                             RunFmPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
                         else
@@ -435,6 +472,23 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
             carrier.modulation = run.modulation;
         }
     });
+}
+
+void COvkChannelVoice::ChannelGains(std::uint32_t count, std::uint32_t firstTick, std::uint32_t* gains)
+{
+    const std::uint32_t whole = Whole(count);
+    std::uint32_t j = 0;
+    for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
+        // The gain as Sample takes it, unsigned: it is never negative.
+        const std::uint32_t g =
+            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+        const std::uint32_t end = tick < count ? tick : whole;
+        std::fill(gains + j, gains + end, g);
+        j = end;
+        if (j == whole)
+            return;
+        TickEnvelopes();
+    }
 }
 
 void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,

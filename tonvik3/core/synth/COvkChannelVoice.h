@@ -59,7 +59,8 @@ public:
     void AdvanceOscillators();
 
     // The block path: count samples (1 ... kMaxBlock) whose envelopes stand
-    // still (at most to the next tick, unless no envelope moves at all), each a Sample followed by an Advance, but for the last Advance,
+    // still (at most to the next tick, unless no envelope moves at all, or
+    // only the channel envelope: see below), each a Sample followed by an Advance, but for the last Advance,
     // which the player makes after the envelopes of the block's end have
     // ticked or been reset (AdvanceOscillators; the history position then
     // moves on by one). In three stages, so that the player can run the
@@ -70,8 +71,13 @@ public:
     //    draws: this voice's sounding noise
     //    carriers take the places from carrierSlot on, its noise modulators
     //    from modulatorSlot on; the number of sample j is at place j.
+    //    The block's first envelope tick comes after sample firstTick - 1; a
+    //    block that runs over ticks (only the channel envelope moves:
+    //    OnlyGainMoves) ticks the envelopes at the ticks inside it and
+    //    takes each sample's channel gain; a tick after its last sample is
+    //    left to the caller.
     void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
-                           std::uint32_t modulatorSlot, std::int32_t* samples);
+                           std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
     //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
     // 3. the history (unless keepHistory is false or the voice keeps none),
@@ -92,6 +98,10 @@ public:
     void EnvelopesChanged();
     // True when no envelope of the list moves at a tick.
     bool EnvelopesSettled() const { return m_moving.empty(); }
+    // True when no envelope but the channel envelope moves at a tick: a tick
+    // then changes nothing but the channel gain, and a block may run over
+    // ticks with a gain per sample.
+    bool OnlyGainMoves() const { return m_moving.empty() || (m_moving.size() == 1 && m_moving[0] == &envelope); }
 
     // Zeroes the history (nothing to do when nothing was written since the
     // last time) and its write position.
@@ -116,6 +126,18 @@ public:
     std::atomic<bool> enabled{true};
 
 private:
+    // RenderOscillators; Scaled: the sum of the pairs scaled by the channel
+    // gain of the envelope's value, else left as it is.
+    template <bool Scaled>
+    void RenderPairs(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                     std::uint32_t modulatorSlot, std::int32_t* samples);
+    // RenderOscillators for a block over ticks.
+    void RenderOverTicks(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                         std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
+    // For a block of count samples over ticks: the channel gain of each
+    // sample into gains (room for whole vectors of eight), the envelopes
+    // ticked at every tick inside the block.
+    void ChannelGains(std::uint32_t count, std::uint32_t firstTick, std::uint32_t* gains);
     void RebuildEnvelopeList();
     void CountNoise();
 
