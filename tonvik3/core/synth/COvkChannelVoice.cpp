@@ -398,23 +398,33 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
         RenderOverTicks(count, noise, carrierSlot, modulatorSlot, samples, firstTick);
 }
 
-// Apart, so that the usual case above needs no room for the gains.
+// Apart, so that the usual case above stays as small as it was.
 [[gnu::noinline]] void COvkChannelVoice::RenderOverTicks(std::uint32_t count, const std::uint32_t* noise,
                                                          std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
                                                          std::int32_t* samples, std::uint32_t firstTick)
 {
-    // With a gain per sample the pairs' sum is scaled afterwards.
-    alignas(32) std::uint32_t gains[kBlockRoom];
-    ChannelGains(count, firstTick, gains);
+    // The pairs' sum, then v = (s * g) >> 8 with the gain g of each tick's
+    // stretch: only the channel envelope moves at the ticks, and the pairs
+    // do not read it.
     RenderPairs<false>(count, noise, carrierSlot, modulatorSlot, samples);
-    if (noteOn && !carriers.empty()) {
-        OnVectorPath([=, &gains] {
-            // v = (s * g) >> 8 with each sample's own gain g.
-            std::int32_t* __restrict s = samples;
-            const std::uint32_t* __restrict g = gains;
-            for (std::uint32_t j = 0; j < Whole(count); ++j)
-                s[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(s[j]) * g[j]) >> 8;
-        });
+    const bool heard = noteOn && !carriers.empty();
+    std::uint32_t j = 0;
+    for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
+        const std::uint32_t end = std::min(tick, count);
+        if (heard) {
+            // The gain as Sample takes it, unsigned: it is never negative.
+            const std::uint32_t g =
+                (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+            OnVectorPath([=] {
+                for (std::uint32_t k = j; k < end; ++k)
+                    samples[k] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[k]) * g) >> 8;
+            });
+        }
+        j = end;
+        // A tick after the block's last sample is the caller's.
+        if (j == count)
+            return;
+        TickEnvelopes();
     }
 }
 
@@ -472,23 +482,6 @@ template <bool Scaled>
             carrier.modulation = run.modulation;
         }
     });
-}
-
-void COvkChannelVoice::ChannelGains(std::uint32_t count, std::uint32_t firstTick, std::uint32_t* gains)
-{
-    const std::uint32_t whole = Whole(count);
-    std::uint32_t j = 0;
-    for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
-        // The gain as Sample takes it, unsigned: it is never negative.
-        const std::uint32_t g =
-            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-        const std::uint32_t end = tick < count ? tick : whole;
-        std::fill(gains + j, gains + end, g);
-        j = end;
-        if (j == whole)
-            return;
-        TickEnvelopes();
-    }
 }
 
 void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,

@@ -134,10 +134,6 @@ private:
     // RenderOscillators for a block over ticks.
     void RenderOverTicks(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                          std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
-    // For a block of count samples over ticks: the channel gain of each
-    // sample into gains (room for whole vectors of eight), the envelopes
-    // ticked at every tick inside the block.
-    void ChannelGains(std::uint32_t count, std::uint32_t firstTick, std::uint32_t* gains);
     void RebuildEnvelopeList();
     void CountNoise();
 
