@@ -373,9 +373,13 @@ void COvkChannelVoice::Advance()
 
 void COvkChannelVoice::AdvanceOscillators()
 {
-    for (std::size_t i = 0; i < carriers.size(); ++i) {
-        TOvkOscillatorState& carrier = carriers[i];
-        TOvkOscillatorState& modulator = modulators[i];
+    // Taken once: the stores below could otherwise be the vectors' own fields.
+    TOvkOscillatorState* const carrierStates = carriers.data();
+    TOvkOscillatorState* const modulatorStates = modulators.data();
+    const std::size_t pairs = carriers.size();
+    for (std::size_t i = 0; i < pairs; ++i) {
+        TOvkOscillatorState& carrier = carrierStates[i];
+        TOvkOscillatorState& modulator = modulatorStates[i];
         const std::int32_t m = modulator.Output();
         modulator.phase += static_cast<std::uint32_t>(
             WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
