@@ -228,9 +228,11 @@ void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer
 // The tick of the envelopes in whole vectors of eight lanes, up to n
 // rounded up, one array per field: counter = min(counter + speed, limit),
 // value = min + (F(phase + counter) x span) / 256 (TOvkEnvelopeState::Tick).
-void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const std::int32_t* speed,
+// moved[i] is all ones where the counter changed, 0 where it stayed; true
+// when it stayed for any of the first n.
+bool TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const std::int32_t* speed,
                const std::int32_t* limit, const std::int32_t* phase, const std::int32_t* low,
-               const std::int32_t* span)
+               const std::int32_t* span, std::int32_t* moved)
 {
     using TLanes = std::int32_t __attribute__((vector_size(32)));
     using TBits = std::uint32_t __attribute__((vector_size(32)));
@@ -240,12 +242,18 @@ void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const 
         return v;
     };
     auto store = [](std::int32_t* p, TLanes v) { __builtin_memcpy(p, &v, sizeof(v)); };
+    const TLanes lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    TLanes stayed = {};
     for (std::size_t i = 0; i < n; i += 8) {
-        const TLanes stepped = TLanes(TBits(load(counter + i)) + TBits(load(speed + i)));
+        const TLanes before = load(counter + i);
+        const TLanes stepped = TLanes(TBits(before) + TBits(load(speed + i)));
         const TLanes highest = load(limit + i);
         const TLanes below = stepped < highest;  // all ones where true
         const TLanes next = (stepped & below) | (highest & ~below);
         store(counter + i, next);
+        const TLanes changed = next != before;
+        store(moved + i, changed);
+        stayed |= ~changed & (lane + static_cast<std::int32_t>(i) < static_cast<std::int32_t>(n));
         // ShapeF(phase + next), lane by lane.
         const TLanes t = ((TLanes(TBits(load(phase + i)) + TBits(next)) >> 8) & 255) - 128;
         const TLanes sign = t >> 31;
@@ -256,6 +264,9 @@ void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const 
         const TLanes scaled = TLanes(TBits(product) + (TBits(product >> 31) & 255u)) >> 8;
         store(value + i, TLanes(TBits(load(low + i)) + TBits(scaled)));
     }
+    std::uint64_t words[4];
+    __builtin_memcpy(words, &stayed, sizeof(words));
+    return (words[0] | words[1] | words[2] | words[3]) != 0;
 }
 
 bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.increment != 0; }
@@ -521,15 +532,13 @@ void COvkChannelVoice::TickEnvelopes()
             return;
         std::int32_t* const counter = t.counter.data();
         std::int32_t* const value = t.value.data();
-        std::uint8_t* const moved = t.moved.data();
-        TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
-        bool still = false;
+        std::int32_t* const moved = t.moved.data();
+        const bool still = TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(),
+                                     t.span.data(), moved);
+        TOvkEnvelopeState* const* const envelopes = m_moving.data();
         for (std::size_t i = 0; i < n; ++i) {
-            TOvkEnvelopeState& e = *m_moving[i];
-            moved[i] = e.counter != counter[i];
-            still |= !moved[i];
-            e.counter = counter[i];
-            e.value = value[i];
+            envelopes[i]->counter = counter[i];
+            envelopes[i]->value = value[i];
         }
         if (!still)
             return;

@@ -153,7 +153,7 @@ private:
         alignas(32) TField min{};
         alignas(32) TField span{};
         alignas(32) TField value{};
-        std::array<std::uint8_t, kRoom> moved{};
+        alignas(32) TField moved{};  // of the last tick: all ones where the counter changed
         void Set(std::size_t i, const TOvkEnvelopeState& e);
         void Move(std::size_t to, std::size_t from);
     };
