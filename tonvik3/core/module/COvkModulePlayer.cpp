@@ -227,6 +227,7 @@ void COvkModulePlayer::Connect(IOvkModule* module)
     m_connected = module != nullptr;
     for (COvkChannelVoice& voice : m_voices)
         voice.Reinit();
+    m_effectSteps.clear();
     ClearHistories();
     m_rowLength = 0;
     m_lastChangeCount = 0;
@@ -293,9 +294,40 @@ void COvkModulePlayer::Synchronise()
         m_noise.resize(noiseOscillators * CNoiseGenerator::kSlotPitch);
         m_noiseWanted.resize(noiseOscillators);
     }
+    PlanEffects();
     // Read while the song is still locked: an edit that slips in after the
     // release moves the counter again and is picked up next time.
     m_lastChangeCount = m_module->GetChangeCount();
+}
+
+void COvkModulePlayer::PlanEffects()
+{
+    m_effectSteps.clear();
+    std::size_t chainLength = 0;
+    for (std::size_t c = 0; c < m_voices.size(); ++c)
+        if (Sounding(c))
+            chainLength = std::max(chainLength, m_voices[c].effects.size());
+    for (std::size_t slot = 0; slot < chainLength;) {
+        // This slot's effects and the next one's, of the channels that have them.
+        TEffectStep step;
+        std::size_t nextCount = 0;
+        for (std::size_t c = 0; c < m_voices.size(); ++c) {
+            std::vector<COvkEffectState>& chain = m_voices[c].effects;
+            if (!Sounding(c) || slot >= chain.size())
+                continue;
+            const std::int32_t type = chain[slot].Record().type;
+            step.filters |= type == EFFECT_LOWPASS || type == EFFECT_HIGHPASS || type == EFFECT_RESONANCE;
+            step.channel[step.count] = static_cast<std::uint8_t>(c);
+            step.first[step.count++] = &chain[slot];
+            if (slot + 1 < chain.size())
+                step.second[nextCount++] = &chain[slot + 1];
+        }
+        // Two filter slots of the same channels run in one pass.
+        step.pair = nextCount == step.count && COvkEffectState::FiltersOfOneKind(step.first.data(), step.count) &&
+                    COvkEffectState::FiltersOfOneKind(step.second.data(), step.count);
+        slot += step.pair ? 2 : 1;
+        m_effectSteps.push_back(step);
+    }
 }
 
 void COvkModulePlayer::ClearHistories()
@@ -535,13 +567,11 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
     // The channels' oscillators, then their effect chains slot by slot (all
     // first effects, all second effects ...), then history and mix.
     alignas(32) std::int32_t samples[kChannels][COvkChannelVoice::kBlockRoom];
-    std::int32_t* channelSamples[kChannels];
     // A block that runs over ticks (only channel gains move: RenderFast)
     // has the voices tick the envelopes inside it.
     const std::uint32_t firstTick = kTickSamples - m_tick;
     std::uint32_t carrierSlot = 0;
     std::uint32_t modulatorSlot = carrierDraws;
-    std::size_t chainLength = 0;
     for (std::size_t c = 0; c < m_voices.size(); ++c) {
         COvkChannelVoice& voice = m_voices[c];
         const std::uint32_t voiceCarrierDraws = voice.CarrierDraws();
@@ -551,33 +581,18 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
             voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c], firstTick);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
-        channelSamples[c] = samples[c];
-        chainLength = std::max(chainLength, voice.effects.size());
     }
-    for (std::size_t slot = 0; slot < chainLength;) {
-        // This slot's effects and the next one's, of the channels that have them.
-        COvkEffectState* effects[kChannels];
-        COvkEffectState* next[kChannels];
+    for (const TEffectStep& step : m_effectSteps) {
         std::int32_t* effectSamples[kChannels];
-        std::size_t n = 0, nextCount = 0;
-        for (std::size_t c = 0; c < m_voices.size(); ++c) {
-            std::vector<COvkEffectState>& chain = m_voices[c].effects;
-            if (Sounding(c) && slot < chain.size()) {
-                effects[n] = &chain[slot];
-                effectSamples[n] = channelSamples[c];
-                if (slot + 1 < chain.size())
-                    next[nextCount++] = &chain[slot + 1];
-                ++n;
-            }
-        }
-        // Two filter slots of the same channels run in one pass.
-        if (nextCount == n && COvkEffectState::FiltersOfOneKind(effects, n) &&
-            COvkEffectState::FiltersOfOneKind(next, n)) {
-            COvkEffectState::ProcessPair(effects, next, effectSamples, n, count);
-            slot += 2;
+        for (std::size_t k = 0; k < step.count; ++k)
+            effectSamples[k] = samples[step.channel[k]];
+        if (step.pair) {
+            COvkEffectState::ProcessPair(step.first.data(), step.second.data(), effectSamples, step.count, count);
+        } else if (step.filters) {
+            COvkEffectState::ProcessBlocks(step.first.data(), effectSamples, step.count, count);
         } else {
-            COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
-            slot += 1;
+            for (std::size_t k = 0; k < step.count; ++k)
+                step.first[k]->ProcessBlock(effectSamples[k], count);
         }
     }
     for (std::size_t c = 0; c < m_voices.size(); ++c)

@@ -159,6 +159,9 @@ private:
     // The block path into bytes (out), or into a mix (mix, when out is null).
     std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t* mix, std::uint32_t count);
     void RenderBlock(std::uint32_t count, std::uint32_t* mix);
+    // Works out m_effectSteps from the voices' effects (they change only
+    // when the song is read again).
+    void PlanEffects();
     bool Sounding(std::size_t channel) const { return (m_channelGroup >> channel) & 1u; }
     void DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws);
 
@@ -169,7 +172,8 @@ private:
     morvane::CBinaryLock m_lock;
     morvane::TDataFormat_AudioPcm m_format;
 
-    std::array<COvkChannelVoice, 8> m_voices;
+    static constexpr std::size_t kVoiceCount = 8;  // one per song channel
+    std::array<COvkChannelVoice, kVoiceCount> m_voices;
     std::vector<std::int32_t> m_history;  // empty when the player keeps no histories
     std::uint32_t m_historyPosition = 0;
     bool m_historyWritten = false;  // since it was last cleared
@@ -197,6 +201,18 @@ private:
     std::vector<std::uint32_t> m_noise;
     std::vector<std::uint8_t> m_noiseWanted;
     CNoiseGenerator::TSlotJump m_noiseJump;
+    // How the block path runs the sounding channels' effect chains: all first
+    // effects, all second effects ..., one slot a step, or two filter slots
+    // in one pass (COvkEffectState::ProcessPair).
+    struct TEffectStep {
+        std::size_t count = 0;  // channels that have the slot
+        std::array<std::uint8_t, kVoiceCount> channel{};
+        std::array<COvkEffectState*, kVoiceCount> first{};
+        std::array<COvkEffectState*, kVoiceCount> second{};  // of a pair
+        bool pair = false;
+        bool filters = false;  // first holds filters, which run side by side
+    };
+    std::vector<TEffectStep> m_effectSteps;
 };
 
 } // namespace ovk
