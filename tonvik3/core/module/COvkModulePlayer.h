@@ -77,9 +77,8 @@ public:
     // sample's sum of the group's channel samples in mix[0 ... count-1]: the
     // mix before the master volume (MixToSample). mix has room for whole
     // groups of eight past count (what lies there may be overwritten). The
-    // song's read lock is
-    // held for the player by the calling thread, or by another thread that
-    // waits for this call (song: the data it locked). Neither the player's
+    // song's read lock is held for the player by the calling thread, or by
+    // another thread that waits for this call (song: the data it locked). Neither the player's
     // history nor its channels' are kept from then on. Returns the samples
     // produced; fewer when the song ends.
     std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
