@@ -64,6 +64,7 @@ void COvkModulePlayer::SetChannelGroup(std::uint32_t channels)
 {
     CAutoLock<CBinaryLock> guard(m_lock);
     m_channelGroup = channels & kAllChannels;
+    m_wantedFor.fill(TVoiceDraws{});
     // The next synchronisation refreshes every voice, heard or followed.
     m_lastChangeCount = m_module ? m_module->GetChangeCount() - 1 : 0xFFFFFFFFu;
 }
@@ -293,6 +294,7 @@ void COvkModulePlayer::Synchronise()
     if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch) {
         m_noise.resize(noiseOscillators * CNoiseGenerator::kSlotPitch);
         m_noiseWanted.resize(noiseOscillators);
+        m_wantedFor.fill(TVoiceDraws{});
     }
     PlanEffects();
     // Read while the song is still locked: an edit that slips in after the
@@ -536,16 +538,25 @@ void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws
         const std::uint32_t slots = carrierDraws + modulatorDraws;
         if (m_noiseJump.slots != slots)
             m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
-        // A group needs the rows of its own channels' oscillators only.
+        // A group needs the rows of its own channels' oscillators only; which
+        // rows those are changes only when a channel's draws do.
         const std::uint8_t* wanted = nullptr;
         if (m_channelGroup != kAllChannels) {
-            std::uint32_t carrierSlot = 0, modulatorSlot = carrierDraws;
+            bool changed = false;
             for (std::size_t c = 0; c < m_voices.size(); ++c) {
-                const std::uint8_t sounding = Sounding(c);
-                for (std::uint32_t k = m_voices[c].CarrierDraws(); k > 0; --k)
-                    m_noiseWanted[carrierSlot++] = sounding;
-                for (std::uint32_t k = m_voices[c].ModulatorDraws(); k > 0; --k)
-                    m_noiseWanted[modulatorSlot++] = sounding;
+                const TVoiceDraws draws{m_voices[c].CarrierDraws(), m_voices[c].ModulatorDraws()};
+                changed |= draws != m_wantedFor[c];
+                m_wantedFor[c] = draws;
+            }
+            if (changed) {
+                std::uint32_t carrierSlot = 0, modulatorSlot = carrierDraws;
+                for (std::size_t c = 0; c < m_voices.size(); ++c) {
+                    const std::uint8_t sounding = Sounding(c);
+                    for (std::uint32_t k = m_wantedFor[c].carriers; k > 0; --k)
+                        m_noiseWanted[carrierSlot++] = sounding;
+                    for (std::uint32_t k = m_wantedFor[c].modulators; k > 0; --k)
+                        m_noiseWanted[modulatorSlot++] = sounding;
+                }
             }
             wanted = m_noiseWanted.data();
         }

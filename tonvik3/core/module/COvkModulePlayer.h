@@ -199,6 +199,12 @@ private:
     // oscillator, and which of the oscillators' rows the channel group needs.
     std::vector<std::uint32_t> m_noise;
     std::vector<std::uint8_t> m_noiseWanted;
+    // The draws of each channel that m_noiseWanted was worked out for.
+    struct TVoiceDraws {
+        std::uint32_t carriers = ~0u, modulators = ~0u;
+        bool operator==(const TVoiceDraws&) const = default;
+    };
+    std::array<TVoiceDraws, kVoiceCount> m_wantedFor{};
     CNoiseGenerator::TSlotJump m_noiseJump;
     // How the block path runs the sounding channels' effect chains: all first
     // effects, all second effects ..., one slot a step, or two filter slots
