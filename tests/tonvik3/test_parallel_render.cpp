@@ -81,7 +81,7 @@ TRendered Render(const COvkModuleData& song, unsigned threads, std::uint32_t see
 void ExpectSameRender(const COvkModuleData& song, std::uint32_t seed, bool edits, const std::string& what)
 {
     const TRendered one = Render(song, 0, seed, edits);
-    for (const unsigned threads : {2u, 3u, 8u}) {
+    for (const unsigned threads : {1u, 2u, 3u, 8u}) {
         const TRendered many = Render(song, threads, seed, edits);
         EXPECT_EQ(many.bytes.size(), one.bytes.size()) << what << ", " << threads << " threads";
         EXPECT_TRUE(many.bytes == one.bytes) << what << ", " << threads << " threads";

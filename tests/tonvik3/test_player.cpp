@@ -330,6 +330,32 @@ TEST_F(PlayerTest, HistoriesHoldTheLastSamples)
     EXPECT_EQ(mix, std::vector<std::int32_t>(100, 0));
 }
 
+TEST_F(PlayerTest, APlayerWithoutHistoriesSoundsTheSameAndRemembersNothing)
+{
+    Edit(module.Get(), [](COvkModuleData& song) {
+        PlainSong(song);
+        song.channels[3].carriers[0].type = OSC_SAW;
+        song.patterns[3][1][0] = 58;
+        song.channels[3].effects.resize(1);  // a delay, which reads its own past
+    });
+    for (const bool reference : {false, true}) {
+        CRef<COvkModulePlayer> kept = NewPlayer(module.Get());
+        CRef<COvkModulePlayer> bare =
+            CRef<COvkModulePlayer>::Adopt(new COvkModulePlayer(COvkModulePlayer::THistories::None));
+        bare->Connect(module.Get());
+        kept->SetReferenceRendering(reference);
+        bare->SetReferenceRendering(reference);
+        const TSamples expected = ReadSamples(kept.Get(), 5000);
+        EXPECT_EQ(ReadSamples(bare.Get(), 5000), expected) << (reference ? "reference" : "block") << " path";
+        ASSERT_NE(expected, TSamples(5000, 0));
+        for (const int channel : {-1, 3}) {
+            std::vector<std::int32_t> past(100, 7);
+            bare->GetHistory(channel, 4900 * 2, past.data(), 100);
+            EXPECT_EQ(past, std::vector<std::int32_t>(100, 0)) << "channel " << channel;
+        }
+    }
+}
+
 TEST_F(PlayerTest, EditsAreHeardInTheNextRead)
 {
     Edit(module.Get(), [](COvkModuleData& song) {

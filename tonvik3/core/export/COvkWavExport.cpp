@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/files/AtomicFile.h"
@@ -65,6 +68,83 @@ void PatchSizes(morvane::IOutputStream* stream, morvane::CVarWriter& writer, std
     }
 }
 
+// Writes the pieces of the file on a thread of its own, one at a time and in
+// the order they are handed over, so that the next piece renders meanwhile.
+// A failed write's exception reaches the renderer when it next waits.
+class CBackgroundWriter {
+public:
+    explicit CBackgroundWriter(morvane::IOutputStream* stream) : m_stream(stream), m_thread([this] { Run(); }) {}
+    ~CBackgroundWriter()
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    CBackgroundWriter(const CBackgroundWriter&) = delete;
+    CBackgroundWriter& operator=(const CBackgroundWriter&) = delete;
+
+    // Waits until the piece handed over last is written; returns the bytes
+    // written so far, or throws what a write threw.
+    std::uint64_t Wait()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_piece == nullptr; });
+        if (m_error)
+            std::rethrow_exception(std::exchange(m_error, nullptr));
+        return m_written;
+    }
+    // Waits as Wait does, then has bytes [0, count) of piece written; the
+    // piece stays untouched until the next Wait returns.
+    void Write(const std::uint8_t* piece, std::uint64_t count)
+    {
+        Wait();
+        {
+            std::lock_guard<std::mutex> guard(m_mutex);
+            m_piece = piece;
+            m_count = count;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_stop || m_piece != nullptr; });
+            if (m_piece == nullptr)
+                return;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                m_stream->Write(m_piece, m_count);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            if (error)
+                m_error = error;
+            else
+                m_written += m_count;
+            m_piece = nullptr;
+            m_changed.notify_all();
+        }
+    }
+
+    morvane::IOutputStream* const m_stream;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const std::uint8_t* m_piece = nullptr;  // being written, or to be
+    std::uint64_t m_count = 0;
+    std::uint64_t m_written = 0;
+    std::exception_ptr m_error;
+    bool m_stop = false;
+    std::thread m_thread;  // last: it starts when everything it uses is made
+};
+
 // The rendering itself, on the calling thread.
 TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, const TWavExportOptions& options)
 {
@@ -80,33 +160,46 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
 
         // Rendered ahead: ahead[0 ... aheadBytes-1], of which the blocks
         // taken so far, [0 ... aheadUsed-1], go to the file in one write
-        // when the next render is due or the export ends.
-        std::vector<std::uint8_t> ahead(kWavExportWriteBytes);
+        // when the next render is due or the export ends. The write goes on
+        // in the background while the next piece renders into the other buffer.
+        std::vector<std::uint8_t> pieces[2] = {std::vector<std::uint8_t>(kWavExportWriteBytes),
+                                               std::vector<std::uint8_t>(kWavExportWriteBytes)};
+        std::uint8_t* ahead = pieces[0].data();
         std::uint64_t aheadBytes = 0;
         std::uint64_t aheadUsed = 0;
         std::uint32_t written = 0;  // the bytes of the blocks taken
+        CBackgroundWriter background(stream);
+        // Hands the blocks taken to the writer (after the write before is done).
         auto writeTaken = [&] {
-            if (aheadUsed > 0)
-                stream->Write(ahead.data(), aheadUsed);
-            outcome.sampleBytes = written;
+            outcome.sampleBytes = static_cast<std::uint32_t>(background.Wait());
+            if (aheadUsed > 0) {
+                background.Write(ahead, aheadUsed);
+                ahead = ahead == pieces[0].data() ? pieces[1].data() : pieces[0].data();
+                aheadBytes = aheadUsed = 0;
+            }
+        };
+        // Everything taken is in the file.
+        auto writeAll = [&] {
+            writeTaken();
+            outcome.sampleBytes = static_cast<std::uint32_t>(background.Wait());
         };
         bool reported = false;
         auto lastReport = std::chrono::steady_clock::now();
         while (written < length) {
             if (options.cancel && options.cancel->load()) {
-                writeTaken();
+                writeAll();
                 PatchSizes(stream, writer, written);
                 outcome.result = TWavExportResult::Cancelled;
                 return outcome;
             }
             if (aheadUsed == aheadBytes) {
                 writeTaken();
-                aheadBytes = render.Read(ahead.data(), kWavExportWriteBytes);
+                aheadBytes = render.Read(ahead, kWavExportWriteBytes);
                 aheadUsed = 0;
             }
             const std::uint64_t delivered = std::min<std::uint64_t>(aheadBytes - aheadUsed, kBlockBytes);
             if (delivered == 0) {
-                writeTaken();
+                writeAll();
                 PatchSizes(stream, writer, written);
                 outcome.error = L"The song ended before its length";
                 return outcome;
@@ -126,7 +219,7 @@ TWavExportOutcome Render(IOvkModule* module, morvane::IOutputStream* stream, con
                 lastReport = now;
             }
         }
-        writeTaken();
+        writeAll();
         if (options.progress)
             options.progress(100);
         if (options.progressBytes)

@@ -38,9 +38,15 @@ COvkModulePlayer::CModuleHold::~CModuleHold()
     }
 }
 
-COvkModulePlayer::COvkModulePlayer()
-    : CObjectImpl(clsid::COvkModulePlayer), m_format(morvane::FORMAT_44100HZ_16BIT_MONO), m_history(kHistoryLength, 0)
+COvkModulePlayer::COvkModulePlayer(THistories histories)
+    : CObjectImpl(clsid::COvkModulePlayer), m_format(morvane::FORMAT_44100HZ_16BIT_MONO)
 {
+    m_keepHistories = histories == THistories::Kept;
+    if (m_keepHistories) {
+        m_history.assign(kHistoryLength, 0);
+        for (COvkChannelVoice& voice : m_voices)
+            voice.KeepHistory();
+    }
 }
 
 morvane::IObject* COvkModulePlayer::FindInterface(const morvane::CId& interfaceId)
@@ -58,6 +64,7 @@ void COvkModulePlayer::SetChannelGroup(std::uint32_t channels)
 {
     CAutoLock<CBinaryLock> guard(m_lock);
     m_channelGroup = channels & kAllChannels;
+    m_wantedFor.fill(TVoiceDraws{});
     // The next synchronisation refreshes every voice, heard or followed.
     m_lastChangeCount = m_module ? m_module->GetChangeCount() - 1 : 0xFFFFFFFFu;
 }
@@ -221,6 +228,7 @@ void COvkModulePlayer::Connect(IOvkModule* module)
     m_connected = module != nullptr;
     for (COvkChannelVoice& voice : m_voices)
         voice.Reinit();
+    m_effectSteps.clear();
     ClearHistories();
     m_rowLength = 0;
     m_lastChangeCount = 0;
@@ -246,7 +254,7 @@ void COvkModulePlayer::GetHistory(int channel, unsigned int bytePosition, std::i
     const std::uint32_t position = mix ? m_historyPosition : m_voices[static_cast<std::size_t>(channel)].historyPosition;
     const std::uint32_t start = position + static_cast<std::uint32_t>(back);
     for (unsigned int i = 0; i < count; ++i)
-        destination[i] = ring[(start + i) & 0xFFFF];
+        destination[i] = ring.empty() ? 0 : ring[(start + i) & 0xFFFF];
 }
 
 bool COvkModulePlayer::SetPatternLoop(bool loop)
@@ -286,10 +294,42 @@ void COvkModulePlayer::Synchronise()
     if (m_noise.size() < noiseOscillators * CNoiseGenerator::kSlotPitch) {
         m_noise.resize(noiseOscillators * CNoiseGenerator::kSlotPitch);
         m_noiseWanted.resize(noiseOscillators);
+        m_wantedFor.fill(TVoiceDraws{});
     }
+    PlanEffects();
     // Read while the song is still locked: an edit that slips in after the
     // release moves the counter again and is picked up next time.
     m_lastChangeCount = m_module->GetChangeCount();
+}
+
+void COvkModulePlayer::PlanEffects()
+{
+    m_effectSteps.clear();
+    std::size_t chainLength = 0;
+    for (std::size_t c = 0; c < m_voices.size(); ++c)
+        if (Sounding(c))
+            chainLength = std::max(chainLength, m_voices[c].effects.size());
+    for (std::size_t slot = 0; slot < chainLength;) {
+        // This slot's effects and the next one's, of the channels that have them.
+        TEffectStep step;
+        std::size_t nextCount = 0;
+        for (std::size_t c = 0; c < m_voices.size(); ++c) {
+            std::vector<COvkEffectState>& chain = m_voices[c].effects;
+            if (!Sounding(c) || slot >= chain.size())
+                continue;
+            const std::int32_t type = chain[slot].Record().type;
+            step.filters |= type == EFFECT_LOWPASS || type == EFFECT_HIGHPASS || type == EFFECT_RESONANCE;
+            step.channel[step.count] = static_cast<std::uint8_t>(c);
+            step.first[step.count++] = &chain[slot];
+            if (slot + 1 < chain.size())
+                step.second[nextCount++] = &chain[slot + 1];
+        }
+        // Two filter slots of the same channels run in one pass.
+        step.pair = nextCount == step.count && COvkEffectState::FiltersOfOneKind(step.first.data(), step.count) &&
+                    COvkEffectState::FiltersOfOneKind(step.second.data(), step.count);
+        slot += step.pair ? 2 : 1;
+        m_effectSteps.push_back(step);
+    }
 }
 
 void COvkModulePlayer::ClearHistories()
@@ -363,8 +403,10 @@ std::int16_t COvkModulePlayer::ProduceSample()
 
 void COvkModulePlayer::Emit(std::uint8_t* out, std::uint32_t k, std::int16_t sample)
 {
-    m_history[m_historyPosition] = sample;
-    m_historyWritten = true;
+    if (!m_history.empty()) {
+        m_history[m_historyPosition] = sample;
+        m_historyWritten = true;
+    }
     m_historyPosition = (m_historyPosition + 1) & 0xFFFF;
     const std::uint16_t bits = static_cast<std::uint16_t>(sample);
     out[2 * k] = static_cast<std::uint8_t>(bits & 0xFF);
@@ -377,10 +419,12 @@ void COvkModulePlayer::EmitBlock(std::uint8_t* out, std::uint32_t k, const std::
         // As Emit for each of the block's samples, in whole vectors.
         alignas(32) std::int16_t samples[COvkChannelVoice::kBlockRoom];
         MixToSamples(m_masterVolume, mix, samples, count);
-        const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
-        std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
-        std::copy(samples + first, samples + count, m_history.begin());
-        m_historyWritten = true;
+        if (!m_history.empty()) {
+            const std::uint32_t first = std::min(count, kHistoryLength - m_historyPosition);
+            std::copy(samples, samples + first, m_history.begin() + m_historyPosition);
+            std::copy(samples + first, samples + count, m_history.begin());
+            m_historyWritten = true;
+        }
         m_historyPosition = (m_historyPosition + count) & 0xFFFF;
         if constexpr (std::endian::native == std::endian::little) {
             std::memcpy(out + 2 * k, samples, 2 * std::size_t(count));
@@ -465,19 +509,21 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
             m_newRow = false;
         }
         // Up to and with the sample after which the envelopes tick or the
-        // row ends; ticks that move no envelope need no stop.
-        bool settled = true;
+        // row ends; ticks that move no envelope, or only channel gains
+        // (RenderBlock takes those sample by sample), need no stop.
+        bool gainsOnly = true;
         for (std::size_t c = 0; c < m_voices.size(); ++c)
-            settled = settled && (!Sounding(c) || m_voices[c].EnvelopesSettled());
-        const std::uint32_t toTick = settled ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
+            gainsOnly = gainsOnly && (!Sounding(c) || m_voices[c].OnlyGainMoves());
+        const std::uint32_t toTick = gainsOnly ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
         const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
-        alignas(32) std::uint32_t mix[COvkChannelVoice::kBlockRoom] = {};
+        // A mix asked for is added up in place (it has room past count).
+        alignas(32) std::uint32_t blockMix[COvkChannelVoice::kBlockRoom];
+        std::uint32_t* const mix = out ? blockMix : mixOut + k;
+        std::fill(mix, mix + (block + 7) / 8 * 8, 0u);
         RenderBlock(block, mix);
         if (out)
             EmitBlock(out, k, mix, block);
-        else
-            std::copy(mix, mix + block, mixOut + k);
         k += block;
     }
     return k;
@@ -492,16 +538,25 @@ void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws
         const std::uint32_t slots = carrierDraws + modulatorDraws;
         if (m_noiseJump.slots != slots)
             m_noiseJump = CNoiseGenerator::TSlotJump::For(slots);
-        // A group needs the rows of its own channels' oscillators only.
+        // A group needs the rows of its own channels' oscillators only; which
+        // rows those are changes only when a channel's draws do.
         const std::uint8_t* wanted = nullptr;
         if (m_channelGroup != kAllChannels) {
-            std::uint32_t carrierSlot = 0, modulatorSlot = carrierDraws;
+            bool changed = false;
             for (std::size_t c = 0; c < m_voices.size(); ++c) {
-                const std::uint8_t sounding = Sounding(c);
-                for (std::uint32_t k = m_voices[c].CarrierDraws(); k > 0; --k)
-                    m_noiseWanted[carrierSlot++] = sounding;
-                for (std::uint32_t k = m_voices[c].ModulatorDraws(); k > 0; --k)
-                    m_noiseWanted[modulatorSlot++] = sounding;
+                const TVoiceDraws draws{m_voices[c].CarrierDraws(), m_voices[c].ModulatorDraws()};
+                changed |= draws != m_wantedFor[c];
+                m_wantedFor[c] = draws;
+            }
+            if (changed) {
+                std::uint32_t carrierSlot = 0, modulatorSlot = carrierDraws;
+                for (std::size_t c = 0; c < m_voices.size(); ++c) {
+                    const std::uint8_t sounding = Sounding(c);
+                    for (std::uint32_t k = m_wantedFor[c].carriers; k > 0; --k)
+                        m_noiseWanted[carrierSlot++] = sounding;
+                    for (std::uint32_t k = m_wantedFor[c].modulators; k > 0; --k)
+                        m_noiseWanted[modulatorSlot++] = sounding;
+                }
             }
             wanted = m_noiseWanted.data();
         }
@@ -523,46 +578,32 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
     // The channels' oscillators, then their effect chains slot by slot (all
     // first effects, all second effects ...), then history and mix.
     alignas(32) std::int32_t samples[kChannels][COvkChannelVoice::kBlockRoom];
-    std::int32_t* channelSamples[kChannels];
+    // A block that runs over ticks (only channel gains move: RenderFast)
+    // has the voices tick the envelopes inside it.
+    const std::uint32_t firstTick = kTickSamples - m_tick;
     std::uint32_t carrierSlot = 0;
     std::uint32_t modulatorSlot = carrierDraws;
-    std::size_t chainLength = 0;
     for (std::size_t c = 0; c < m_voices.size(); ++c) {
         COvkChannelVoice& voice = m_voices[c];
         const std::uint32_t voiceCarrierDraws = voice.CarrierDraws();
         const std::uint32_t voiceModulatorDraws = voice.ModulatorDraws();
         // A channel rendered elsewhere still takes its places among the numbers.
         if (Sounding(c))
-            voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c]);
+            voice.RenderOscillators(count, m_noise.data(), carrierSlot, modulatorSlot, samples[c], firstTick);
         carrierSlot += voiceCarrierDraws;
         modulatorSlot += voiceModulatorDraws;
-        channelSamples[c] = samples[c];
-        chainLength = std::max(chainLength, voice.effects.size());
     }
-    for (std::size_t slot = 0; slot < chainLength;) {
-        // This slot's effects and the next one's, of the channels that have them.
-        COvkEffectState* effects[kChannels];
-        COvkEffectState* next[kChannels];
+    for (const TEffectStep& step : m_effectSteps) {
         std::int32_t* effectSamples[kChannels];
-        std::size_t n = 0, nextCount = 0;
-        for (std::size_t c = 0; c < m_voices.size(); ++c) {
-            std::vector<COvkEffectState>& chain = m_voices[c].effects;
-            if (Sounding(c) && slot < chain.size()) {
-                effects[n] = &chain[slot];
-                effectSamples[n] = channelSamples[c];
-                if (slot + 1 < chain.size())
-                    next[nextCount++] = &chain[slot + 1];
-                ++n;
-            }
-        }
-        // Two filter slots of the same channels run in one pass.
-        if (nextCount == n && COvkEffectState::FiltersOfOneKind(effects, n) &&
-            COvkEffectState::FiltersOfOneKind(next, n)) {
-            COvkEffectState::ProcessPair(effects, next, effectSamples, n, count);
-            slot += 2;
+        for (std::size_t k = 0; k < step.count; ++k)
+            effectSamples[k] = samples[step.channel[k]];
+        if (step.pair) {
+            COvkEffectState::ProcessPair(step.first.data(), step.second.data(), effectSamples, step.count, count);
+        } else if (step.filters) {
+            COvkEffectState::ProcessBlocks(step.first.data(), effectSamples, step.count, count);
         } else {
-            COvkEffectState::ProcessBlocks(effects, effectSamples, n, count);
-            slot += 1;
+            for (std::size_t k = 0; k < step.count; ++k)
+                step.first[k]->ProcessBlock(effectSamples[k], count);
         }
     }
     for (std::size_t c = 0; c < m_voices.size(); ++c)
@@ -570,12 +611,13 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
             m_voices[c].FinishBlock(samples[c], count, mix, m_keepHistories);
 
     // The player moves on as after each sample; only the last sample of the
-    // block can reach a tick that moves an envelope, or the row's end.
-    m_tick += count;
+    // block can reach the row's end, or a tick that the voices have not
+    // taken inside the block.
+    const std::uint32_t reached = m_tick + count;
+    m_tick = reached % kTickSamples;
     m_samplePosition = m_samplePosition + count;
     m_sampleInRow += count;
-    if (m_tick >= kTickSamples) {
-        m_tick %= kTickSamples;
+    if (reached >= kTickSamples && m_tick == 0) {
         for (std::size_t c = 0; c < m_voices.size(); ++c)
             if (Sounding(c))
                 m_voices[c].TickEnvelopes();

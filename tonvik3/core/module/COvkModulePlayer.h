@@ -32,7 +32,11 @@ public:
     // Samples between envelope ticks.
     static constexpr std::uint32_t kTickSamples = kEnvelopeTickSamples;
 
-    COvkModulePlayer();
+    // Whether the player records the past samples of the mix and of each
+    // channel for GetHistory (the scopes); a player that only renders needs not.
+    enum class THistories { Kept, None };
+
+    explicit COvkModulePlayer(THistories histories = THistories::Kept);
 
     // IStream
     void Close() override;
@@ -71,9 +75,10 @@ public:
     void SetChannelGroup(std::uint32_t channels);
     // Renders up to count samples on the block path and stores each
     // sample's sum of the group's channel samples in mix[0 ... count-1]: the
-    // mix before the master volume (MixToSample). The song's read lock is
-    // held for the player by the calling thread, or by another thread that
-    // waits for this call (song: the data it locked). Neither the player's
+    // mix before the master volume (MixToSample). mix has room for whole
+    // groups of eight past count (what lies there may be overwritten). The
+    // song's read lock is held for the player by the calling thread, or by
+    // another thread that waits for this call (song: the data it locked). Neither the player's
     // history nor its channels' are kept from then on. Returns the samples
     // produced; fewer when the song ends.
     std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
@@ -153,6 +158,9 @@ private:
     // The block path into bytes (out), or into a mix (mix, when out is null).
     std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t* mix, std::uint32_t count);
     void RenderBlock(std::uint32_t count, std::uint32_t* mix);
+    // Works out m_effectSteps from the voices' effects (they change only
+    // when the song is read again).
+    void PlanEffects();
     bool Sounding(std::size_t channel) const { return (m_channelGroup >> channel) & 1u; }
     void DrawNoise(std::uint32_t count, std::uint32_t carrierDraws, std::uint32_t modulatorDraws);
 
@@ -163,11 +171,12 @@ private:
     morvane::CBinaryLock m_lock;
     morvane::TDataFormat_AudioPcm m_format;
 
-    std::array<COvkChannelVoice, 8> m_voices;
-    std::vector<std::int32_t> m_history;
+    static constexpr std::size_t kVoiceCount = 8;  // one per song channel
+    std::array<COvkChannelVoice, kVoiceCount> m_voices;
+    std::vector<std::int32_t> m_history;  // empty when the player keeps no histories
     std::uint32_t m_historyPosition = 0;
     bool m_historyWritten = false;  // since it was last cleared
-    bool m_keepHistories = true;    // false once read with ReadMix
+    bool m_keepHistories = true;    // false once read with ReadMix, or made without
     std::int32_t m_masterVolume = 0;
     std::uint32_t m_lastChangeCount = 0xFFFFFFFFu;
 
@@ -190,7 +199,25 @@ private:
     // oscillator, and which of the oscillators' rows the channel group needs.
     std::vector<std::uint32_t> m_noise;
     std::vector<std::uint8_t> m_noiseWanted;
+    // The draws of each channel that m_noiseWanted was worked out for.
+    struct TVoiceDraws {
+        std::uint32_t carriers = ~0u, modulators = ~0u;
+        bool operator==(const TVoiceDraws&) const = default;
+    };
+    std::array<TVoiceDraws, kVoiceCount> m_wantedFor{};
     CNoiseGenerator::TSlotJump m_noiseJump;
+    // How the block path runs the sounding channels' effect chains: all first
+    // effects, all second effects ..., one slot a step, or two filter slots
+    // in one pass (COvkEffectState::ProcessPair).
+    struct TEffectStep {
+        std::size_t count = 0;  // channels that have the slot
+        std::array<std::uint8_t, kVoiceCount> channel{};
+        std::array<COvkEffectState*, kVoiceCount> first{};
+        std::array<COvkEffectState*, kVoiceCount> second{};  // of a pair
+        bool pair = false;
+        bool filters = false;  // first holds filters, which run side by side
+    };
+    std::vector<TEffectStep> m_effectSteps;
 };
 
 } // namespace ovk

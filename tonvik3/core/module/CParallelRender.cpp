@@ -70,11 +70,11 @@ CParallelRender::CParallelRender(IOvkModule* module, unsigned threads) : m_modul
     }
     for (const std::uint32_t mask : masks) {
         auto group = std::make_unique<TGroup>();
-        group->player = morvane::CRef<COvkModulePlayer>::Adopt(new COvkModulePlayer);
-        if (groups > 1) {
+        // Nobody asks a render for its past: its players keep no histories.
+        group->player = morvane::CRef<COvkModulePlayer>::Adopt(new COvkModulePlayer(COvkModulePlayer::THistories::None));
+        if (groups > 1)
             group->player->SetChannelGroup(mask);
-            group->mix.resize(kRoundSamples + 8);
-        }
+        group->mix.resize(kRoundSamples + 8);
         group->player->Connect(module);
         m_groups.push_back(std::move(group));
     }
@@ -82,7 +82,7 @@ CParallelRender::CParallelRender(IOvkModule* module, unsigned threads) : m_modul
     const std::uint32_t noiseState = CNoiseGenerator::GetState();
     try {
         for (std::size_t g = 1; g < m_groups.size(); ++g)
-            m_groups[g]->thread = std::thread(&CParallelRender::Work, this, std::ref(*m_groups[g]), noiseState);
+            m_groups[g]->thread = std::thread(&CParallelRender::Work, this, g, noiseState);
     } catch (...) {
         StopHelpers();
         throw;
@@ -109,8 +109,6 @@ std::uint64_t CParallelRender::Read(void* buffer, std::uint64_t count)
 {
     if (!buffer)
         MRV_THROW(morvane::CNullPtrException, L"ovk::CParallelRender::Read", L"buffer is NULL");
-    if (m_groups.size() == 1)
-        return m_groups.front()->player->Read(buffer, count);
     const std::uint32_t samples = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, 0xFFFFFFFFu)) / 2;
     std::uint8_t* out = static_cast<std::uint8_t*>(buffer);
     std::uint32_t done = 0;
@@ -133,9 +131,10 @@ void CParallelRender::RenderGroup(TGroup& group, std::uint32_t samples, COvkModu
     }
 }
 
-void CParallelRender::Work(TGroup& group, std::uint32_t noiseState)
+void CParallelRender::Work(std::size_t index, std::uint32_t noiseState)
 {
     CNoiseGenerator::SetState(noiseState);
+    TGroup& group = *m_groups[index];
     std::uint64_t seen = 0;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
@@ -145,12 +144,24 @@ void CParallelRender::Work(TGroup& group, std::uint32_t noiseState)
         seen = m_round;
         const std::uint32_t samples = m_samples;
         COvkModuleData* const song = m_song;
+        std::uint8_t* const out = m_out;
         lock.unlock();
         RenderGroup(group, samples, song);
+        lock.lock();
+        AwaitAllRendered(lock);
+        lock.unlock();
+        MixShare(index, out);
         lock.lock();
         if (--m_busy == 0)
             m_finished.notify_one();
     }
+}
+
+void CParallelRender::AwaitAllRendered(std::unique_lock<std::mutex>& lock)
+{
+    if (++m_groupsRendered == m_groups.size())
+        m_rendered.notify_all();
+    m_rendered.wait(lock, [&] { return m_groupsRendered == m_groups.size(); });
 }
 
 std::uint32_t CParallelRender::RenderRound(std::uint8_t* out, std::uint32_t samples)
@@ -167,11 +178,18 @@ std::uint32_t CParallelRender::RenderRound(std::uint8_t* out, std::uint32_t samp
         std::lock_guard<std::mutex> guard(m_mutex);
         m_samples = samples;
         m_song = read.Song();
+        m_out = out;
+        m_groupsRendered = 0;
         m_busy = static_cast<unsigned>(m_groups.size() - 1);
         ++m_round;
     }
     m_start.notify_all();
     RenderGroup(*m_groups.front(), samples, read.Song());
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        AwaitAllRendered(lock);
+    }
+    MixShare(0, out);
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_finished.wait(lock, [&] { return m_busy == 0; });
@@ -185,36 +203,44 @@ std::uint32_t CParallelRender::RenderRound(std::uint8_t* out, std::uint32_t samp
     for (const std::unique_ptr<TGroup>& group : m_groups)
         if (group->produced != produced)
             MRV_THROW(morvane::CBugException, L"ovk::CParallelRender::Read", L"Channel groups ended apart");
-    MixGroups(out, produced);
     return produced;
 }
 
-void CParallelRender::MixGroups(std::uint8_t* out, std::uint32_t count)
+void CParallelRender::MixShare(std::size_t index, std::uint8_t* out)
 {
+    // Only what every group produced is mixed (they differ only when one
+    // failed, and then the round throws).
+    std::uint32_t count = m_groups.front()->produced;
+    for (const std::unique_ptr<TGroup>& group : m_groups)
+        count = std::min(count, group->produced);
+    // Shares of whole vectors of eight, in group order.
+    const std::size_t groups = m_groups.size();
+    const std::uint32_t share = static_cast<std::uint32_t>((count + 8 * groups - 1) / (8 * groups) * 8);
+    const std::uint32_t begin = std::min<std::uint64_t>(count, std::uint64_t(share) * index);
+    const std::uint32_t end = std::min<std::uint64_t>(count, std::uint64_t(share) * (index + 1));
     const std::int32_t masterVolume = m_groups.front()->player->MasterVolume();
-    std::uint32_t* const first = m_groups.front()->mix.data();
-    // The mix is a wrapping sum, so the groups add up in any order.
-    for (std::size_t g = 1; g < m_groups.size(); ++g) {
-        const std::uint32_t* const other = m_groups[g]->mix.data();
-        OnVectorPath([=] {
-            // Eight lanes at a time: the mixes have room past the round.
-            using TLanes = std::uint32_t __attribute__((vector_size(32)));
-            for (std::uint32_t j = 0; j < count; j += 8) {
-                TLanes sum, add;
-                __builtin_memcpy(&sum, first + j, sizeof(sum));
-                __builtin_memcpy(&add, other + j, sizeof(add));
-                sum += add;
-                __builtin_memcpy(first + j, &sum, sizeof(sum));
-            }
-        });
-    }
+    std::array<const std::uint32_t*, kChannels> mixes{};
+    for (std::size_t g = 0; g < groups; ++g)
+        mixes[g] = m_groups[g]->mix.data();
     OnVectorPath([=] {
         constexpr std::uint32_t kPiece = 4096;
+        // The mix is a wrapping sum, so the groups add up in any order.
+        alignas(32) std::uint32_t sum[kPiece];
         alignas(32) std::int16_t samples[kPiece];
-        for (std::uint32_t done = 0; done < count; done += kPiece) {
-            const std::uint32_t n = std::min(kPiece, count - done);
-            // The mixes have room for whole groups of eight past the round.
-            COvkModulePlayer::MixToSamples(masterVolume, first + done, samples, n);
+        for (std::uint32_t done = begin; done < end; done += kPiece) {
+            const std::uint32_t n = std::min(kPiece, end - done);
+            // Eight lanes at a time: the mixes have room past the round.
+            using TLanes = std::uint32_t __attribute__((vector_size(32)));
+            for (std::uint32_t j = 0; groups > 1 && j < n; j += 8) {
+                TLanes total, add;
+                __builtin_memcpy(&total, mixes[0] + done + j, sizeof(total));
+                for (std::size_t g = 1; g < groups; ++g) {
+                    __builtin_memcpy(&add, mixes[g] + done + j, sizeof(add));
+                    total += add;
+                }
+                __builtin_memcpy(sum + j, &total, sizeof(total));
+            }
+            COvkModulePlayer::MixToSamples(masterVolume, groups > 1 ? sum : mixes[0] + done, samples, n);
             if constexpr (std::endian::native == std::endian::little) {
                 std::memcpy(out + 2 * std::size_t(done), samples, 2 * std::size_t(n));
             } else {

@@ -21,7 +21,8 @@ namespace ovk {
 // the noise oscillators of the other channels draw, and passes over them in
 // the one shared sequence of the noise generator. Each Read holds the song's
 // read lock, lets every group render its channels' mix of the same samples,
-// then adds the mixes and clips them as the player does.
+// then adds the mixes and clips them as the player does, each thread a share
+// of the samples.
 //
 // The calling thread renders the first group; the others run on threads of
 // their own, whose noise generators continue from the calling thread's as it
@@ -30,7 +31,7 @@ namespace ovk {
 class CParallelRender {
 public:
     // threads: how many threads share the work; 1 renders on the calling
-    // thread alone, through the player's own Read; more than there are
+    // thread alone, with one player of every channel; more than there are
     // channels counts as one per channel. Connects the players to module.
     CParallelRender(IOvkModule* module, unsigned threads);
     ~CParallelRender();
@@ -60,12 +61,15 @@ private:
     // The samples that one round renders at most (the size of each mix).
     static constexpr std::uint32_t kRoundSamples = 65536;
 
-    void Work(TGroup& group, std::uint32_t noiseState);
+    void Work(std::size_t index, std::uint32_t noiseState);
     void StopHelpers();
     std::uint32_t RenderRound(std::uint8_t* out, std::uint32_t samples);
-    // The groups' mixes of count samples added up, under the master volume
-    // and clipped, into out as 16-bit little-endian samples.
-    void MixGroups(std::uint8_t* out, std::uint32_t count);
+    // Counts the calling thread's group as rendered and waits until every
+    // group is (m_mutex held through lock).
+    void AwaitAllRendered(std::unique_lock<std::mutex>& lock);
+    // Group index's share of the round: the groups' mixes added up, under
+    // the master volume and clipped, into out as 16-bit little-endian samples.
+    void MixShare(std::size_t index, std::uint8_t* out);
     static void RenderGroup(TGroup& group, std::uint32_t samples, COvkModuleData* song);
 
     morvane::CRef<IOvkModule> m_module;
@@ -75,10 +79,13 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_start;
     std::condition_variable m_finished;
+    std::condition_variable m_rendered;
     std::uint64_t m_round = 0;
     std::uint32_t m_samples = 0;
     COvkModuleData* m_song = nullptr;
-    unsigned m_busy = 0;
+    std::uint8_t* m_out = nullptr;
+    std::size_t m_groupsRendered = 0;  // this round, the caller's included
+    unsigned m_busy = 0;               // helpers that have not finished the round
     bool m_stop = false;
 };
 

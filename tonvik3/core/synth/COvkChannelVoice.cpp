@@ -150,13 +150,18 @@ struct TSilent {
     void operator()(std::int32_t*, std::uint32_t, std::int32_t) const {}
 };
 
-template <class Fn>
+// Scaled: the last pair scales the sum; else nobody does.
+template <bool Scaled, class Fn>
 void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
 {
-    if (first)
-        last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
-    else
-        last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
+    if constexpr (Scaled) {
+        if (first)
+            last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
+        else
+            last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
+    } else {
+        first ? fn(TMix<true, false>{gain}) : fn(TMix<false, false>{gain});
+    }
 }
 
 // The noise of a pair's oscillators over a run, one wave per sample (the
@@ -223,9 +228,11 @@ void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer
 // The tick of the envelopes in whole vectors of eight lanes, up to n
 // rounded up, one array per field: counter = min(counter + speed, limit),
 // value = min + (F(phase + counter) x span) / 256 (TOvkEnvelopeState::Tick).
-void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const std::int32_t* speed,
+// moved[i] is all ones where the counter changed, 0 where it stayed; true
+// when it stayed for any of the first n.
+bool TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const std::int32_t* speed,
                const std::int32_t* limit, const std::int32_t* phase, const std::int32_t* low,
-               const std::int32_t* span)
+               const std::int32_t* span, std::int32_t* moved)
 {
     using TLanes = std::int32_t __attribute__((vector_size(32)));
     using TBits = std::uint32_t __attribute__((vector_size(32)));
@@ -235,12 +242,18 @@ void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const 
         return v;
     };
     auto store = [](std::int32_t* p, TLanes v) { __builtin_memcpy(p, &v, sizeof(v)); };
+    const TLanes lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    TLanes stayed = {};
     for (std::size_t i = 0; i < n; i += 8) {
-        const TLanes stepped = TLanes(TBits(load(counter + i)) + TBits(load(speed + i)));
+        const TLanes before = load(counter + i);
+        const TLanes stepped = TLanes(TBits(before) + TBits(load(speed + i)));
         const TLanes highest = load(limit + i);
         const TLanes below = stepped < highest;  // all ones where true
         const TLanes next = (stepped & below) | (highest & ~below);
         store(counter + i, next);
+        const TLanes changed = next != before;
+        store(moved + i, changed);
+        stayed |= ~changed & (lane + static_cast<std::int32_t>(i) < static_cast<std::int32_t>(n));
         // ShapeF(phase + next), lane by lane.
         const TLanes t = ((TLanes(TBits(load(phase + i)) + TBits(next)) >> 8) & 255) - 128;
         const TLanes sign = t >> 31;
@@ -251,13 +264,16 @@ void TickLanes(std::size_t n, std::int32_t* counter, std::int32_t* value, const 
         const TLanes scaled = TLanes(TBits(product) + (TBits(product >> 31) & 255u)) >> 8;
         store(value + i, TLanes(TBits(load(low + i)) + TBits(scaled)));
     }
+    std::uint64_t words[4];
+    __builtin_memcpy(words, &stayed, sizeof(words));
+    return (words[0] | words[1] | words[2] | words[3]) != 0;
 }
 
 bool DrawsNoise(const TOvkOscillatorState& o) { return o.type == OSC_NOISE && o.increment != 0; }
 
 } // namespace
 
-COvkChannelVoice::COvkChannelVoice() : history(kHistoryLength, 0)
+COvkChannelVoice::COvkChannelVoice()
 {
     m_envelopes.reserve(kMaxEnvelopes);
     m_moving.reserve(kMaxEnvelopes);
@@ -353,8 +369,10 @@ std::int32_t COvkChannelVoice::Sample()
     }
     for (COvkEffectState& effect : effects)
         v = effect.Process(v);
-    history[historyPosition] = v;
-    m_historyWritten = true;
+    if (!history.empty()) {
+        history[historyPosition] = v;
+        m_historyWritten = true;
+    }
     return enabled.load(std::memory_order_relaxed) ? v : 0;
 }
 
@@ -366,9 +384,13 @@ void COvkChannelVoice::Advance()
 
 void COvkChannelVoice::AdvanceOscillators()
 {
-    for (std::size_t i = 0; i < carriers.size(); ++i) {
-        TOvkOscillatorState& carrier = carriers[i];
-        TOvkOscillatorState& modulator = modulators[i];
+    // Taken once: the stores below could otherwise be the vectors' own fields.
+    TOvkOscillatorState* const carrierStates = carriers.data();
+    TOvkOscillatorState* const modulatorStates = modulators.data();
+    const std::size_t pairs = carriers.size();
+    for (std::size_t i = 0; i < pairs; ++i) {
+        TOvkOscillatorState& carrier = carrierStates[i];
+        TOvkOscillatorState& modulator = modulatorStates[i];
         const std::int32_t m = modulator.Output();
         modulator.phase += static_cast<std::uint32_t>(
             WrapAdd(modulator.Step(), modulator.fmEnabled ? modulator.modulation : 0));
@@ -382,7 +404,49 @@ void COvkChannelVoice::AdvanceOscillators()
 // lanes, and a 32-bit multiply), and chosen at start-up by what the machine
 // offers; everything it calls is built into each copy.
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
-                                         std::uint32_t modulatorSlot, std::int32_t* samples)
+                                         std::uint32_t modulatorSlot, std::int32_t* samples,
+                                         std::uint32_t firstTick)
+{
+    if (count <= firstTick || m_moving.empty())
+        RenderPairs<true>(count, noise, carrierSlot, modulatorSlot, samples);
+    else
+        RenderOverTicks(count, noise, carrierSlot, modulatorSlot, samples, firstTick);
+}
+
+// Apart, so that the usual case above stays as small as it was.
+[[gnu::noinline]] void COvkChannelVoice::RenderOverTicks(std::uint32_t count, const std::uint32_t* noise,
+                                                         std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
+                                                         std::int32_t* samples, std::uint32_t firstTick)
+{
+    // The pairs' sum, then v = (s * g) >> 8 with the gain g of each tick's
+    // stretch: only the channel envelope moves at the ticks, and the pairs
+    // do not read it.
+    RenderPairs<false>(count, noise, carrierSlot, modulatorSlot, samples);
+    const bool heard = noteOn && !carriers.empty();
+    std::uint32_t j = 0;
+    for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
+        const std::uint32_t end = std::min(tick, count);
+        if (heard) {
+            // The gain as Sample takes it, unsigned: it is never negative.
+            const std::uint32_t g =
+                (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+            OnVectorPath([=] {
+                for (std::uint32_t k = j; k < end; ++k)
+                    samples[k] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[k]) * g) >> 8;
+            });
+        }
+        j = end;
+        // A tick after the block's last sample is the caller's.
+        if (j == count)
+            return;
+        TickEnvelopes();
+    }
+}
+
+template <bool Scaled>
+[[gnu::always_inline]] inline void COvkChannelVoice::RenderPairs(std::uint32_t count, const std::uint32_t* noise,
+                                                                 std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
+                                                                 std::int32_t* samples)
 {
     OnVectorPath([=, this]() mutable {
         if (count == 0)
@@ -420,7 +484,7 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
                     return;
                 }
                 VisitWave(carrier, [&](auto carrierWave) {
-                    VisitMix(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                    VisitMix<Scaled>(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
                         if (carrier.fmEnabled)
                             RunFmPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
                         else
@@ -439,7 +503,7 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::
                                    std::uint32_t* __restrict mix, bool keepHistory)
 {
     OnVectorPath([=, this] {
-        if (keepHistory) {
+        if (keepHistory && !history.empty()) {
             const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
             std::copy(samples, samples + first, history.begin() + historyPosition);
             std::copy(samples + first, samples + count, history.begin());
@@ -468,15 +532,13 @@ void COvkChannelVoice::TickEnvelopes()
             return;
         std::int32_t* const counter = t.counter.data();
         std::int32_t* const value = t.value.data();
-        std::uint8_t* const moved = t.moved.data();
-        TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(), t.span.data());
-        bool still = false;
+        std::int32_t* const moved = t.moved.data();
+        const bool still = TickLanes(n, counter, value, t.speed.data(), t.limit.data(), t.phase.data(), t.min.data(),
+                                     t.span.data(), moved);
+        TOvkEnvelopeState* const* const envelopes = m_moving.data();
         for (std::size_t i = 0; i < n; ++i) {
-            TOvkEnvelopeState& e = *m_moving[i];
-            moved[i] = e.counter != counter[i];
-            still |= !moved[i];
-            e.counter = counter[i];
-            e.value = value[i];
+            envelopes[i]->counter = counter[i];
+            envelopes[i]->value = value[i];
         }
         if (!still)
             return;
@@ -535,6 +597,12 @@ void COvkChannelVoice::ClearHistory()
         std::fill(history.begin(), history.end(), 0);
     m_historyWritten = false;
     historyPosition = 0;
+}
+
+void COvkChannelVoice::KeepHistory()
+{
+    if (history.empty())
+        history.assign(kHistoryLength, 0);
 }
 
 void COvkChannelVoice::PrepareEffects()

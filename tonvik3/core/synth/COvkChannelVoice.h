@@ -59,7 +59,8 @@ public:
     void AdvanceOscillators();
 
     // The block path: count samples (1 ... kMaxBlock) whose envelopes stand
-    // still (at most to the next tick, unless no envelope moves at all), each a Sample followed by an Advance, but for the last Advance,
+    // still (at most to the next tick, unless no envelope moves at all, or
+    // only the channel envelope: see below), each a Sample followed by an Advance, but for the last Advance,
     // which the player makes after the envelopes of the block's end have
     // ticked or been reset (AdvanceOscillators; the history position then
     // moves on by one). In three stages, so that the player can run the
@@ -70,12 +71,18 @@ public:
     //    draws: this voice's sounding noise
     //    carriers take the places from carrierSlot on, its noise modulators
     //    from modulatorSlot on; the number of sample j is at place j.
+    //    The block's first envelope tick comes after sample firstTick - 1; a
+    //    block that runs over ticks (only the channel envelope moves:
+    //    OnlyGainMoves) ticks the envelopes at the ticks inside it and
+    //    takes each sample's channel gain; a tick after its last sample is
+    //    left to the caller.
     void RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
-                           std::uint32_t modulatorSlot, std::int32_t* samples);
+                           std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
     //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history (unless keepHistory is false: nobody reads it), and the
-    //    audible samples added to mix (kBlockRoom places).
+    // 3. the history (unless keepHistory is false or the voice keeps none),
+    //    and the audible samples added to mix (room for whole vectors of
+    //    eight past count).
     void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix, bool keepHistory = true);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
@@ -91,13 +98,21 @@ public:
     void EnvelopesChanged();
     // True when no envelope of the list moves at a tick.
     bool EnvelopesSettled() const { return m_moving.empty(); }
+    // True when no envelope but the channel envelope moves at a tick: a tick
+    // then changes nothing but the channel gain, and a block may run over
+    // ticks with a gain per sample.
+    bool OnlyGainMoves() const { return m_moving.empty() || (m_moving.size() == 1 && m_moving[0] == &envelope); }
 
     // Zeroes the history (nothing to do when nothing was written since the
     // last time) and its write position.
     void ClearHistory();
     void PrepareEffects();
+    // Makes the history ring (zeroed); a voice without one records no past,
+    // which saves a renderer that nobody asks for it the memory and its writes.
+    void KeepHistory();
 
-    // History ring of the channel samples before muting.
+    // History ring of the channel samples before muting (kHistoryLength
+    // entries once KeepHistory was called, empty before).
     std::vector<std::int32_t> history;
     std::uint32_t historyPosition = 0;
 
@@ -111,6 +126,14 @@ public:
     std::atomic<bool> enabled{true};
 
 private:
+    // RenderOscillators; Scaled: the sum of the pairs scaled by the channel
+    // gain of the envelope's value, else left as it is.
+    template <bool Scaled>
+    void RenderPairs(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                     std::uint32_t modulatorSlot, std::int32_t* samples);
+    // RenderOscillators for a block over ticks.
+    void RenderOverTicks(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                         std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
     void RebuildEnvelopeList();
     void CountNoise();
 
@@ -130,7 +153,7 @@ private:
         alignas(32) TField min{};
         alignas(32) TField span{};
         alignas(32) TField value{};
-        std::array<std::uint8_t, kRoom> moved{};
+        alignas(32) TField moved{};  // of the last tick: all ones where the counter changed
         void Set(std::size_t i, const TOvkEnvelopeState& e);
         void Move(std::size_t to, std::size_t from);
     };

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "core/song/TOvkOscillator.h"
+#include "core/synth/CNoiseGenerator.h"
 #include "core/synth/SynthMath.h"
 #include "core/synth/TOvkEnvelopeState.h"
 
@@ -38,5 +39,32 @@ struct TOvkOscillatorState {
     // The oscillator's output now; a noise oscillator draws the next number.
     std::int32_t Output();
 };
+
+// Inline: the block path calls it for every pair at the end of every block.
+inline std::int32_t TOvkOscillatorState::Output()
+{
+    if (increment == 0)
+        return 0;
+    const std::int32_t a = Amplitude();
+    std::int32_t w;
+    switch (type) {
+    case OSC_SINE:
+        w = ShapeW(static_cast<std::int32_t>(phase)) * 256;
+        break;
+    case OSC_SAW:
+        w = static_cast<std::int32_t>(phase & 0xFFFF) - 32768;
+        break;
+    case OSC_SQUARE:
+        w = (phase & 0xFFFF) <= 32767 ? -32768 : 32767;
+        break;
+    case OSC_NOISE:
+        w = (static_cast<std::int32_t>(CNoiseGenerator::Next() & 255) - 128) * 256;
+        break;
+    default:
+        w = type >= OSC_CH1 && type <= OSC_MASTER ? external : 0;
+        break;
+    }
+    return WrapMul(a, w) >> 8;
+}
 
 } // namespace ovk

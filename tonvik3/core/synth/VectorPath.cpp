@@ -17,29 +17,32 @@ bool MachineHasAvx2()
 #endif
 }
 
-std::atomic<bool>& Avx2InUse()
-{
-    static std::atomic<bool> inUse{[] {
-        const char* forced = std::getenv("TONVIK_VECTOR_PATH");
-        return MachineHasAvx2() && !(forced && std::strcmp(forced, "sse2") == 0);
-    }()};
-    return inUse;
-}
-
 } // namespace
+
+// Constant-initialised, so that it is in place before any other static
+// initialiser may render.
+constinit std::atomic<signed char> vector_detail::g_avx2InUse{-1};
+
+bool vector_detail::DecideAvx2()
+{
+    const char* forced = std::getenv("TONVIK_VECTOR_PATH");
+    const bool avx2 = MachineHasAvx2() && !(forced && std::strcmp(forced, "sse2") == 0);
+    // A path set meanwhile (SetVectorPath) stays.
+    signed char undecided = -1;
+    g_avx2InUse.compare_exchange_strong(undecided, avx2 ? 1 : 0, std::memory_order_relaxed);
+    return g_avx2InUse.load(std::memory_order_relaxed) != 0;
+}
 
 bool VectorPathAvailable(TVectorPath path) { return path == TVectorPath::Sse2 || MachineHasAvx2(); }
 
-TVectorPath ActiveVectorPath() { return Avx2InUse().load(std::memory_order_relaxed) ? TVectorPath::Avx2 : TVectorPath::Sse2; }
+TVectorPath ActiveVectorPath() { return vector_detail::UseAvx2() ? TVectorPath::Avx2 : TVectorPath::Sse2; }
 
 bool SetVectorPath(TVectorPath path)
 {
     if (!VectorPathAvailable(path))
         return false;
-    Avx2InUse().store(path == TVectorPath::Avx2, std::memory_order_relaxed);
+    vector_detail::g_avx2InUse.store(path == TVectorPath::Avx2 ? 1 : 0, std::memory_order_relaxed);
     return true;
 }
-
-bool vector_detail::UseAvx2() { return Avx2InUse().load(std::memory_order_relaxed); }
 
 } // namespace ovk

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 
 // The vector code of the synthesizer is built twice where the compiler can:
 // for SSE2, which every x86-64 has, and for AVX2 (twice the lanes, and a
@@ -34,7 +35,15 @@ TVectorPath ActiveVectorPath();
 bool SetVectorPath(TVectorPath path);
 
 namespace vector_detail {
-bool UseAvx2();
+// 1 for AVX2, 0 for SSE2, -1 until the first question decides it. Read
+// inline: the block path asks it several times per channel and block.
+extern std::atomic<signed char> g_avx2InUse;
+bool DecideAvx2();
+inline bool UseAvx2()
+{
+    const signed char inUse = g_avx2InUse.load(std::memory_order_relaxed);
+    return inUse >= 0 ? inUse != 0 : DecideAvx2();
+}
 
 // The lambda is taken by value: its captured values are then the copy's own
 // (no store through a pointer can change them), so the loops keep them in
