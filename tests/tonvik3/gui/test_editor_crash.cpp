@@ -113,8 +113,11 @@ TEST(EditorCrashTest, AKilledEditorLeavesItsEditsAndTheNextStartOffersThem)
     ASSERT_EQ(pipe(numberPipe), 0);
     // Ended with SIGTERM, so that it removes its socket and lock: a server
     // killed outright leaves them to the next one that takes the number.
+    // -noreset: by default the server resets when its last client leaves
+    // (here the probe below), and refuses connections meanwhile; the editor
+    // starting at that moment could not open the display.
     CBackground server(xvfb, {"-displayfd", std::to_string(numberPipe[1]), "-screen", "0", "1280x1024x24",
-                              "-nolisten", "tcp"}, {}, SIGTERM);
+                              "-nolisten", "tcp", "-noreset"}, {}, SIGTERM);
     close(numberPipe[1]);
     char number[32] = {};
     const ssize_t got = read(numberPipe[0], number, sizeof number - 1);
