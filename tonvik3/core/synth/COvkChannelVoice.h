@@ -96,8 +96,6 @@ public:
     // To be called after envelopes of the list were reset, placed or changed
     // from outside the voice, so that TickEnvelopes sees them move again.
     void EnvelopesChanged();
-    // True when no envelope of the list moves at a tick.
-    bool EnvelopesSettled() const { return m_moving.empty(); }
     // True when no envelope but the channel envelope moves at a tick: a tick
     // then changes nothing but the channel gain, and a block may run over
     // ticks with a gain per sample.
