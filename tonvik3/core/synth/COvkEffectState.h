@@ -92,6 +92,7 @@ public:
     TOvkEnvelopeState envB;
 
 private:
+    template <class TMul>
     friend struct TFilterLanes;
 
     // The delay or flange over a block, reading from index read on.
