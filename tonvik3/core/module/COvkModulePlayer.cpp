@@ -520,7 +520,6 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
         // A mix asked for is added up in place (it has room past count).
         alignas(32) std::uint32_t blockMix[COvkChannelVoice::kBlockRoom];
         std::uint32_t* const mix = out ? blockMix : mixOut + k;
-        std::fill(mix, mix + (block + 7) / 8 * 8, 0u);
         RenderBlock(block, mix);
         if (out)
             EmitBlock(out, k, mix, block);
@@ -561,6 +560,24 @@ void COvkModulePlayer::DrawNoise(std::uint32_t count, std::uint32_t carrierDraws
             wanted = m_noiseWanted.data();
         }
         CNoiseGenerator::DrawBySlot(m_noise.data(), m_noiseJump, count, carrierDraws, wanted);
+    });
+}
+
+void COvkModulePlayer::MixChannels(const std::int32_t* const* channels, std::size_t n, std::uint32_t count,
+                                   std::uint32_t* mix)
+{
+    OnVectorPath([=] {
+        // The channels' wrapping sum, eight samples at a time, in one pass.
+        using TLanes = std::uint32_t __attribute__((vector_size(32)));
+        for (std::uint32_t j = 0; j < count; j += 8) {
+            TLanes sum = {};
+            for (std::size_t c = 0; c < n; ++c) {
+                TLanes add;
+                __builtin_memcpy(&add, channels[c] + j, sizeof(add));
+                sum += add;
+            }
+            __builtin_memcpy(mix + j, &sum, sizeof(sum));
+        }
     });
 }
 
@@ -606,9 +623,16 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
                 step.first[k]->ProcessBlock(effectSamples[k], count);
         }
     }
-    for (std::size_t c = 0; c < m_voices.size(); ++c)
-        if (Sounding(c))
-            m_voices[c].FinishBlock(samples[c], count, mix, m_keepHistories);
+    const std::int32_t* heard[kChannels];
+    std::size_t heardCount = 0;
+    for (std::size_t c = 0; c < m_voices.size(); ++c) {
+        if (!Sounding(c))
+            continue;
+        m_voices[c].FinishBlock(samples[c], count, m_keepHistories);
+        if (m_voices[c].enabled.load(std::memory_order_relaxed))
+            heard[heardCount++] = samples[c];
+    }
+    MixChannels(heard, heardCount, count, mix);
 
     // The player moves on as after each sample; only the last sample of the
     // block can reach the row's end, or a tick that the voices have not

@@ -157,7 +157,13 @@ private:
     std::uint32_t RenderReference(std::uint8_t* out, std::uint32_t count);
     // The block path into bytes (out), or into a mix (mix, when out is null).
     std::uint32_t RenderFast(std::uint8_t* out, std::uint32_t* mix, std::uint32_t count);
+    // One block into mix (the mix of all heard channels; whole vectors of
+    // eight are written past count).
     void RenderBlock(std::uint32_t count, std::uint32_t* mix);
+    // mix[j] = the wrapping sum of channels[0 ... n-1][j], for j up to count
+    // rounded up to whole vectors of eight (0 where n is 0).
+    static void MixChannels(const std::int32_t* const* channels, std::size_t n, std::uint32_t count,
+                            std::uint32_t* mix);
     // Works out m_effectSteps from the voices' effects (they change only
     // when the song is read again).
     void PlanEffects();

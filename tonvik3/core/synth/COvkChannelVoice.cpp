@@ -134,14 +134,17 @@ void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t c
 // How a sounding carrier's outputs c go into the channel's samples: the
 // first pair stores them, the others add them, and the last one scales the
 // sum by the channel gain g: v = (s * g) >> 8, the product taken unsigned.
-template <bool First, bool Last>
+// The gain is the same for every sample of the run, or, in a run over
+// envelope ticks, each sample's own (gains[j]).
+template <bool First, bool Last, bool PerSampleGain>
 struct TMix {
     std::uint32_t gain;
+    const std::uint32_t* __restrict gains;
     void operator()(std::int32_t* __restrict samples, std::uint32_t j, std::int32_t c) const
     {
         std::int32_t v = First ? c : WrapAdd(samples[j], c);
         if constexpr (Last)
-            v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * gain) >> 8;
+            v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * (PerSampleGain ? gains[j] : gain)) >> 8;
         samples[j] = v;
     }
 };
@@ -150,18 +153,13 @@ struct TSilent {
     void operator()(std::int32_t*, std::uint32_t, std::int32_t) const {}
 };
 
-// Scaled: the last pair scales the sum; else nobody does.
-template <bool Scaled, class Fn>
-void VisitMix(bool first, bool last, std::uint32_t gain, Fn&& fn)
+template <bool PerSampleGain, class Fn>
+void VisitMix(bool first, bool last, std::uint32_t gain, const std::uint32_t* gains, Fn&& fn)
 {
-    if constexpr (Scaled) {
-        if (first)
-            last ? fn(TMix<true, true>{gain}) : fn(TMix<true, false>{gain});
-        else
-            last ? fn(TMix<false, true>{gain}) : fn(TMix<false, false>{gain});
-    } else {
-        first ? fn(TMix<true, false>{gain}) : fn(TMix<false, false>{gain});
-    }
+    if (first)
+        last ? fn(TMix<true, true, PerSampleGain>{gain, gains}) : fn(TMix<true, false, PerSampleGain>{gain, gains});
+    else
+        last ? fn(TMix<false, true, PerSampleGain>{gain, gains}) : fn(TMix<false, false, PerSampleGain>{gain, gains});
 }
 
 // The noise of a pair's oscillators over a run, one wave per sample (the
@@ -408,7 +406,7 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
                                          std::uint32_t firstTick)
 {
     if (count <= firstTick || m_moving.empty())
-        RenderPairs<true>(count, noise, carrierSlot, modulatorSlot, samples);
+        RenderPairs<false>(count, noise, carrierSlot, modulatorSlot, samples, nullptr);
     else
         RenderOverTicks(count, noise, carrierSlot, modulatorSlot, samples, firstTick);
 }
@@ -418,35 +416,32 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
                                                          std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
                                                          std::int32_t* samples, std::uint32_t firstTick)
 {
-    // The pairs' sum, then v = (s * g) >> 8 with the gain g of each tick's
-    // stretch: only the channel envelope moves at the ticks, and the pairs
-    // do not read it.
-    RenderPairs<false>(count, noise, carrierSlot, modulatorSlot, samples);
-    const bool heard = noteOn && !carriers.empty();
+    // Only the channel envelope moves at the ticks, and the pairs do not
+    // read it: its ticks come first, each stretch between them with the gain
+    // g as Sample takes it (unsigned: it is never negative), and the pairs
+    // then scale each sample v = (s * g) >> 8 by its stretch's gain.
+    alignas(32) std::uint32_t gains[kBlockRoom];
     std::uint32_t j = 0;
     for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
         const std::uint32_t end = std::min(tick, count);
-        if (heard) {
-            // The gain as Sample takes it, unsigned: it is never negative.
-            const std::uint32_t g =
-                (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-            OnVectorPath([=] {
-                for (std::uint32_t k = j; k < end; ++k)
-                    samples[k] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[k]) * g) >> 8;
-            });
-        }
+        const std::uint32_t g =
+            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+        std::fill(gains + j, gains + end, g);
         j = end;
         // A tick after the block's last sample is the caller's.
         if (j == count)
-            return;
+            break;
         TickEnvelopes();
     }
+    // The vector loops read whole vectors of gains.
+    std::fill(gains + count, gains + Whole(count), 0u);
+    RenderPairs<true>(count, noise, carrierSlot, modulatorSlot, samples, gains);
 }
 
-template <bool Scaled>
+template <bool PerSampleGain>
 [[gnu::always_inline]] inline void COvkChannelVoice::RenderPairs(std::uint32_t count, const std::uint32_t* noise,
                                                                  std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
-                                                                 std::int32_t* samples)
+                                                                 std::int32_t* samples, const std::uint32_t* gains)
 {
     OnVectorPath([=, this]() mutable {
         if (count == 0)
@@ -484,7 +479,7 @@ template <bool Scaled>
                     return;
                 }
                 VisitWave(carrier, [&](auto carrierWave) {
-                    VisitMix<Scaled>(i == 0, i + 1 == carriers.size(), gain, [&](auto mix) {
+                    VisitMix<PerSampleGain>(i == 0, i + 1 == carriers.size(), gain, gains, [&](auto mix) {
                         if (carrier.fmEnabled)
                             RunFmPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
                         else
@@ -499,27 +494,36 @@ template <bool Scaled>
     });
 }
 
-void COvkChannelVoice::FinishBlock(const std::int32_t* __restrict samples, std::uint32_t count,
-                                   std::uint32_t* __restrict mix, bool keepHistory)
+void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t count, bool keepHistory)
 {
-    OnVectorPath([=, this] {
-        if (keepHistory && !history.empty()) {
-            const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
-            std::copy(samples, samples + first, history.begin() + historyPosition);
-            std::copy(samples + first, samples + count, history.begin());
-            m_historyWritten = true;
-        }
-        // The last sample's step on comes with its advance.
-        historyPosition = (historyPosition + count - 1) & 0xFFFF;
-        if (enabled.load(std::memory_order_relaxed)) {
-            for (std::uint32_t j = 0; j < Whole(count); ++j)
-                mix[j] += static_cast<std::uint32_t>(samples[j]);
-        }
-    });
+    if (keepHistory && !history.empty()) {
+        const std::uint32_t first = std::min(count, kHistoryLength - historyPosition);
+        std::copy(samples, samples + first, history.begin() + historyPosition);
+        std::copy(samples + first, samples + count, history.begin());
+        m_historyWritten = true;
+    }
+    // The last sample's step on comes with its advance.
+    historyPosition = (historyPosition + count - 1) & 0xFFFF;
 }
 
 void COvkChannelVoice::TickEnvelopes()
 {
+    if (m_moving.size() == 1) {
+        // The usual case of a held note, the channel envelope alone: the
+        // tick of TickLanes on lane 0, without the set-up of whole vectors.
+        TTickLanes& t = m_tick;
+        const std::int32_t before = t.counter[0];
+        const std::int32_t stepped = WrapAdd(before, t.speed[0]);
+        const std::int32_t next = stepped < t.limit[0] ? stepped : t.limit[0];
+        t.counter[0] = next;
+        t.value[0] = WrapAdd(t.min[0], WrapMul(ShapeF(WrapAdd(t.phase[0], next)), t.span[0]) / 256);
+        m_moving[0]->counter = next;
+        m_moving[0]->value = t.value[0];
+        // Left as it was: it stays so (see below).
+        if (next == before)
+            m_moving.clear();
+        return;
+    }
     OnVectorPath([=, this] {
         // The tick of every moving envelope side by side, on the copies of its
         // fields that EnvelopesChanged laid out one array per field:

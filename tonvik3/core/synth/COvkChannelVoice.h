@@ -80,10 +80,9 @@ public:
                            std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
     //    samples has kBlockRoom places.
     // 2. the effects (COvkEffectState::ProcessBlocks), and
-    // 3. the history (unless keepHistory is false or the voice keeps none),
-    //    and the audible samples added to mix (room for whole vectors of
-    //    eight past count).
-    void FinishBlock(const std::int32_t* samples, std::uint32_t count, std::uint32_t* mix, bool keepHistory = true);
+    // 3. the history (unless keepHistory is false or the voice keeps none);
+    //    the player adds the audible samples (enabled) to its mix.
+    void FinishBlock(const std::int32_t* samples, std::uint32_t count, bool keepHistory = true);
     // Random numbers that one sample's carriers, and one sample's modulators, draw.
     std::uint32_t CarrierDraws() const { return noteOn ? m_noiseCarriers : 0; }
     std::uint32_t ModulatorDraws() const { return m_noiseModulators; }
@@ -124,11 +123,12 @@ public:
     std::atomic<bool> enabled{true};
 
 private:
-    // RenderOscillators; Scaled: the sum of the pairs scaled by the channel
-    // gain of the envelope's value, else left as it is.
-    template <bool Scaled>
+    // RenderOscillators: the sum of the pairs scaled by the channel gain of
+    // the envelope's value, or with PerSampleGain by gains[j] (kBlockRoom
+    // of them) for sample j.
+    template <bool PerSampleGain>
     void RenderPairs(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
-                     std::uint32_t modulatorSlot, std::int32_t* samples);
+                     std::uint32_t modulatorSlot, std::int32_t* samples, const std::uint32_t* gains);
     // RenderOscillators for a block over ticks.
     void RenderOverTicks(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                          std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
