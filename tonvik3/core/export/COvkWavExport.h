@@ -22,7 +22,7 @@ enum class TWavExportResult {
 };
 
 // The file is written this many bytes at a time (the last piece shorter).
-constexpr std::uint32_t kWavExportWriteBytes = 256 * 1024;
+constexpr std::uint32_t kWavExportWriteBytes = 512 * 1024;
 
 struct TWavExportOutcome {
     TWavExportResult result = TWavExportResult::Failed;

@@ -59,7 +59,7 @@ private:
     };
 
     // The samples that one round renders at most (the size of each mix).
-    static constexpr std::uint32_t kRoundSamples = 65536;
+    static constexpr std::uint32_t kRoundSamples = 262144;
 
     void Work(std::size_t index, std::uint32_t noiseState);
     void StopHelpers();

@@ -7,6 +7,7 @@
 
 #include "core/song/COvkModuleData.h"
 #include "core/synth/CNoiseGenerator.h"
+#include "core/synth/PairRun.h"
 #include "core/synth/SynthMath.h"
 #include "core/synth/VectorPath.h"
 
@@ -14,214 +15,10 @@ namespace ovk {
 
 namespace {
 
-// The wave of a type that does not depend on the phase: the external input
-// for "ch1" ... "master", silence for unknown types.
-std::int32_t FixedWaveOf(const TOvkOscillatorState& o)
-{
-    return o.type >= OSC_CH1 && o.type <= OSC_MASTER ? o.external : 0;
-}
-
-// The waves for the block path: w at a phase, or, for noise, the wave of the
-// sample's random number. All of them are plain arithmetic (the sine is its
-// parabola, not a table), so that a loop over the samples of a run becomes
-// vector code.
-struct TSineWave {
-    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
-    {
-        return ShapeW(static_cast<std::int32_t>(phase)) * 256;
-    }
-};
-struct TSawWave {
-    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
-    {
-        return static_cast<std::int32_t>(phase & 0xFFFF) - 32768;
-    }
-};
-struct TSquareWave {
-    std::int32_t operator()(std::uint32_t phase, std::uint32_t) const
-    {
-        return (phase & 0xFFFF) <= 32767 ? -32768 : 32767;
-    }
-};
-struct TNoiseWave {
-    // The number's wave as CNoiseGenerator::DrawBySlot gives it.
-    std::int32_t operator()(std::uint32_t, std::uint32_t wave) const { return static_cast<std::int32_t>(wave); }
-};
-struct TFixedWave {
-    std::int32_t w;
-    std::int32_t operator()(std::uint32_t, std::uint32_t) const { return w; }
-};
-
-// Calls fn with the wave of o. An oscillator without a note outputs 0, like
-// a fixed wave of 0, and draws nothing.
-template <class Fn>
-void VisitWave(const TOvkOscillatorState& o, Fn&& fn)
-{
-    if (o.increment == 0) {
-        fn(TFixedWave{0});
-        return;
-    }
-    switch (o.type) {
-    case OSC_SINE:
-        fn(TSineWave{});
-        break;
-    case OSC_SAW:
-        fn(TSawWave{});
-        break;
-    case OSC_SQUARE:
-        fn(TSquareWave{});
-        break;
-    case OSC_NOISE:
-        fn(TNoiseWave{});
-        break;
-    default:
-        fn(TFixedWave{FixedWaveOf(o)});
-        break;
-    }
-}
-
-// One pair over a run of count samples (1 ... kMaxBlock) whose envelopes
-// stand still: the carrier's outputs for all count samples are added to
-// samples (when Sounding), and the pair is advanced count - 1 times; the
-// last advance comes after the envelopes of the run's end have moved.
-struct TPairRun {
-    std::int32_t modulatorGain;
-    std::uint32_t modulatorStep;  // FM of the modulator included: it is constant
-    std::int32_t carrierGain;
-    std::uint32_t carrierStep;
-    std::uint32_t modulatorPhase;  // in: at the first sample; out: at the last
-    std::uint32_t carrierPhase;
-    std::int32_t modulation;  // out: the carrier's FM input after the last advance made
-};
-
-// The loops below run over whole vectors of eight samples, up to Whole(count):
-// what they compute past the run's end lands in the room that every block
-// buffer has (kBlockRoom) and is never used.
-constexpr std::uint32_t kRunRoom = COvkChannelVoice::kBlockRoom;
-// count >= 1: blocks are never empty.
-constexpr std::uint32_t Whole(std::uint32_t count)
-{
-    const std::uint32_t whole = (count + 7) / 8 * 8;
-    // Said to the compiler too: its vector loops then need no leftover pass
-    // and no check for an empty run.
-    if (whole % 8 != 0 || whole == 0)
-        __builtin_unreachable();
-    return whole;
-}
-static_assert(Whole(COvkChannelVoice::kMaxBlock) <= kRunRoom && kRunRoom <= CNoiseGenerator::kSlotPitch);
-
-// sums[0] = start, sums[j + 1] = sums[j] + steps[j], eight at a time: within
-// a vector of eight, each lane adds the lanes before it in three shifted
-// additions (1, 2 and 4 lanes), then the total so far.
-void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
-{
-    using TLanes = std::uint32_t __attribute__((vector_size(32)));
-    const TLanes zero = {};
-    TLanes total = start - zero;  // start in every lane
-    sums[0] = start;
-    for (std::uint32_t j = 0; j < count; j += 8) {
-        TLanes x;
-        __builtin_memcpy(&x, steps + j, sizeof(x));
-        x += TONVIK_SHUFFLE2(x, zero, 8, 0, 1, 2, 3, 4, 5, 6);
-        x += TONVIK_SHUFFLE2(x, zero, 8, 8, 0, 1, 2, 3, 4, 5);
-        x += TONVIK_SHUFFLE2(x, zero, 8, 8, 8, 8, 0, 1, 2, 3);
-        x += total;
-        __builtin_memcpy(sums + j + 1, &x, sizeof(x));
-        total = TONVIK_SHUFFLE2(x, x, 7, 7, 7, 7, 7, 7, 7, 7);
-    }
-}
-
-// How a sounding carrier's outputs c go into the channel's samples: the
-// first pair stores them, the others add them, and the last one scales the
-// sum by the channel gain g: v = (s * g) >> 8, the product taken unsigned.
-// The gain is the same for every sample of the run, or, in a run over
-// envelope ticks, each sample's own (gains[j]).
-template <bool First, bool Last, bool PerSampleGain>
-struct TMix {
-    std::uint32_t gain;
-    const std::uint32_t* __restrict gains;
-    void operator()(std::int32_t* __restrict samples, std::uint32_t j, std::int32_t c) const
-    {
-        std::int32_t v = First ? c : WrapAdd(samples[j], c);
-        if constexpr (Last)
-            v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * (PerSampleGain ? gains[j] : gain)) >> 8;
-        samples[j] = v;
-    }
-};
-// A carrier that is not heard (the note is off).
-struct TSilent {
-    void operator()(std::int32_t*, std::uint32_t, std::int32_t) const {}
-};
-
-template <bool PerSampleGain, class Fn>
-void VisitMix(bool first, bool last, std::uint32_t gain, const std::uint32_t* gains, Fn&& fn)
-{
-    if (first)
-        last ? fn(TMix<true, true, PerSampleGain>{gain, gains}) : fn(TMix<true, false, PerSampleGain>{gain, gains});
-    else
-        last ? fn(TMix<false, true, PerSampleGain>{gain, gains}) : fn(TMix<false, false, PerSampleGain>{gain, gains});
-}
-
-// The noise of a pair's oscillators over a run, one wave per sample (the
-// modulator's and the carrier's rows of DrawBySlot; kNoNoise for other
-// waves, which read it but do not use it).
-constexpr std::uint32_t kNoNoise[CNoiseGenerator::kSlotPitch] = {};
-struct TPairNoise {
-    const std::uint32_t* __restrict modulator;
-    const std::uint32_t* __restrict carrier;
-};
-
-// A carrier with FM: each advance adds the modulator's output / 8 to the
-// carrier's step, so its phases are a running sum.
-template <class TMixer, class TModulatorWave, class TCarrierWave>
-void RunFmPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
-               TPairNoise noise, std::uint32_t count, std::int32_t* __restrict samples)
-{
-    const std::uint32_t* __restrict modulatorNoise = noise.modulator;
-    const std::uint32_t* __restrict carrierNoise = noise.carrier;
-    const std::uint32_t whole = Whole(count);
-    // The modulator's outputs m[j] = O(modulator), and the carrier's steps
-    // carrierStep + m[j] / 8 (an arithmetic shift), for the advances j < count - 1.
-    alignas(32) std::int32_t m[kRunRoom];
-    alignas(32) std::uint32_t steps[kRunRoom];
-    for (std::uint32_t j = 0; j < whole; ++j) {
-        const std::int32_t w = modulatorWave(run.modulatorPhase + j * run.modulatorStep, modulatorNoise[j]);
-        m[j] = WrapMul(run.modulatorGain, w) >> 8;
-        steps[j] = run.carrierStep + static_cast<std::uint32_t>(m[j] >> 3);
-    }
-    alignas(32) std::uint32_t phases[kRunRoom + 8];
-    RunningSum(run.carrierPhase, steps, count - 1, phases);
-    if constexpr (!std::is_same_v<TMixer, TSilent>) {
-        TONVIK_INDEPENDENT_ITERATIONS
-        for (std::uint32_t j = 0; j < whole; ++j)
-            mix(samples, j, WrapMul(run.carrierGain, carrierWave(phases[j], carrierNoise[j])) >> 8);
-    }
-    if (count >= 2)
-        run.modulation = m[count - 2] >> 3;
-    run.carrierPhase = phases[count - 1];
-    run.modulatorPhase += (count - 1) * run.modulatorStep;
-}
-
-// A carrier without FM steps evenly; of the modulator only its last output
-// counts, as the carrier's FM input for later.
-template <class TMixer, class TModulatorWave, class TCarrierWave>
-void RunPlainPair(TModulatorWave modulatorWave, TCarrierWave carrierWave, TMixer mix, TPairRun& run,
-                  TPairNoise noise, std::uint32_t count, std::int32_t* __restrict samples)
-{
-    const std::uint32_t* __restrict carrierNoise = noise.carrier;
-    if constexpr (!std::is_same_v<TMixer, TSilent>) {
-        for (std::uint32_t j = 0; j < Whole(count); ++j)
-            mix(samples, j,
-                WrapMul(run.carrierGain, carrierWave(run.carrierPhase + j * run.carrierStep, carrierNoise[j])) >> 8);
-    }
-    if (count >= 2) {
-        const std::uint32_t last = count - 2;
-        const std::int32_t w = modulatorWave(run.modulatorPhase + last * run.modulatorStep, noise.modulator[last]);
-        run.modulation = (WrapMul(run.modulatorGain, w) >> 8) >> 3;
-    }
-    run.carrierPhase += (count - 1) * run.carrierStep;
-    run.modulatorPhase += (count - 1) * run.modulatorStep;
-}
+using pair_run::kNoNoise;
+using pair_run::TPairNoise;
+using pair_run::TPairRun;
+using pair_run::Whole;
 
 // The tick of the envelopes in whole vectors of eight lanes, up to n
 // rounded up, one array per field: counter = min(counter + speed, limit),
@@ -443,7 +240,7 @@ template <bool PerSampleGain>
                                                                  std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
                                                                  std::int32_t* samples, const std::uint32_t* gains)
 {
-    OnVectorPath([=, this]() mutable {
+    OnVectorPath([=, this](auto path) mutable {
         if (count == 0)
             return;
         const bool on = noteOn;
@@ -468,25 +265,40 @@ template <bool PerSampleGain>
             constexpr std::uint32_t kPitch = CNoiseGenerator::kSlotPitch;
             const std::uint32_t* modulatorNoise = DrawsNoise(modulator) ? noise + kPitch * modulatorSlot++ : kNoNoise;
             const std::uint32_t* carrierNoise = on && DrawsNoise(carrier) ? noise + kPitch * carrierSlot++ : kNoNoise;
-
             const TPairNoise pairNoise{modulatorNoise, carrierNoise};
-            VisitWave(modulator, [&](auto modulatorWave) {
-                if (!on) {
-                    if (carrier.fmEnabled)
-                        RunFmPair(modulatorWave, TFixedWave{0}, TSilent{}, run, pairNoise, count, samples);
-                    else
-                        RunPlainPair(modulatorWave, TFixedWave{0}, TSilent{}, run, pairNoise, count, samples);
-                    return;
-                }
-                VisitWave(carrier, [&](auto carrierWave) {
-                    VisitMix<PerSampleGain>(i == 0, i + 1 == carriers.size(), gain, gains, [&](auto mix) {
+            // Both gains short, or the products of both in 32 bits.
+            const bool shortGains =
+                pair_run::TGain<true>::Fits(run.modulatorGain) && pair_run::TGain<true>::Fits(run.carrierGain);
+            auto runPair = [&](auto width) {
+                constexpr bool kShort = decltype(width)::value;
+                pair_run::VisitWave(modulator, [&](auto modulatorWave) {
+                    if (!on) {
+                        const pair_run::TFixedWave silent{0};
                         if (carrier.fmEnabled)
-                            RunFmPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
+                            pair_run::RunFmPair<decltype(path), kShort>(path, modulatorWave, silent, pair_run::TSilent{},
+                                                                        run, pairNoise, count, samples);
                         else
-                            RunPlainPair(modulatorWave, carrierWave, mix, run, pairNoise, count, samples);
+                            pair_run::RunPlainPair<decltype(path), kShort>(path, modulatorWave, silent,
+                                                                           pair_run::TSilent{}, run, pairNoise, count,
+                                                                           samples);
+                        return;
+                    }
+                    pair_run::VisitWave(carrier, [&](auto carrierWave) {
+                        pair_run::VisitMix<PerSampleGain>(i == 0, i + 1 == carriers.size(), gain, gains, [&](auto mix) {
+                            if (carrier.fmEnabled)
+                                pair_run::RunFmPair<decltype(path), kShort>(path, modulatorWave, carrierWave, mix, run,
+                                                                            pairNoise, count, samples);
+                            else
+                                pair_run::RunPlainPair<decltype(path), kShort>(path, modulatorWave, carrierWave, mix,
+                                                                               run, pairNoise, count, samples);
+                        });
                     });
                 });
-            });
+            };
+            if (shortGains)
+                runPair(std::true_type{});
+            else
+                runPair(std::false_type{});
             carrier.phase = run.carrierPhase;
             modulator.phase = run.modulatorPhase;
             carrier.modulation = run.modulation;

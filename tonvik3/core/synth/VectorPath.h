@@ -22,9 +22,17 @@
 #define TONVIK_INDEPENDENT_ITERATIONS _Pragma("GCC ivdep")
 #endif
 
+#include <type_traits>
+
 namespace ovk {
 
 enum class TVectorPath { Sse2, Avx2 };
+
+// Tags of the paths, for a body that picks instructions of its own
+// (intrinsics) by the path it is built for: OnVectorPath hands one to a body
+// that takes it.
+struct TSse2Path {};
+struct TAvx2Path {};
 
 // True when this build has the path and the machine can run it.
 bool VectorPathAvailable(TVectorPath path);
@@ -48,22 +56,31 @@ inline bool UseAvx2()
 // The lambda is taken by value: its captured values are then the copy's own
 // (no store through a pointer can change them), so the loops keep them in
 // registers and vectorise as in a plain function.
+template <class Body, class Path>
+inline void RunBody(Body& body, Path path)
+{
+    if constexpr (std::is_invocable_v<Body&, Path>)
+        body(path);
+    else
+        body();
+}
 #if TONVIK_HAS_AVX2_PATH
 template <class Body>
 TONVIK_AVX2_CODE void RunAvx2(Body body)
 {
-    body();
+    RunBody(body, TAvx2Path{});
 }
 #endif
 template <class Body>
 __attribute__((flatten)) void RunSse2(Body body)
 {
-    body();
+    RunBody(body, TSse2Path{});
 }
 } // namespace vector_detail
 
 // Runs body (a lambda holding a function's vector loops, capturing its
-// arguments by value) built for the active path: the lambda and everything
+// arguments by value, and taking the path's tag if it wants it) built for
+// the active path: the lambda and everything
 // it calls that the compiler can see is inlined into each path's copy.
 // Functions of other files are not: they dispatch on their own.
 template <class Body>
