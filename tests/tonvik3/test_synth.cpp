@@ -10,10 +10,14 @@
 #include "core/synth/COvkChannelVoice.h"
 #include "core/synth/COvkEffectState.h"
 #include "core/synth/EffectLines.h"
+#include "core/synth/VectorPath.h"
+#include "PlayerTestSupport.h"
 
 namespace {
 
 using namespace ovk;
+using tonvik_test::CVectorPathScope;
+using tonvik_test::VectorPathName;
 
 TEST(Pitch, IncrementsFollowTheNoteAndCents)
 {
@@ -487,45 +491,52 @@ std::vector<TOvkEffect> VariedEffects(std::mt19937& random)
 
 TEST(Effects, BlockProcessingGivesTheSameSamplesAsProcessingOneByOne)
 {
-    std::mt19937 random(7);
-    const std::vector<TOvkEffect> records = VariedEffects(random);
-    std::vector<COvkEffectState> single, blocks;
-    for (const TOvkEffect& record : records) {
-        single.push_back(EffectOf(record, 100));
-        blocks.push_back(EffectOf(record, 100));
-    }
-    const std::size_t n = records.size();
-    std::vector<std::vector<std::int32_t>> expected(n), actual(n);
-    for (int run = 0; run < 200; ++run) {
-        // Envelope values move between runs, as at ticks.
-        const std::int32_t a = static_cast<std::int32_t>(random() % 600) - 100;
-        const std::int32_t b = static_cast<std::int32_t>(random() % 600) - 100;
-        const std::uint32_t count = 1 + random() % COvkChannelVoice::kMaxBlock;
-        // Block buffers have room past count for whole groups of eight.
-        std::vector<std::vector<std::int32_t>> input(n, std::vector<std::int32_t>(COvkChannelVoice::kBlockRoom));
-        std::vector<std::int32_t*> pointers(n);
-        std::vector<COvkEffectState*> effects(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            input[i].resize(count);
-            for (std::int32_t& x : input[i])
-                x = static_cast<std::int32_t>(random() % 120000) - 60000;
-            single[i].envA.value = blocks[i].envA.value = a + static_cast<std::int32_t>(i);
-            single[i].envB.value = blocks[i].envB.value = b;
-            for (std::int32_t x : input[i])
-                expected[i].push_back(single[i].Process(x));
-            input[i].resize(COvkChannelVoice::kBlockRoom);
-            pointers[i] = input[i].data();
-            effects[i] = &blocks[i];
+    // Both vector paths, where this build and machine have them.
+    for (const TVectorPath vectorPath : {TVectorPath::Sse2, TVectorPath::Avx2}) {
+        const CVectorPathScope path(vectorPath);
+        if (!path.Available())
+            continue;
+        SCOPED_TRACE(VectorPathName(vectorPath));
+        std::mt19937 random(7);
+        const std::vector<TOvkEffect> records = VariedEffects(random);
+        std::vector<COvkEffectState> single, blocks;
+        for (const TOvkEffect& record : records) {
+            single.push_back(EffectOf(record, 100));
+            blocks.push_back(EffectOf(record, 100));
         }
-        // Several effects of one kind at once, in groups of varying size.
-        const std::size_t split = random() % n;
-        COvkEffectState::ProcessBlocks(effects.data(), pointers.data(), split, count);
-        COvkEffectState::ProcessBlocks(effects.data() + split, pointers.data() + split, n - split, count);
+        const std::size_t n = records.size();
+        std::vector<std::vector<std::int32_t>> expected(n), actual(n);
+        for (int run = 0; run < 200; ++run) {
+            // Envelope values move between runs, as at ticks.
+            const std::int32_t a = static_cast<std::int32_t>(random() % 600) - 100;
+            const std::int32_t b = static_cast<std::int32_t>(random() % 600) - 100;
+            const std::uint32_t count = 1 + random() % COvkChannelVoice::kMaxBlock;
+            // Block buffers have room past count for whole groups of eight.
+            std::vector<std::vector<std::int32_t>> input(n, std::vector<std::int32_t>(COvkChannelVoice::kBlockRoom));
+            std::vector<std::int32_t*> pointers(n);
+            std::vector<COvkEffectState*> effects(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                input[i].resize(count);
+                for (std::int32_t& x : input[i])
+                    x = static_cast<std::int32_t>(random() % 120000) - 60000;
+                single[i].envA.value = blocks[i].envA.value = a + static_cast<std::int32_t>(i);
+                single[i].envB.value = blocks[i].envB.value = b;
+                for (std::int32_t x : input[i])
+                    expected[i].push_back(single[i].Process(x));
+                input[i].resize(COvkChannelVoice::kBlockRoom);
+                pointers[i] = input[i].data();
+                effects[i] = &blocks[i];
+            }
+            // Several effects of one kind at once, in groups of varying size.
+            const std::size_t split = random() % n;
+            COvkEffectState::ProcessBlocks(effects.data(), pointers.data(), split, count);
+            COvkEffectState::ProcessBlocks(effects.data() + split, pointers.data() + split, n - split, count);
+            for (std::size_t i = 0; i < n; ++i)
+                actual[i].insert(actual[i].end(), input[i].begin(), input[i].begin() + count);
+        }
         for (std::size_t i = 0; i < n; ++i)
-            actual[i].insert(actual[i].end(), input[i].begin(), input[i].begin() + count);
+            EXPECT_EQ(actual[i], expected[i]) << "effect " << i << " of type " << records[i].type;
     }
-    for (std::size_t i = 0; i < n; ++i)
-        EXPECT_EQ(actual[i], expected[i]) << "effect " << i << " of type " << records[i].type;
 }
 
 } // namespace

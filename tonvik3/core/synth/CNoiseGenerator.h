@@ -36,6 +36,9 @@ constexpr std::uint32_t Inverse(std::uint32_t a)
 // from the start on a fresh thread.
 class CNoiseGenerator {
 public:
+    // The generators that run side by side in Draw and DrawBySlot.
+    static constexpr std::uint32_t kLanes = 8;
+
     // The next number, 0 ... 0x7FFF.
     static std::uint32_t Next()
     {
@@ -84,10 +87,21 @@ public:
     static constexpr std::uint32_t kSlotPitch = 256;
     // How far the generator jumps for one sample of one slot (slots steps)
     // and for kLanes samples; the same for every block with that many slots.
+    // Each jump of n steps is x -> multiplier x + increment. So that a block
+    // need not step its way to them one after the other, the jumps to the
+    // first kLanes samples of slot 0 and to the first kJumpSlots slots are
+    // kept too.
+    static constexpr std::uint32_t kJumpSlots = 64;
     struct TSlotJump {
         std::uint32_t slots = 0;
         std::uint32_t slotMultiplier = 1, slotIncrement = 0;
         std::uint32_t farMultiplier = 1, farIncrement = 0;
+        // From the state before the block to sample k of slot 0: 1 + k slots steps.
+        std::uint32_t laneMultiplier[kLanes] = {}, laneIncrement[kLanes] = {};
+        // From a sample of slot 0 to the same sample of slot s: s steps.
+        std::uint32_t toSlotMultiplier[kJumpSlots] = {}, toSlotIncrement[kJumpSlots] = {};
+        // From sample k of a slot to sample k + g kLanes of that slot: g kLanes slots steps.
+        std::uint32_t toGroupMultiplier[kMaxCount / kLanes] = {}, toGroupIncrement[kMaxCount / kLanes] = {};
         static TSlotJump For(std::uint32_t slots)
         {
             TSlotJump jump;
@@ -96,6 +110,30 @@ public:
             jump.slotIncrement = noise_detail::StepsIncrement(kMultiplier, kIncrement, slots);
             jump.farMultiplier = noise_detail::Power(jump.slotMultiplier, kLanes);
             jump.farIncrement = noise_detail::StepsIncrement(jump.slotMultiplier, jump.slotIncrement, kLanes);
+            // x -> a x + c, then n times x -> m x + i: x -> m a x + (m c + i).
+            std::uint32_t m = kMultiplier, i = kIncrement;
+            for (std::uint32_t k = 0; k < kLanes; ++k) {
+                jump.laneMultiplier[k] = m;
+                jump.laneIncrement[k] = i;
+                i = jump.slotMultiplier * i + jump.slotIncrement;
+                m = jump.slotMultiplier * m;
+            }
+            m = 1;
+            i = 0;
+            for (std::uint32_t g = 0; g < kMaxCount / kLanes; ++g) {
+                jump.toGroupMultiplier[g] = m;
+                jump.toGroupIncrement[g] = i;
+                i = jump.farMultiplier * i + jump.farIncrement;
+                m = jump.farMultiplier * m;
+            }
+            m = 1;
+            i = 0;
+            for (std::uint32_t s = 0; s < kJumpSlots; ++s) {
+                jump.toSlotMultiplier[s] = m;
+                jump.toSlotIncrement[s] = i;
+                i = kMultiplier * i + kIncrement;
+                m = kMultiplier * m;
+            }
             return jump;
         }
     };
@@ -106,43 +144,47 @@ public:
         if (slots == 0 || count == 0 || (count == 1 && lastSlots == 0))
             return;
         std::uint32_t& stored = State();
-        const std::uint32_t slotMultiplier = jump.slotMultiplier, slotIncrement = jump.slotIncrement;
-        const std::uint32_t farMultiplier = jump.farMultiplier, farIncrement = jump.farIncrement;
         // The last number drawn, whose state the generator keeps.
         const std::uint32_t lastSlot = lastSlots > 0 ? lastSlots - 1 : slots - 1;
         const std::uint32_t lastSample = lastSlots > 0 ? count - 1 : count - 2;
-        // The states of samples 0 ... kLanes - 1 of slot 0; each next slot is one step on.
-        std::uint32_t start[kLanes];
-        std::uint32_t x = Step(stored);
-        for (std::uint32_t k = 0; k < kLanes; ++k) {
-            start[k] = x;
-            x = x * slotMultiplier + slotIncrement;
-        }
         // The lanes as one vector: the compiler keeps the eight generators in
         // a register instead of stepping them one by one through memory.
         using TLanes = std::uint32_t __attribute__((vector_size(4 * kLanes)));
         const TLanes zero = {};
-        const TLanes far = farMultiplier + zero, farAdd = farIncrement + zero;
         const TLanes one = kMultiplier + zero, oneAdd = kIncrement + zero;
-        TLanes first;
-        __builtin_memcpy(&first, start, sizeof(first));
+        // The states of samples 0 ... kLanes - 1 of slot 0.
+        TLanes first, laneMultiplier, laneIncrement;
+        __builtin_memcpy(&laneMultiplier, jump.laneMultiplier, sizeof(laneMultiplier));
+        __builtin_memcpy(&laneIncrement, jump.laneIncrement, sizeof(laneIncrement));
+        first = stored * laneMultiplier + laneIncrement;
+        // Past the slots whose jumps are kept, each next slot is one step on.
+        TLanes beyond = first;
         // The last slot's lanes at the group that holds its last sample.
         TLanes lastGroup = {};
         for (std::uint32_t slot = 0; slot < slots; ++slot) {
             const std::uint32_t samples = slot < lastSlots ? count : count - 1;
-            TLanes lanes = first;
-            first = first * one + oneAdd;
+            TLanes lanes;
+            if (slot < kJumpSlots) {
+                lanes = first * jump.toSlotMultiplier[slot] + jump.toSlotIncrement[slot];
+                if (slot + 1 == kJumpSlots)
+                    beyond = lanes;
+            } else {
+                beyond = beyond * one + oneAdd;
+                lanes = beyond;
+            }
             if (wanted && !wanted[slot] && slot != lastSlot)
                 continue;
             std::uint32_t* const row = out + slot * kSlotPitch;
-            // Whole groups of kLanes: the pitch leaves room past the last sample.
-            for (std::uint32_t j = 0; j < samples; j += kLanes) {
+            // Whole groups of kLanes (the pitch leaves room past the last
+            // sample), each jumped to from the row's first: no group waits
+            // for the one before it.
+            for (std::uint32_t j = 0, g = 0; j < samples; j += kLanes, ++g) {
+                const TLanes group = lanes * jump.toGroupMultiplier[g] + jump.toGroupIncrement[g];
                 if (slot == lastSlot && lastSample - j < kLanes)
-                    lastGroup = lanes;
-                const TLanes numbers = (lanes >> 16) & 0x7FFF;
+                    lastGroup = group;
+                const TLanes numbers = (group >> 16) & 0x7FFF;
                 const TLanes waves = ((numbers & 255) - 128) << 8;
                 __builtin_memcpy(row + j, &waves, sizeof(waves));
-                lanes = lanes * far + farAdd;
             }
         }
         stored = lastGroup[lastSample % kLanes];
@@ -173,7 +215,6 @@ private:
 
     // kLanes steps at once, and one step back (the multiplier is odd, so it
     // has an inverse modulo 2^32).
-    static constexpr std::uint32_t kLanes = 8;
     static constexpr std::uint32_t kFar = noise_detail::Power(kMultiplier, kLanes);
     static constexpr std::uint32_t kFarAdd = noise_detail::StepsIncrement(kMultiplier, kIncrement, kLanes);
     static constexpr std::uint32_t kInverse = noise_detail::Inverse(kMultiplier);

@@ -192,32 +192,34 @@ void COvkEffectState::RunLine(std::int32_t* samples, std::uint32_t count, std::u
     for (std::uint32_t i = 0; i < count;) {
         const std::uint32_t run = std::min({count - i, length - position, length - read});
         std::int32_t* const line = Delay ? output : input;
-        // What the run reads before it may write over it: a copy when the
-        // read lies ahead of the write (the line's oldest entries, the usual
-        // case of a line two entries longer than its echo).
-        alignas(32) std::int32_t ahead[COvkChannelVoice::kBlockRoom];
+        std::int32_t* const s = samples + i;
+        auto y = [&](std::int32_t x, std::int32_t back) {
+            return Delay ? WrapAdd(x, WrapMul(back, feedback) >> 8) : WrapAdd(x, back);
+        };
         const bool overlapping = read < position + run && position < read + run;
-        if (overlapping && read > position && run <= COvkChannelVoice::kBlockRoom)
-            std::copy(line + read, line + read + run, ahead);
-        if (!overlapping || (read > position && run <= COvkChannelVoice::kBlockRoom)) {
-            // The run reads nothing that it wrote itself: vector code.
-            const std::int32_t* __restrict from = overlapping ? ahead : line + read;
-            std::int32_t* __restrict to = line + position;
-            std::int32_t* __restrict s = samples + i;
-            for (std::uint32_t j = 0; j < run; ++j) {
-                const std::int32_t x = s[j];
-                const std::int32_t y = Delay ? WrapAdd(x, WrapMul(from[j], feedback) >> 8) : WrapAdd(x, from[j]);
-                to[j] = Delay ? y : x;
-                s[j] = y;
+        std::uint32_t j = 0;
+        if (!overlapping || read > position) {
+            // Nothing that the run reads was written by it before (when the
+            // read lies ahead of the write, each entry is read before its
+            // overwrite): eight at a time, each group read before it is
+            // written, then one by one.
+            using TLanes = std::int32_t __attribute__((vector_size(32)));
+            using TBits = std::uint32_t __attribute__((vector_size(32)));
+            for (; j + 8 <= run; j += 8) {
+                TLanes x, back;
+                __builtin_memcpy(&x, s + j, sizeof(x));
+                __builtin_memcpy(&back, line + read + j, sizeof(back));
+                const TLanes added = Delay ? TLanes(TBits(back) * static_cast<std::uint32_t>(feedback)) >> 8 : back;
+                const TLanes out = TLanes(TBits(x) + TBits(added));
+                __builtin_memcpy(line + position + j, Delay ? &out : &x, sizeof(out));
+                __builtin_memcpy(s + j, &out, sizeof(out));
             }
-        } else {
-            for (std::uint32_t j = 0; j < run; ++j) {
-                const std::int32_t x = samples[i + j];
-                const std::int32_t y = Delay ? WrapAdd(x, WrapMul(line[read + j], feedback) >> 8)
-                                             : WrapAdd(x, line[read + j]);
-                line[position + j] = Delay ? y : x;
-                samples[i + j] = y;
-            }
+        }
+        for (; j < run; ++j) {
+            const std::int32_t x = s[j];
+            const std::int32_t out = y(x, line[read + j]);
+            line[position + j] = Delay ? out : x;
+            s[j] = out;
         }
         i += run;
         position = position + run == length ? 0 : position + run;
