@@ -56,6 +56,31 @@ TEST_F(Cli, HelpListsTheSubcommandsAndExitsZero)
     EXPECT_EQ(RunCli({"render", Golden("empty.tonvik")}).status, 1);
 }
 
+// An empty entry of a library search path is the current folder: a program
+// run there would take a library planted there before the system's.
+TEST_F(Cli, TheShippedProgramsSearchNoLibraryInTheCurrentFolder)
+{
+    const TProgramRun where = RunProgram("/bin/sh", {"-c", "command -v readelf"});
+    if (where.status != 0)
+        GTEST_SKIP() << "no readelf on this machine";
+    const std::string readelf = where.out.substr(0, where.out.find('\n'));
+    for (const char* file : {"tonvik3-cli", "tonvik3", "libmorvane.so", "plugins/mrvx_std_dxa8.so"}) {
+        if (!std::filesystem::exists(BinPath(file)))
+            continue;
+        const TProgramRun run = RunProgram(readelf, {"-d", BinPath(file)});
+        ASSERT_EQ(run.status, 0) << file << ": " << run.err;
+        for (const char* tag : {"Library runpath: [", "Library rpath: ["}) {
+            const std::size_t at = run.out.find(tag);
+            if (at == std::string::npos)
+                continue;
+            const std::size_t begin = at + std::string(tag).size();
+            const std::string path = run.out.substr(begin, run.out.find(']', begin) - begin);
+            EXPECT_TRUE(path.empty() || (path.front() != ':' && path.back() != ':' && path.find("::") == std::string::npos))
+                << file << " searches " << path;
+        }
+    }
+}
+
 TEST_F(Cli, RenderWritesTheSameFileAsTheEditorsExport)
 {
     const TProgramRun run = RunCli({"render", Golden("waves.tonvik"), Path("waves.wav")});
