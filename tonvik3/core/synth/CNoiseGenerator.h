@@ -102,6 +102,18 @@ public:
         std::uint32_t toSlotMultiplier[kJumpSlots] = {}, toSlotIncrement[kJumpSlots] = {};
         // From sample k of a slot to sample k + g kLanes of that slot: g kLanes slots steps.
         std::uint32_t toGroupMultiplier[kMaxCount / kLanes] = {}, toGroupIncrement[kMaxCount / kLanes] = {};
+        // n jumps, the first x -> m x + i, each next one the one before
+        // followed by x -> stepM x + stepI: x -> stepM m x + (stepM i + stepI).
+        static void Jumps(std::uint32_t m, std::uint32_t i, std::uint32_t stepM, std::uint32_t stepI, std::uint32_t n,
+                          std::uint32_t* multipliers, std::uint32_t* increments)
+        {
+            for (std::uint32_t k = 0; k < n; ++k) {
+                multipliers[k] = m;
+                increments[k] = i;
+                i = stepM * i + stepI;
+                m = stepM * m;
+            }
+        }
         static TSlotJump For(std::uint32_t slots)
         {
             TSlotJump jump;
@@ -110,30 +122,13 @@ public:
             jump.slotIncrement = noise_detail::StepsIncrement(kMultiplier, kIncrement, slots);
             jump.farMultiplier = noise_detail::Power(jump.slotMultiplier, kLanes);
             jump.farIncrement = noise_detail::StepsIncrement(jump.slotMultiplier, jump.slotIncrement, kLanes);
-            // x -> a x + c, then n times x -> m x + i: x -> m a x + (m c + i).
-            std::uint32_t m = kMultiplier, i = kIncrement;
-            for (std::uint32_t k = 0; k < kLanes; ++k) {
-                jump.laneMultiplier[k] = m;
-                jump.laneIncrement[k] = i;
-                i = jump.slotMultiplier * i + jump.slotIncrement;
-                m = jump.slotMultiplier * m;
-            }
-            m = 1;
-            i = 0;
-            for (std::uint32_t g = 0; g < kMaxCount / kLanes; ++g) {
-                jump.toGroupMultiplier[g] = m;
-                jump.toGroupIncrement[g] = i;
-                i = jump.farMultiplier * i + jump.farIncrement;
-                m = jump.farMultiplier * m;
-            }
-            m = 1;
-            i = 0;
-            for (std::uint32_t s = 0; s < kJumpSlots; ++s) {
-                jump.toSlotMultiplier[s] = m;
-                jump.toSlotIncrement[s] = i;
-                i = kMultiplier * i + kIncrement;
-                m = kMultiplier * m;
-            }
+            // The jumps of 1, 1 + slots, 1 + 2 slots ... steps; of 0, 8 slots,
+            // 16 slots ... steps; of 0, 1, 2 ... steps.
+            Jumps(kMultiplier, kIncrement, jump.slotMultiplier, jump.slotIncrement, kLanes, jump.laneMultiplier,
+                  jump.laneIncrement);
+            Jumps(1, 0, jump.farMultiplier, jump.farIncrement, kMaxCount / kLanes, jump.toGroupMultiplier,
+                  jump.toGroupIncrement);
+            Jumps(1, 0, kMultiplier, kIncrement, kJumpSlots, jump.toSlotMultiplier, jump.toSlotIncrement);
             return jump;
         }
     };

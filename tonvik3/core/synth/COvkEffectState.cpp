@@ -308,14 +308,7 @@ struct TMulEvenLanesSse2 {
     static TFilterVector Div256(TFilterVector a) { return Div256Lanes(a); }
     static TFilterVector Mul(TFilterVector a, TFilterVector b)
     {
-        __m128i x[2], y[2];
-        __builtin_memcpy(x, &a, sizeof(a));
-        __builtin_memcpy(y, &b, sizeof(b));
-        x[0] = _mm_mul_epu32(x[0], y[0]);
-        x[1] = _mm_mul_epu32(x[1], y[1]);
-        TFilterVector product;
-        __builtin_memcpy(&product, x, sizeof(product));
-        return product;
+        return OnHalves(a, b, [](__m128i x, __m128i y) { return _mm_mul_epu32(x, y); });
     }
 };
 #else

@@ -40,14 +40,7 @@ inline TLanes WrapMulLanes(TLanes a, TLanes b) { return TLanes(TBits(a) * TBits(
 #if defined(__SSE2__)
 inline TLanes MulShort(TSse2Path, TLanes a, TLanes b)
 {
-    __m128i x[2], y[2];
-    __builtin_memcpy(x, &a, sizeof(a));
-    __builtin_memcpy(y, &b, sizeof(b));
-    x[0] = _mm_madd_epi16(x[0], y[0]);
-    x[1] = _mm_madd_epi16(x[1], y[1]);
-    TLanes product;
-    __builtin_memcpy(&product, x, sizeof(product));
-    return product;
+    return OnHalves(a, b, [](__m128i x, __m128i y) { return _mm_madd_epi16(x, y); });
 }
 #else
 inline TLanes MulShort(TSse2Path, TLanes a, TLanes b) { return WrapMulLanes(a, (b << 16) >> 16); }

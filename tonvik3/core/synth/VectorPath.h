@@ -14,15 +14,11 @@
 #define TONVIK_HAS_AVX2_PATH 0
 #endif
 
-// Before a loop whose iterations touch nothing that another iteration
-// touches, where the compiler cannot see it: it may then run them side by side.
-#if defined(__clang__)
-#define TONVIK_INDEPENDENT_ITERATIONS _Pragma("clang loop vectorize(assume_safety)")
-#else
-#define TONVIK_INDEPENDENT_ITERATIONS _Pragma("GCC ivdep")
-#endif
 
 #include <type_traits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ovk {
 
@@ -33,6 +29,25 @@ enum class TVectorPath { Sse2, Avx2 };
 // that takes it.
 struct TSse2Path {};
 struct TAvx2Path {};
+
+#if defined(__SSE2__)
+// op(x, y) on the two 16-byte halves of the 32-byte vectors a and b: where
+// the SSE2 path has an instruction of its own that the compiler does not
+// choose by itself.
+template <class TVector, class Op>
+inline TVector OnHalves(TVector a, TVector b, Op op)
+{
+    static_assert(sizeof(TVector) == 2 * sizeof(__m128i));
+    __m128i x[2], y[2];
+    __builtin_memcpy(x, &a, sizeof(a));
+    __builtin_memcpy(y, &b, sizeof(b));
+    x[0] = op(x[0], y[0]);
+    x[1] = op(x[1], y[1]);
+    TVector result;
+    __builtin_memcpy(&result, x, sizeof(result));
+    return result;
+}
+#endif
 
 // True when this build has the path and the machine can run it.
 bool VectorPathAvailable(TVectorPath path);
