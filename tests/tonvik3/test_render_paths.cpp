@@ -190,6 +190,46 @@ TEST_P(RenderPaths, BlocksOverTicksWithMovingChannelGainsGiveTheSameBytesAsThePe
     }
 }
 
+// With the pattern loop on, the end of the pattern clears the output's
+// history and the stream jumps back: afterwards the history holds only what
+// was played since the jump, whether the jump came inside a read or not.
+TEST_P(RenderPaths, APatternLoopJumpClearsTheOutputHistoryAsSampleBySample)
+{
+    const CVectorPathScope path(GetParam());
+    if (!path.Available())
+        GTEST_SKIP() << "no " << VectorPathName(GetParam()) << " code in this build or on this machine";
+    int heard = 0;
+    for (std::uint32_t seed = 300; seed < 304; ++seed) {
+        std::vector<std::int32_t> histories[2];
+        for (const bool reference : {true, false}) {
+            std::mt19937 random(seed);
+            CRef<COvkModule> module = NewModule();
+            std::uint32_t rowLength = 0;
+            Edit(module.Get(), [&](COvkModuleData& song) {
+                RandomSong(random, song);
+                rowLength = COvkModuleData::RowLengthOf(song.tempo);
+            });
+            CNoiseGenerator::ResetForThisThread();
+            CRef<COvkModulePlayer> player = NewPlayer(nullptr);
+            player->SetReferenceRendering(reference);
+            player->Connect(module.Get());
+            player->SetPatternLoop(true);
+            // To 100 samples past the pattern's end, in one read.
+            const std::uint64_t bytes = 2 * (16ull * rowLength + 100);
+            std::vector<std::uint8_t> buffer(bytes);
+            ASSERT_EQ(player->Read(buffer.data(), bytes), bytes);
+            std::vector<std::int32_t>& history = histories[reference ? 0 : 1];
+            history.resize(300);
+            player->GetHistory(-1, static_cast<unsigned>(player->Tell()) - 2 * 300, history.data(), 300);
+        }
+        EXPECT_EQ(histories[1], histories[0]) << "seed " << seed;
+        // Nothing before the jump is left: only the 100 samples since it.
+        EXPECT_EQ(std::count(histories[0].begin(), histories[0].begin() + 200, 0), 200) << "seed " << seed;
+        heard += std::count(histories[0].begin() + 200, histories[0].end(), 0) < 100;
+    }
+    EXPECT_GT(heard, 0) << "no song sounded after the jump";
+}
+
 INSTANTIATE_TEST_SUITE_P(VectorPaths, RenderPaths, ::testing::Values(TVectorPath::Sse2, TVectorPath::Avx2),
                          [](const auto& info) { return std::string(VectorPathName(info.param)); });
 

@@ -521,8 +521,11 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
         alignas(32) std::uint32_t blockMix[COvkChannelVoice::kBlockRoom];
         std::uint32_t* const mix = out ? blockMix : mixOut + k;
         RenderBlock(block, mix);
+        // The block's samples reach the output's history before the row's
+        // end may clear it (a pattern loop jumping back), as sample by sample.
         if (out)
             EmitBlock(out, k, mix, block);
+        MoveOn(block);
         k += block;
     }
     return k;
@@ -634,6 +637,10 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
     }
     MixChannels(heard, heardCount, count, mix);
 
+}
+
+void COvkModulePlayer::MoveOn(std::uint32_t count)
+{
     // The player moves on as after each sample; only the last sample of the
     // block can reach the row's end, or a tick that the voices have not
     // taken inside the block.

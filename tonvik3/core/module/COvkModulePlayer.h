@@ -160,6 +160,9 @@ private:
     // One block into mix (the mix of all heard channels; whole vectors of
     // eight are written past count).
     void RenderBlock(std::uint32_t count, std::uint32_t* mix);
+    // After a block of count samples (and its output): the envelope tick,
+    // row end and advance that follow its last sample.
+    void MoveOn(std::uint32_t count);
     // mix[j] = the wrapping sum of channels[0 ... n-1][j], for j up to count
     // rounded up to whole vectors of eight (0 where n is 0).
     static void MixChannels(const std::int32_t* const* channels, std::size_t n, std::uint32_t count,
