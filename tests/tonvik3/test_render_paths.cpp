@@ -138,7 +138,7 @@ TEST_P(RenderPaths, BlockPathGivesTheSameBytesAsThePerSamplePath)
     const CVectorPathScope path(GetParam());
     if (!path.Available())
         GTEST_SKIP() << "no " << VectorPathName(GetParam()) << " code in this build or on this machine";
-    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         const TLog reference = Play(seed, true);
         const TLog fast = Play(seed, false);
         ASSERT_GT(reference.bytes.size(), 50000u) << seed;
