@@ -119,8 +119,10 @@ struct TSquareWave {
     template <class Path, bool Short>
     TLanes Scaled(Path path, const TGain<Short>& gain, TBits phase, TLanes) const
     {
-        const TLanes low = TLanes((phase & 0xFFFF) <= 32767u);  // all ones where true
-        return gain.Times(path, (low & -32768) | (~low & 32767));
+        // Bit 15 of the phase picks the half: all ones in the upper half.
+        // Shifts rather than a comparison, which SSE2 would make one lane at a time.
+        const TLanes upper = TLanes(phase << 16) >> 31;
+        return gain.Times(path, (upper & 65535) - 32768);
     }
 };
 struct TNoiseWave {
@@ -220,7 +222,9 @@ inline TBits Ramp(std::uint32_t start, std::uint32_t step)
 // sums[0] = start, sums[j + 1] = sums[j] + steps[j], eight at a time: within
 // a vector of eight, each lane adds the lanes before it in three shifted
 // additions (1, 2 and 4 lanes), then the total so far.
-inline void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uint32_t count, std::uint32_t* sums)
+template <class Path>
+inline void RunningSum(Path, std::uint32_t start, const std::uint32_t* steps, std::uint32_t count,
+                       std::uint32_t* sums)
 {
     const TBits zero = {};
     TBits total = start - zero;  // start in every lane
@@ -233,9 +237,30 @@ inline void RunningSum(std::uint32_t start, const std::uint32_t* steps, std::uin
         x += TONVIK_SHUFFLE2(x, zero, 8, 8, 8, 8, 0, 1, 2, 3);
         x += total;
         __builtin_memcpy(sums + j + 1, &x, sizeof(x));
-        total = TONVIK_SHUFFLE2(x, x, 7, 7, 7, 7, 7, 7, 7, 7);
+        // Lane 7 in every lane (taken out and spread: SSE2 builds a shuffle
+        // of both halves through memory).
+        total = zero + x[7];
     }
 }
+#if defined(__SSE2__)
+// The same four lanes at a time, in SSE2's own shifts: its build of the
+// eight-lane shuffles above goes through memory, and the total with it.
+inline void RunningSum(TSse2Path, std::uint32_t start, const std::uint32_t* steps, std::uint32_t count,
+                       std::uint32_t* sums)
+{
+    __m128i total = _mm_set1_epi32(static_cast<int>(start));
+    sums[0] = start;
+    for (std::uint32_t j = 0; j < count; j += 4) {
+        __m128i x;
+        __builtin_memcpy(&x, steps + j, sizeof(x));
+        x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
+        x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+        x = _mm_add_epi32(x, total);
+        __builtin_memcpy(sums + j + 1, &x, sizeof(x));
+        total = _mm_shuffle_epi32(x, 0xFF);
+    }
+}
+#endif
 
 // How a sounding carrier's outputs c go into the channel's samples, eight
 // at j: the first pair stores them, the others add them, and the last one
@@ -301,7 +326,7 @@ void RunFmPair(Path path, TModulatorWave modulatorWave, TCarrierWave carrierWave
         phase += stride;
     }
     alignas(32) std::uint32_t phases[kRunRoom + 8];
-    RunningSum(run.carrierPhase, steps, count - 1, phases);
+    RunningSum(path, run.carrierPhase, steps, count - 1, phases);
     if constexpr (!std::is_same_v<TMixer, TSilent>) {
         for (std::uint32_t j = 0; j < whole; j += 8)
             mix(samples, j, carrierWave.Scaled(path, carrierGain, TBits(Load(phases + j)), Load(noise.carrier + j)));
