@@ -1,5 +1,9 @@
 #pragma once
 #include <atomic>
+#include <type_traits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // The vector code of the synthesizer is built twice where the compiler can:
 // for SSE2, which every x86-64 has, and for AVX2 (twice the lanes, and a
@@ -12,12 +16,6 @@
 #define TONVIK_AVX2_CODE __attribute__((target("avx2"), flatten))
 #else
 #define TONVIK_HAS_AVX2_PATH 0
-#endif
-
-
-#include <type_traits>
-#if defined(__SSE2__)
-#include <emmintrin.h>
 #endif
 
 namespace ovk {
@@ -68,9 +66,7 @@ inline bool UseAvx2()
     return inUse >= 0 ? inUse != 0 : DecideAvx2();
 }
 
-// The lambda is taken by value: its captured values are then the copy's own
-// (no store through a pointer can change them), so the loops keep them in
-// registers and vectorise as in a plain function.
+// Calls body with the path's tag, or without when it takes none.
 template <class Body, class Path>
 inline void RunBody(Body& body, Path path)
 {
@@ -79,6 +75,10 @@ inline void RunBody(Body& body, Path path)
     else
         body();
 }
+
+// The lambda is taken by value: its captured values are then the copy's own
+// (no store through a pointer can change them), so the loops keep them in
+// registers and vectorise as in a plain function.
 #if TONVIK_HAS_AVX2_PATH
 template <class Body>
 TONVIK_AVX2_CODE void RunAvx2(Body body)
@@ -95,8 +95,8 @@ __attribute__((flatten)) void RunSse2(Body body)
 
 // Runs body (a lambda holding a function's vector loops, capturing its
 // arguments by value, and taking the path's tag if it wants it) built for
-// the active path: the lambda and everything
-// it calls that the compiler can see is inlined into each path's copy.
+// the active path: the lambda and everything it calls that the compiler can
+// see is inlined into each path's copy.
 // Functions of other files are not: they dispatch on their own.
 template <class Body>
 inline void OnVectorPath(Body&& body)
