@@ -202,43 +202,38 @@ void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_
                                          std::uint32_t modulatorSlot, std::int32_t* samples,
                                          std::uint32_t firstTick)
 {
-    if (count <= firstTick || m_moving.empty())
-        RenderPairs<false>(count, noise, carrierSlot, modulatorSlot, samples, nullptr);
-    else
-        RenderOverTicks(count, noise, carrierSlot, modulatorSlot, samples, firstTick);
-}
-
-// Apart, so that the usual case above stays as small as it was.
-[[gnu::noinline]] void COvkChannelVoice::RenderOverTicks(std::uint32_t count, const std::uint32_t* noise,
-                                                         std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
-                                                         std::int32_t* samples, std::uint32_t firstTick)
-{
-    // Only the channel envelope moves at the ticks, and the pairs do not
-    // read it: its ticks come first, each stretch between them with the gain
-    // g as Sample takes it (unsigned: it is never negative), and the pairs
-    // then scale each sample v = (s * g) >> 8 by its stretch's gain.
+    // The channel gain of each sample, g as Sample takes it (unsigned: it is
+    // never negative); the vector loops read whole vectors of them.
     alignas(32) std::uint32_t gains[kBlockRoom];
-    std::uint32_t j = 0;
-    for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
-        const std::uint32_t end = std::min(tick, count);
-        const std::uint32_t g =
-            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
-        std::fill(gains + j, gains + end, g);
-        j = end;
-        // A tick after the block's last sample is the caller's.
-        if (j == count)
-            break;
-        TickEnvelopes();
+    auto gain = [this] {
+        return (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
+    };
+    if (count <= firstTick || m_moving.empty()) {
+        std::fill(gains, gains + Whole(count), gain());
+    } else {
+        // A block over ticks: only the channel envelope moves at them, and
+        // the pairs do not read it, so its ticks come first, each stretch
+        // between them with its own gain. A tick after the block's last
+        // sample is the caller's.
+        std::uint32_t j = 0;
+        for (std::uint32_t tick = firstTick;; tick += kEnvelopeTickSamples) {
+            const std::uint32_t end = std::min(tick, count);
+            std::fill(gains + j, gains + end, gain());
+            j = end;
+            if (j == count)
+                break;
+            TickEnvelopes();
+        }
+        std::fill(gains + count, gains + Whole(count), 0u);
     }
-    // The vector loops read whole vectors of gains.
-    std::fill(gains + count, gains + Whole(count), 0u);
-    RenderPairs<true>(count, noise, carrierSlot, modulatorSlot, samples, gains);
+    RenderPairs(count, noise, carrierSlot, modulatorSlot, samples, gains);
 }
 
-template <bool PerSampleGain>
-[[gnu::always_inline]] inline void COvkChannelVoice::RenderPairs(std::uint32_t count, const std::uint32_t* noise,
-                                                                 std::uint32_t carrierSlot, std::uint32_t modulatorSlot,
-                                                                 std::int32_t* samples, const std::uint32_t* gains)
+// Built twice, for the SSE2 that every x86-64 has and for AVX2 (twice the
+// lanes, and a 32-bit multiply), and chosen at start-up by what the machine
+// offers; everything it calls is built into each copy.
+void COvkChannelVoice::RenderPairs(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
+                                   std::uint32_t modulatorSlot, std::int32_t* samples, const std::uint32_t* gains)
 {
     OnVectorPath([=, this](auto path) mutable {
         if (count == 0)
@@ -247,8 +242,6 @@ template <bool PerSampleGain>
         // Silence unless a sounding carrier writes the samples.
         if (!on || carriers.empty())
             std::fill(samples, samples + Whole(count), 0);
-        const std::uint32_t gain =
-            (static_cast<std::uint32_t>(envelope.value) * static_cast<std::uint32_t>(volume)) >> 8;
         for (std::size_t i = 0; i < carriers.size(); ++i) {
             TOvkOscillatorState& carrier = carriers[i];
             TOvkOscillatorState& modulator = modulators[i];
@@ -284,7 +277,7 @@ template <bool PerSampleGain>
                         return;
                     }
                     pair_run::VisitWave(carrier, [&](auto carrierWave) {
-                        pair_run::VisitMix<PerSampleGain>(i == 0, i + 1 == carriers.size(), gain, gains, [&](auto mix) {
+                        pair_run::VisitMix(i == 0, i + 1 == carriers.size(), gains, [&](auto mix) {
                             if (carrier.fmEnabled)
                                 pair_run::RunFmPair<decltype(path), kShort>(path, modulatorWave, carrierWave, mix, run,
                                                                             pairNoise, count, samples);

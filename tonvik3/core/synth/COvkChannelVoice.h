@@ -123,15 +123,10 @@ public:
     std::atomic<bool> enabled{true};
 
 private:
-    // RenderOscillators: the sum of the pairs scaled by the channel gain of
-    // the envelope's value, or with PerSampleGain by gains[j] (kBlockRoom
-    // of them) for sample j.
-    template <bool PerSampleGain>
+    // RenderOscillators' pairs: their sum, each sample j scaled by the
+    // channel gain gains[j] (kBlockRoom of them).
     void RenderPairs(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                      std::uint32_t modulatorSlot, std::int32_t* samples, const std::uint32_t* gains);
-    // RenderOscillators for a block over ticks.
-    void RenderOverTicks(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
-                         std::uint32_t modulatorSlot, std::int32_t* samples, std::uint32_t firstTick);
     void RebuildEnvelopeList();
     void CountNoise();
 

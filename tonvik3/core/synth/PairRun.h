@@ -264,20 +264,17 @@ inline void RunningSum(TSse2Path, std::uint32_t start, const std::uint32_t* step
 
 // How a sounding carrier's outputs c go into the channel's samples, eight
 // at j: the first pair stores them, the others add them, and the last one
-// scales the sum by the channel gain g: v = (s * g) >> 8, the product taken
-// unsigned. The gain is the same for every sample of the run, or, in a run
-// over envelope ticks, each sample's own (gains[j]).
-template <bool First, bool Last, bool PerSampleGain>
+// scales the sum by each sample's channel gain g (gains[j]: the same for
+// every sample of a run, or, in a run over envelope ticks, its stretch's):
+// v = (s * g) >> 8, the product taken unsigned.
+template <bool First, bool Last>
 struct TMix {
-    std::uint32_t gain;
     const std::uint32_t* __restrict gains;
     void operator()(std::int32_t* __restrict samples, std::uint32_t j, TLanes c) const
     {
         TLanes v = First ? c : TLanes(TBits(Load(samples + j)) + TBits(c));
-        if constexpr (Last) {
-            const TBits g = PerSampleGain ? TBits(Load(gains + j)) : TBits{} + gain;
-            v = TLanes(TBits(v) * g) >> 8;
-        }
+        if constexpr (Last)
+            v = TLanes(TBits(v) * TBits(Load(gains + j))) >> 8;
         Store(samples + j, v);
     }
 };
@@ -286,13 +283,13 @@ struct TSilent {
     void operator()(std::int32_t*, std::uint32_t, TLanes) const {}
 };
 
-template <bool PerSampleGain, class Fn>
-void VisitMix(bool first, bool last, std::uint32_t gain, const std::uint32_t* gains, Fn&& fn)
+template <class Fn>
+void VisitMix(bool first, bool last, const std::uint32_t* gains, Fn&& fn)
 {
     if (first)
-        last ? fn(TMix<true, true, PerSampleGain>{gain, gains}) : fn(TMix<true, false, PerSampleGain>{gain, gains});
+        last ? fn(TMix<true, true>{gains}) : fn(TMix<true, false>{gains});
     else
-        last ? fn(TMix<false, true, PerSampleGain>{gain, gains}) : fn(TMix<false, false, PerSampleGain>{gain, gains});
+        last ? fn(TMix<false, true>{gains}) : fn(TMix<false, false>{gains});
 }
 
 // The noise of a pair's oscillators over a run, one wave per sample (the
