@@ -53,9 +53,9 @@ __attribute__((target("avx2"))) inline TLanes MulShort(TAvx2Path, TLanes a, TLan
 #endif
 
 // An oscillator's gain in every lane, as the products with its wave take
-// it: Short for a gain in 0 ... 32767 (the usual: at most 256 x 255 / 256),
-// which multiplies the waves' 16-bit numbers in MulShort; else the 32-bit
-// multiply.
+// it: Short for a gain in 0 ... 32767 (the usual: a volume of a few hundred
+// under an envelope value of a few hundred, / 256), which multiplies the
+// waves' 16-bit numbers in MulShort; else the 32-bit multiply.
 template <bool Short>
 struct TGain {
     std::int32_t value;
