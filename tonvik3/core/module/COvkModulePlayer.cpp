@@ -517,7 +517,7 @@ std::uint32_t COvkModulePlayer::RenderFast(std::uint8_t* out, std::uint32_t* mix
         const std::uint32_t toTick = gainsOnly ? kMaxBlock : kTickSamples - std::min(m_tick, kTickSamples - 1);
         const std::uint32_t toRowEnd = m_rowLength - std::min(m_sampleInRow, m_rowLength - 1);
         const std::uint32_t block = std::min({toTick, toRowEnd, count - k, kMaxBlock});
-        // A mix asked for is added up in place (it has room past count).
+        // A mix asked for is written in place (it has room past count).
         alignas(32) std::uint32_t blockMix[COvkChannelVoice::kBlockRoom];
         std::uint32_t* const mix = out ? blockMix : mixOut + k;
         RenderBlock(block, mix);
@@ -636,7 +636,6 @@ void COvkModulePlayer::RenderBlock(std::uint32_t count, std::uint32_t* mix)
             heard[heardCount++] = samples[c];
     }
     MixChannels(heard, heardCount, count, mix);
-
 }
 
 void COvkModulePlayer::MoveOn(std::uint32_t count)
