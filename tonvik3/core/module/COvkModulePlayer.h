@@ -78,12 +78,17 @@ public:
     // mix before the master volume (MixToSample). mix has room for whole
     // groups of eight past count (what lies there may be overwritten). The
     // song's read lock is held for the player by the calling thread, or by
-    // another thread that waits for this call (song: the data it locked). Neither the player's
-    // history nor its channels' are kept from then on. Returns the samples
-    // produced; fewer when the song ends.
+    // another thread that waits for this call (song: the data it locked).
+    // Neither the player's history nor its channels' are kept from then on.
+    // Returns the samples produced; fewer when the song ends.
     std::uint32_t ReadMix(std::uint32_t* mix, std::uint32_t count, COvkModuleData* song);
     // The master volume as of the last synchronisation.
     std::int32_t MasterVolume() const { return m_masterVolume; }
+    // mix[j] = the wrapping sum of channels[0 ... n-1][j], for j up to count
+    // rounded up to whole vectors of eight (0 where n is 0): the mix of
+    // channels, or of groups of channels.
+    static void MixChannels(const std::int32_t* const* channels, std::size_t n, std::uint32_t count,
+                            std::uint32_t* mix);
     // A sample of the output: the mix of all channels under the master
     // volume, clipped to 16 bits.
     static std::int16_t MixToSample(std::int32_t masterVolume, std::uint32_t mix)
@@ -163,10 +168,6 @@ private:
     // After a block of count samples (and its output): the envelope tick,
     // row end and advance that follow its last sample.
     void MoveOn(std::uint32_t count);
-    // mix[j] = the wrapping sum of channels[0 ... n-1][j], for j up to count
-    // rounded up to whole vectors of eight (0 where n is 0).
-    static void MixChannels(const std::int32_t* const* channels, std::size_t n, std::uint32_t count,
-                            std::uint32_t* mix);
     // Works out m_effectSteps from the voices' effects (they change only
     // when the song is read again).
     void PlanEffects();

@@ -219,28 +219,25 @@ void CParallelRender::MixShare(std::size_t index, std::uint8_t* out)
     const std::uint32_t begin = std::min<std::uint64_t>(count, std::uint64_t(share) * index);
     const std::uint32_t end = std::min<std::uint64_t>(count, std::uint64_t(share) * (index + 1));
     const std::int32_t masterVolume = m_groups.front()->player->MasterVolume();
-    std::array<const std::uint32_t*, kChannels> mixes{};
+    // The mixes as the signed sums they hold (which a mix of channels adds up).
+    std::array<const std::int32_t*, kChannels> mixes{};
     for (std::size_t g = 0; g < groups; ++g)
-        mixes[g] = m_groups[g]->mix.data();
+        mixes[g] = reinterpret_cast<const std::int32_t*>(m_groups[g]->mix.data());
+    const std::uint32_t* const firstMix = m_groups.front()->mix.data();
     OnVectorPath([=] {
         constexpr std::uint32_t kPiece = 4096;
-        // The mix is a wrapping sum, so the groups add up in any order.
         alignas(32) std::uint32_t sum[kPiece];
         alignas(32) std::int16_t samples[kPiece];
         for (std::uint32_t done = begin; done < end; done += kPiece) {
             const std::uint32_t n = std::min(kPiece, end - done);
-            // Eight lanes at a time: the mixes have room past the round.
-            using TLanes = std::uint32_t __attribute__((vector_size(32)));
-            for (std::uint32_t j = 0; groups > 1 && j < n; j += 8) {
-                TLanes total, add;
-                __builtin_memcpy(&total, mixes[0] + done + j, sizeof(total));
-                for (std::size_t g = 1; g < groups; ++g) {
-                    __builtin_memcpy(&add, mixes[g] + done + j, sizeof(add));
-                    total += add;
-                }
-                __builtin_memcpy(sum + j, &total, sizeof(total));
-            }
-            COvkModulePlayer::MixToSamples(masterVolume, groups > 1 ? sum : mixes[0] + done, samples, n);
+            // The mix is a wrapping sum, so the groups add up in any order
+            // (whole vectors of eight: the mixes have room past the round).
+            const std::int32_t* pieces[kChannels];
+            for (std::size_t g = 0; g < groups; ++g)
+                pieces[g] = mixes[g] + done;
+            if (groups > 1)
+                COvkModulePlayer::MixChannels(pieces, groups, n, sum);
+            COvkModulePlayer::MixToSamples(masterVolume, groups > 1 ? sum : firstMix + done, samples, n);
             if constexpr (std::endian::native == std::endian::little) {
                 std::memcpy(out + 2 * std::size_t(done), samples, 2 * std::size_t(n));
             } else {

@@ -195,9 +195,6 @@ void COvkChannelVoice::AdvanceOscillators()
     }
 }
 
-// Built twice, for the SSE2 that every x86-64 has and for AVX2 (twice the
-// lanes, and a 32-bit multiply), and chosen at start-up by what the machine
-// offers; everything it calls is built into each copy.
 void COvkChannelVoice::RenderOscillators(std::uint32_t count, const std::uint32_t* noise, std::uint32_t carrierSlot,
                                          std::uint32_t modulatorSlot, std::int32_t* samples,
                                          std::uint32_t firstTick)
@@ -314,18 +311,15 @@ void COvkChannelVoice::FinishBlock(const std::int32_t* samples, std::uint32_t co
 void COvkChannelVoice::TickEnvelopes()
 {
     if (m_moving.size() == 1) {
-        // The usual case of a held note, the channel envelope alone: the
-        // tick of TickLanes on lane 0, without the set-up of whole vectors.
-        TTickLanes& t = m_tick;
-        const std::int32_t before = t.counter[0];
-        const std::int32_t stepped = WrapAdd(before, t.speed[0]);
-        const std::int32_t next = stepped < t.limit[0] ? stepped : t.limit[0];
-        t.counter[0] = next;
-        t.value[0] = WrapAdd(t.min[0], WrapMul(ShapeF(WrapAdd(t.phase[0], next)), t.span[0]) / 256);
-        m_moving[0]->counter = next;
-        m_moving[0]->value = t.value[0];
+        // The usual case of a held note, the channel envelope alone: its own
+        // tick, without the set-up of whole vectors; lane 0 follows it.
+        TOvkEnvelopeState& e = *m_moving[0];
+        const std::int32_t before = e.counter;
+        e.Tick();
+        m_tick.counter[0] = e.counter;
+        m_tick.value[0] = e.value;
         // Left as it was: it stays so (see below).
-        if (next == before)
+        if (e.counter == before)
             m_moving.clear();
         return;
     }

@@ -60,11 +60,12 @@ public:
 
     // The block path: count samples (1 ... kMaxBlock) whose envelopes stand
     // still (at most to the next tick, unless no envelope moves at all, or
-    // only the channel envelope: see below), each a Sample followed by an Advance, but for the last Advance,
-    // which the player makes after the envelopes of the block's end have
-    // ticked or been reset (AdvanceOscillators; the history position then
-    // moves on by one). In three stages, so that the player can run the
-    // effects of all channels side by side:
+    // only the channel envelope: see below), each a Sample followed by an
+    // Advance, but for the last Advance, which the player makes after the
+    // envelopes of the block's end have ticked or been reset
+    // (AdvanceOscillators; the history position then moves on by one). In
+    // three stages, so that the player can run the effects of all channels
+    // side by side:
     // 1. the channel samples before the effects, and the pairs moved on.
     //    The random numbers the block needs are drawn beforehand
     //    (CNoiseGenerator::DrawBySlot), a row of places per oscillator that

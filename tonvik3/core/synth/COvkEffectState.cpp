@@ -264,19 +264,8 @@ void COvkEffectState::ProcessBlock(std::int32_t* samples, std::uint32_t count)
     });
 }
 
-// The filters with a sample-to-sample recurrence, up to eight of one kind at
-// once, one in each lane of a vector: each sample of a run is one step of
-// all eight recurrences together. The eight sample rows are turned into
-// columns (and back) eight samples at a time. A filter reads back only the
-// newest entry of its line, so the run writes just that one at its end,
-// where the sample-by-sample path would have put it.
 using TFilterVector = std::int32_t __attribute__((vector_size(32)));
 
-// The lane products of the filters' recurrences (wrapping, as WrapMul). Each
-// sample of a recurrence waits for its products, and the processor's 32 x 32
-// -> 64-bit multiply of the even lanes gives its result in about half the time
-// of its multiply of all eight 32-bit lanes: up to four filters take the even
-// lanes alone (EvenLanesOnly), more take both halves of the wide multiply.
 // a / 256 truncating toward zero, lane by lane: negative values are lifted by 255 first.
 inline TFilterVector Div256Lanes(TFilterVector a)
 {
@@ -293,6 +282,12 @@ __attribute__((target("avx2"))) inline TFilterVector Div256Avx2(TFilterVector a)
 }
 #endif
 
+// The lane products of the filters' recurrences (wrapping, as WrapMul), and
+// their divisions by 256. Each sample of a recurrence waits for its products,
+// and the processor's 32 x 32 -> 64-bit multiply of the even lanes gives its
+// result in about half the time of its multiply of all eight 32-bit lanes: up
+// to four filters take the even lanes alone (kEvenLanesOnly), more take both
+// halves of the wide multiply.
 struct TMulAllLanes {
     static constexpr bool kEvenLanesOnly = false;
     static TFilterVector Div256(TFilterVector a) { return Div256Lanes(a); }
@@ -335,6 +330,12 @@ struct TMulSplitLanesAvx2 {
 };
 #endif
 
+// The filters with a sample-to-sample recurrence, up to eight of one kind at
+// once, one in each lane of a vector: each sample of a run is one step of
+// all eight recurrences together. The eight sample rows are turned into
+// columns (and back) eight samples at a time. A filter reads back only the
+// newest entry of its line, so the run writes just that one at its end,
+// where the sample-by-sample path would have put it.
 template <class TMul>
 struct TFilterLanes {
     static constexpr std::size_t kLanes = 8;

@@ -75,14 +75,9 @@ struct TGain {
 
 // The waves of the block path: O = WrapMul(gain, w) >> 8 of an oscillator
 // at a phase, or, for noise, of the sample's random number (as
-// CNoiseGenerator::DrawBySlot gives it), one sample (operator()) or eight
-// lanes (Scaled). All of them are plain arithmetic: the sine is its
-// parabola, not a table.
+// CNoiseGenerator::DrawBySlot gives it), eight lanes at a time (Scaled). All
+// of them are plain arithmetic: the sine is its parabola, not a table.
 struct TSineWave {
-    std::int32_t operator()(std::int32_t gain, std::uint32_t phase, std::uint32_t) const
-    {
-        return WrapMul(gain, ShapeW(static_cast<std::int32_t>(phase)) * 256) >> 8;
-    }
     template <class Path, bool Short>
     TLanes Scaled(Path path, const TGain<Short>& gain, TBits phase, TLanes) const
     {
@@ -99,11 +94,6 @@ struct TSineWave {
     }
 };
 struct TSawWave {
-    static std::int32_t Wave(std::uint32_t phase) { return static_cast<std::int32_t>(phase & 0xFFFF) - 32768; }
-    std::int32_t operator()(std::int32_t gain, std::uint32_t phase, std::uint32_t) const
-    {
-        return WrapMul(gain, Wave(phase)) >> 8;
-    }
     template <class Path, bool Short>
     TLanes Scaled(Path path, const TGain<Short>& gain, TBits phase, TLanes) const
     {
@@ -111,11 +101,6 @@ struct TSawWave {
     }
 };
 struct TSquareWave {
-    static std::int32_t Wave(std::uint32_t phase) { return (phase & 0xFFFF) <= 32767 ? -32768 : 32767; }
-    std::int32_t operator()(std::int32_t gain, std::uint32_t phase, std::uint32_t) const
-    {
-        return WrapMul(gain, Wave(phase)) >> 8;
-    }
     template <class Path, bool Short>
     TLanes Scaled(Path path, const TGain<Short>& gain, TBits phase, TLanes) const
     {
@@ -126,10 +111,6 @@ struct TSquareWave {
     }
 };
 struct TNoiseWave {
-    std::int32_t operator()(std::int32_t gain, std::uint32_t, std::uint32_t wave) const
-    {
-        return WrapMul(gain, static_cast<std::int32_t>(wave)) >> 8;
-    }
     template <class Path, bool Short>
     TLanes Scaled(Path path, const TGain<Short>& gain, TBits, TLanes wave) const
     {
@@ -139,7 +120,6 @@ struct TNoiseWave {
 // A wave that does not depend on the phase: one product for the whole run.
 struct TFixedWave {
     std::int32_t w;
-    std::int32_t operator()(std::int32_t gain, std::uint32_t, std::uint32_t) const { return WrapMul(gain, w) >> 8; }
     template <class Path, bool Short>
     TLanes Scaled(Path, const TGain<Short>& gain, TBits, TLanes) const
     {
@@ -350,10 +330,12 @@ void RunPlainPair(Path path, TModulatorWave modulatorWave, TCarrierWave carrierW
         }
     }
     if (count >= 2) {
+        // The modulator's output at the last advance made, in lane 0.
         const std::uint32_t last = count - 2;
-        run.modulation = modulatorWave(run.modulatorGain, run.modulatorPhase + last * run.modulatorStep,
-                                       noise.modulator[last]) >>
-                         3;
+        const std::uint32_t phase = run.modulatorPhase + last * run.modulatorStep;
+        const TLanes out = modulatorWave.Scaled(path, TGain<Short>(run.modulatorGain), TBits{} + phase,
+                                                TLanes{} + static_cast<std::int32_t>(noise.modulator[last]));
+        run.modulation = out[0] >> 3;
     }
     run.carrierPhase += (count - 1) * run.carrierStep;
     run.modulatorPhase += (count - 1) * run.modulatorStep;
